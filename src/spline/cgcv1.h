@@ -1,0 +1,20 @@
+#pragma once
+// Equally spaced cubic smoothing spline with generalised cross-validation
+// (Hutchinson and de Hoog's O(n) method specialised to unit spacing and unit
+// weights). Used to detrend series and to smooth the regional growth curve.
+
+#include <cstdint>
+#include <span>
+
+namespace tarnik::spline {
+
+// nmax: declared capacity, must be 2100 and >= n.  n >= 3 values in vals.
+// jdt >= 1: fixed bandwidth of jdt years; jdt == 0: minimum-GCV search;
+// jdt < 0: minimum-GCV search and jdt returns the chosen bandwidth in whole years
+// (2 for an interpolating fit, INT32_MIN for a straight line).
+// var < 0 on entry: estimate the error variance; on return var holds the estimate.
+// fit and se receive n values. Failures throw InternalError.
+void cgcv1(std::int32_t nmax, std::int32_t n, std::span<const float> vals, std::span<float> fit,
+           std::int32_t& jdt, float& var, std::span<float> se);
+
+}  // namespace tarnik::spline

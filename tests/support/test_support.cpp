@@ -1,0 +1,185 @@
+#include "support/test_support.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace tarnik::test {
+namespace fs = std::filesystem;
+
+fs::path data_file(std::string_view name) { return fs::path(TARNIK_TEST_DATA_DIR) / name; }
+
+std::string read_file(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+void write_file(const fs::path& p, std::string_view content) {
+    std::ofstream f(p, std::ios::binary);
+    f.write(content.data(), static_cast<std::streamsize>(content.size()));
+}
+
+TempDir::TempDir() {
+    std::random_device rd;
+    for (;;) {
+        path_ = fs::temp_directory_path() / ("tarnik-test-" + std::to_string(rd()));
+        if (fs::create_directory(path_)) break;
+    }
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    // A test may have made the directory read-only; give permissions back first.
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+}
+
+void TempDir::copy_data(std::string_view name, std::string_view as) const {
+    fs::path dest = path_ / (as.empty() ? name : as);
+    fs::copy_file(data_file(name), dest, fs::copy_options::overwrite_existing);
+    fs::permissions(dest, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
+}
+
+void TempDir::write(std::string_view name, std::string_view content) const { write_file(path_ / name, content); }
+std::string TempDir::read(std::string_view name) const { return read_file(path_ / name); }
+bool TempDir::exists(std::string_view name) const { return fs::exists(path_ / name); }
+
+MemConsole::MemConsole(std::string_view input)
+    : input_(input),
+      in_(fmemopen(input_.empty() ? nullptr : input_.data(), input_.empty() ? 1 : input_.size(), "r")),
+      out_(open_memstream(&buf_, &size_)),
+      con_(in_, out_) {
+    if (input_.empty()) {
+        // An empty input stream: at end of file from the start.
+        std::fgetc(in_);
+    }
+}
+
+MemConsole::~MemConsole() {
+    std::fclose(in_);
+    std::fclose(out_);
+    std::free(buf_);
+}
+
+std::string MemConsole::output() {
+    std::fflush(out_);
+    return std::string(buf_, size_);
+}
+
+RunResult run_tarnik(const TempDir& dir, std::string_view input, int timeout_seconds,
+                     const std::map<std::string, std::string>& env) {
+    const fs::path in_path = dir / ".stdin";
+    const fs::path out_path = dir / ".stdout";
+    const fs::path err_path = dir / ".stderr";
+    write_file(in_path, input);
+
+    std::map<std::string, std::string> vars;
+    for (char** e = environ; *e; ++e) {
+        std::string kv = *e;
+        auto eq = kv.find('=');
+        if (eq != std::string::npos) vars[kv.substr(0, eq)] = kv.substr(eq + 1);
+    }
+    vars.erase("DISPLAY");
+    vars.erase("WAYLAND_DISPLAY");
+    for (const auto& [k, v] : env) vars[k] = v;
+    std::vector<std::string> env_strings;
+    for (const auto& [k, v] : vars) env_strings.push_back(k + "=" + v);
+    std::vector<char*> envp;
+    for (auto& s : env_strings) envp.push_back(s.data());
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addchdir_np(&fa, dir.path().c_str());
+    posix_spawn_file_actions_addopen(&fa, 0, in_path.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&fa, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&fa, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::string binary = TARNIK_BINARY;
+    char* argv[] = {binary.data(), nullptr};
+    pid_t pid = 0;
+    RunResult r;
+    if (posix_spawn(&pid, binary.c_str(), &fa, nullptr, argv, envp.data()) != 0) {
+        posix_spawn_file_actions_destroy(&fa);
+        r.err = "could not start " + binary;
+        return r;
+    }
+    posix_spawn_file_actions_destroy(&fa);
+
+    int wstatus = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
+    for (;;) {
+        pid_t w = waitpid(pid, &wstatus, WNOHANG);
+        if (w == pid) break;
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &wstatus, 0);
+            r.timed_out = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (WIFEXITED(wstatus)) r.status = WEXITSTATUS(wstatus);
+    else if (WIFSIGNALED(wstatus)) r.status = 128 + WTERMSIG(wstatus);
+    r.out = read_file(out_path);
+    r.err = read_file(err_path);
+    std::error_code ec;
+    fs::remove(in_path, ec);
+    fs::remove(out_path, ec);
+    fs::remove(err_path, ec);
+    return r;
+}
+
+std::string lines(std::initializer_list<std::string_view> answers) {
+    std::string s;
+    for (auto a : answers) {
+        s += a;
+        s += '\n';
+    }
+    return s;
+}
+
+::testing::AssertionResult contains_block(std::string_view out, std::string_view block) {
+    if (out.find(block) != std::string_view::npos) return ::testing::AssertionSuccess();
+    // Show the output around the longest leading part of the block that was found.
+    std::size_t best_len = 0, best_pos = 0;
+    std::size_t lo = 0, hi = block.size();
+    while (lo < hi) {
+        std::size_t mid = (lo + hi + 1) / 2;
+        auto p = out.find(block.substr(0, mid));
+        if (p != std::string_view::npos) {
+            lo = mid;
+            best_len = mid;
+            best_pos = p;
+        } else {
+            hi = mid - 1;
+        }
+    }
+    std::size_t from = best_pos;
+    std::size_t to = std::min(out.size(), best_pos + best_len + 400);
+    return ::testing::AssertionFailure()
+           << "block not found.\n--- expected block ---\n" << block << "\n--- output from the longest match ("
+           << best_len << " of " << block.size() << " characters matched) ---\n" << out.substr(from, to - from)
+           << "\n--- end ---";
+}
+
+std::size_t count_of(std::string_view text, std::string_view what) {
+    if (what.empty()) return 0;
+    std::size_t n = 0;
+    for (std::size_t p = text.find(what); p != std::string_view::npos; p = text.find(what, p + what.size())) ++n;
+    return n;
+}
+
+}  // namespace tarnik::test

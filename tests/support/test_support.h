@@ -1,0 +1,86 @@
+#pragma once
+// Shared helpers of the test programs: temporary directories, the example data
+// files, an in-memory console, and running the real tarnik binary with scripted
+// answers (the end-to-end dialog harness).
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "console/console.h"
+
+namespace tarnik::test {
+
+// Path of a file of the project's data directory (ca533.rwl, TTHH_raw.txt, th001.rwl).
+std::filesystem::path data_file(std::string_view name);
+
+std::string read_file(const std::filesystem::path& p);
+void write_file(const std::filesystem::path& p, std::string_view content);
+
+// A fresh directory under the system temporary directory, removed afterwards.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+    // Copies a data file into the directory under its own (or the given) name.
+    void copy_data(std::string_view name, std::string_view as = {}) const;
+    void write(std::string_view name, std::string_view content) const;
+    std::string read(std::string_view name) const;
+    bool exists(std::string_view name) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// A Console reading the given input text and writing into memory.
+class MemConsole {
+public:
+    explicit MemConsole(std::string_view input = {});
+    ~MemConsole();
+    MemConsole(const MemConsole&) = delete;
+    MemConsole& operator=(const MemConsole&) = delete;
+    Console& con() { return con_; }
+    // Everything written so far.
+    std::string output();
+
+private:
+    std::string input_;
+    std::FILE* in_ = nullptr;
+    std::FILE* out_ = nullptr;
+    char* buf_ = nullptr;
+    std::size_t size_ = 0;
+    Console con_;
+};
+
+struct RunResult {
+    std::string out;     // everything the program wrote to stdout
+    std::string err;     // stderr
+    int status = -1;     // exit status (128 + signal when killed by a signal)
+    bool timed_out = false;
+};
+
+// Runs the tarnik binary in `dir` with `input` on stdin (answer lines, each ended
+// by "\n"), without an X display. Extra environment variables may be given.
+RunResult run_tarnik(const TempDir& dir, std::string_view input, int timeout_seconds = 120,
+                     const std::map<std::string, std::string>& env = {});
+
+// Answer lines joined with line ends: lines({"ca533.rwl", "f", "1"}) == "ca533.rwl\nf\n1\n".
+std::string lines(std::initializer_list<std::string_view> answers);
+
+// Success when `block` occurs in `out` as one contiguous piece; the failure
+// message shows the nearest part of `out`.
+::testing::AssertionResult contains_block(std::string_view out, std::string_view block);
+
+// Number of non-overlapping occurrences of `what` in `text`.
+std::size_t count_of(std::string_view text, std::string_view what);
+
+}  // namespace tarnik::test
