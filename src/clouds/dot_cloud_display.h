@@ -1,0 +1,28 @@
+#pragma once
+// The age-class dot-cloud display (Main Program Menu choice 3).
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "console/console.h"
+#include "console/textfile.h"
+#include "data/stores.h"
+
+namespace tarnik::clouds {
+
+struct DotCloudState;  // the display's store, kept for the whole run
+
+class DotCloudDisplay {
+public:
+    DotCloudDisplay();
+    ~DotCloudDisplay();
+    // One visit: age class definition, build, drawing, plot menu, until the user
+    // returns to the main menu. `title` is the input file name.
+    void tarnikplt2(Console& con, const Stores& st, TextFile& report, std::int32_t ivar, const std::string& title);
+
+private:
+    std::unique_ptr<DotCloudState> state_;
+};
+
+}  // namespace tarnik::clouds
