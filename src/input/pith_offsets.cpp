@@ -1,0 +1,56 @@
+#include "input/pith_offsets.h"
+
+#include "console/answers.h"
+#include "data/limits.h"
+
+namespace tarnik {
+
+std::optional<std::string_view> LineSource::next() {
+    if (pos_ >= content_.size()) return std::nullopt;
+    std::size_t end = content_.find('\n', pos_);
+    std::size_t next = end == std::string::npos ? content_.size() : end + 1;
+    if (end == std::string::npos) end = content_.size();
+    std::string_view line = std::string_view(content_).substr(pos_, end - pos_);
+    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    pos_ = next;
+    ++line_no_;
+    return line;
+}
+
+PithOffsets read_pith_offsets(std::string content, const OffsetRecordReader& read_record) {
+    PithOffsets r;
+    LineSource src(std::move(content));
+    if (auto title = src.next()) r.title = std::string(*title);
+    else return r;
+    for (;;) {
+        OffsetRecord rec = read_record(src);
+        if (rec.status == OffsetRecord::Status::kEndOfFile) break;
+        if (rec.status == OffsetRecord::Status::kUnreadable) {
+            r.bad_line = src.line_number();
+            r.bad_text = std::move(rec.bad_text);
+            break;
+        }
+        if (static_cast<std::int64_t>(r.offsets.size()) >= MaxSeries) {
+            r.too_many = true;
+            break;
+        }
+        r.offsets.push_back(rec.offset);
+    }
+    return r;
+}
+
+OffsetRecord read_i4_record(LineSource& src) {
+    auto line = src.next();
+    if (!line) return {};
+    auto v = parse_int_field(*line, 4);
+    if (!v) return {OffsetRecord::Status::kUnreadable, 0, std::string(*line)};
+    return {OffsetRecord::Status::kOffset, *v, {}};
+}
+
+std::optional<OffsetRecordReader> user_format_reader(const std::string& text, std::string& error) {
+    (void)text;
+    error = "user-defined formats are not available yet.";
+    return std::nullopt;
+}
+
+}  // namespace tarnik

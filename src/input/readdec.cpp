@@ -1,0 +1,200 @@
+#include "input/readdec.h"
+
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+
+#include "console/answers.h"
+#include "console/console.h"
+#include "console/errors.h"
+#include "console/format.h"
+
+namespace tarnik {
+namespace {
+
+constexpr std::int32_t kCapacity = 2100;
+constexpr std::size_t kFieldWidth = 6;
+constexpr std::size_t kFirstField = 12;  // widths start after identifier and year
+
+// The 4-column year of a series line, when it is a number. A blank field reads
+// as 0 (blanks count as nothing), as in the format; `nonblank` tells them apart.
+std::optional<std::int32_t> year_of(std::string_view line, bool* nonblank = nullptr) {
+    std::string_view field = line.size() > 8 ? line.substr(8, 4) : std::string_view{};
+    if (nonblank) *nonblank = !is_blank(field);
+    return parse_int_field(field, 4);
+}
+
+// Width field k (0-based) of a line read with the value format.
+std::optional<std::int32_t> width_field(std::string_view line, std::int32_t k) {
+    std::size_t start = kFirstField + static_cast<std::size_t>(k) * kFieldWidth;
+    std::string_view field = start < line.size() ? line.substr(start, kFieldWidth) : std::string_view{};
+    return parse_int_field(field, static_cast<int>(kFieldWidth));
+}
+
+bool is_marker(std::int32_t v) { return v == 999 || v == -9999; }
+
+std::int32_t floor_div10(std::int32_t y) { return y >= 0 ? y / 10 : -((-y + 9) / 10); }
+
+// A line shown in a message: control and non-ASCII bytes become '?'.
+std::string printable(std::string_view line) {
+    std::string s;
+    for (unsigned char c : line.substr(0, 200)) s += (c >= 32 && c < 127) ? static_cast<char>(c) : '?';
+    if (line.size() > 200) s += "...";
+    return s;
+}
+
+}  // namespace
+
+std::int32_t first_line_count(std::int32_t year) {
+    return year >= 0 ? 10 - year % 10 : -(year % 10);
+}
+
+DecadalReader::DecadalReader(std::string content) : content_(std::move(content)) {}
+
+std::optional<DecadalReader> DecadalReader::open(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    if (!f) return std::nullopt;
+    std::ostringstream s;
+    s << f.rdbuf();
+    return DecadalReader(s.str());
+}
+
+bool DecadalReader::next_line(std::string_view& line) {
+    if (pos_ >= content_.size()) return false;
+    std::size_t end = content_.find('\n', pos_);
+    std::size_t next = end == std::string::npos ? content_.size() : end + 1;
+    if (end == std::string::npos) end = content_.size();
+    line = std::string_view(content_).substr(pos_, end - pos_);
+    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    prev_pos_ = pos_;
+    prev_line_no_ = line_no_;
+    pos_ = next;
+    ++line_no_;
+    return true;
+}
+
+void DecadalReader::back_one_line() {
+    pos_ = prev_pos_;
+    line_no_ = prev_line_no_;
+}
+
+void DecadalReader::read_error(std::size_t line_number, std::string_view line) const {
+    throw InternalError{{" error reading data",
+                         blanks(13) + "Line " + std::to_string(line_number) + " of the file cannot be read:",
+                         blanks(13) + printable(line),
+                         ind13("This should not happen. Check file format and LF")},
+                        ind13("Hit RETURN to Terminate program : "),
+                        true};
+}
+
+void DecadalReader::detect_title_and_header(std::string& title) {
+    std::string_view first;
+    if (!next_line(first)) return;
+    const std::size_t after_first = pos_;
+
+    // A file without a title line: the first line starts a series and the second
+    // continues it (same identifier, year of the next decade).
+    bool nonblank = false;
+    auto year = year_of(first, &nonblank);
+    if (year && nonblank && first.size() >= 8) {
+        bool widths_ok = true;
+        for (std::int32_t k = 0; k < first_line_count(*year) && widths_ok; ++k) widths_ok = width_field(first, k).has_value();
+        std::string_view second;
+        if (widths_ok && next_line(second)) {
+            bool second_nonblank = false;
+            auto next_year = year_of(second, &second_nonblank);
+            if (second.size() >= 8 && second.substr(0, 8) == first.substr(0, 8) && next_year && second_nonblank &&
+                *next_year == floor_div10(*year) * 10 + 10) {
+                title.assign(80, ' ');
+                pos_ = 0;
+                line_no_ = 0;
+                notices_.push_back(
+                    " The file has no title line: its first line was read as the first line of a series.");
+                return;
+            }
+        }
+    }
+    title = fmt::pad(first.substr(0, 80), 80);
+    pos_ = after_first;
+    line_no_ = 1;
+
+    // The data bank's three-line header: the two lines after the title are not
+    // series lines (their year columns are not a number).
+    std::string_view l2, l3;
+    if (next_line(l2) && !is_blank(l2) && !year_of(l2) && next_line(l3) && !is_blank(l3) && !year_of(l3)) {
+        notices_.push_back(" Lines 2 and 3 of the file are a data bank header and were skipped.");
+        return;
+    }
+    pos_ = after_first;
+    line_no_ = 1;
+}
+
+std::int32_t DecadalReader::readdec(std::int32_t capacity, std::string& id, std::int32_t& first_year,
+                                    std::int32_t& length, std::vector<float>& values,
+                                    std::vector<std::int32_t>& raw, std::int32_t& marker,
+                                    std::int32_t series_number, std::string& title) {
+    if (capacity != kCapacity) {
+        throw InternalError{{"", ind13("In readdec maxval ≠ mx: " + fmt::I(kCapacity, 10) + fmt::I(capacity, 10)),
+                             ind13("This should not happen. Call the nearest programmer")},
+                            ind13("Hit RETURN to Terminate program : "),
+                            false};
+    }
+    if (series_number == 1) {
+        if (pos_ >= content_.size()) return 1;
+        detect_title_and_header(title);
+    }
+
+    // Identifier and year; empty or blank lines between series are skipped.
+    std::string_view line;
+    do {
+        if (!next_line(line)) return 1;
+    } while (is_blank(line));
+    auto year = year_of(line);
+    if (!year) read_error(line_no_, line);
+    id = fmt::pad(line.substr(0, 8), 8);
+    first_year = *year;
+    back_one_line();
+
+    length = 0;
+    values.clear();
+    raw.clear();
+    MissingRings missing{series_number, id, 0, 0};
+    std::int32_t count = first_line_count(first_year);
+    for (;;) {
+        if (!next_line(line)) {
+            notices_.push_back(" The file ends inside series " + std::to_string(series_number) + " (" + id +
+                               "): it has no end marker, and its " + std::to_string(length) +
+                               " values were not read.");
+            return 1;
+        }
+        for (std::int32_t k = 0; k < count; ++k) {
+            auto v = width_field(line, k);
+            if (!v) read_error(line_no_, line);
+            if (is_marker(*v)) {
+                marker = *v;
+                const float divisor = marker == 999 ? 100.0f : 1000.0f;
+                for (std::size_t i = 0; i < raw.size(); ++i) values.push_back(static_cast<float>(raw[i]) / divisor);
+                if (missing.count > 0) missing_.push_back(missing);
+                return 0;
+            }
+            std::int32_t w = *v;
+            if (w < 0) {
+                // A ring width cannot be negative: the data bank's -999 and slips
+                // like -2599 mark a ring that was not measured.
+                if (missing.count++ == 0) missing.first_year = first_year + length;
+                w = 0;
+            }
+            if (length < capacity) raw.push_back(w);
+            if (length < INT32_MAX) ++length;
+        }
+        count = 10;
+    }
+}
+
+std::vector<std::string> DecadalReader::take_notices() {
+    std::vector<std::string> n;
+    n.swap(notices_);
+    return n;
+}
+
+}  // namespace tarnik

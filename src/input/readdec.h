@@ -1,0 +1,75 @@
+#pragma once
+// The decadal ring-width reader. One call of readdec returns one series: its
+// identifier (columns 1-8 of its first line), its first year (columns 9-12), its
+// widths in millimetres and its end marker (999: 0.01 mm, -9999: 0.001 mm).
+//
+// Beyond the strict layout it reads the files users actually have:
+//  * lines may end in LF, CR LF or CR CR LF;
+//  * a file without a title line (its first line already starts a series that
+//    the second line continues) is read from its first line;
+//  * the three-line header of the public data bank (two lines after the title
+//    whose year columns are not a number) is skipped;
+//  * empty or all-blank lines between series are skipped;
+//  * a negative width other than the -9999 marker is a missing ring, stored as 0.
+// Each of these is reported through notices() so the driver can show it.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnik {
+
+// Negative widths met in one series (stored as 0).
+struct MissingRings {
+    std::int32_t series = 0;       // series number
+    std::string id;                // its identifier
+    std::int32_t count = 0;        // number of negative widths
+    std::int32_t first_year = 0;   // calendar year of the first of them
+};
+
+class DecadalReader {
+public:
+    // Takes the whole file content.
+    explicit DecadalReader(std::string content);
+    // Reads the named file; no value when it cannot be opened.
+    static std::optional<DecadalReader> open(const std::string& path);
+
+    // Reads the next series. capacity must be 2100. Returns 1 at end of file (the
+    // series data are then undefined), 0 when a series was read. `length` counts
+    // every width of the series; `values` holds them, but never more than
+    // capacity of them (the caller rejects longer series by their length).
+    // `raw` receives the integer widths as read (before division). `title` is
+    // set when series_number is 1. A line that cannot be read ends the run with
+    // the reader's error message (throws InternalError).
+    std::int32_t readdec(std::int32_t capacity, std::string& id, std::int32_t& first_year, std::int32_t& length,
+                         std::vector<float>& values, std::vector<std::int32_t>& raw, std::int32_t& marker,
+                         std::int32_t series_number, std::string& title);
+
+    // Notices collected since the last call (header skipped, no title line, a
+    // last series without an end marker); the caller prints and clears them.
+    std::vector<std::string> take_notices();
+    // Series that held negative widths, in file order.
+    const std::vector<MissingRings>& missing_rings() const { return missing_; }
+
+private:
+    bool next_line(std::string_view& line);
+    void back_one_line();
+    [[noreturn]] void read_error(std::size_t line_number, std::string_view line) const;
+    void detect_title_and_header(std::string& title);
+
+    std::string content_;
+    std::size_t pos_ = 0;          // start of the next line in content_
+    std::size_t prev_pos_ = 0;     // start of the line read last
+    std::size_t line_no_ = 0;      // number of the line read last (1-based)
+    std::size_t prev_line_no_ = 0;
+    std::vector<std::string> notices_;
+    std::vector<MissingRings> missing_;
+};
+
+// The value format's count of widths on a series' first line: up to the end of
+// the decade of `year` (1873 -> 7, 1870 -> 10; for negative years -(year rem 10)).
+std::int32_t first_line_count(std::int32_t year);
+
+}  // namespace tarnik
