@@ -1,0 +1,365 @@
+#include "clouds/normalise.h"
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "console/errors.h"
+#include "console/format.h"
+
+namespace tarnik::clouds {
+namespace {
+
+using fmt::F;
+using fmt::I;
+
+// A real rounded to the nearest integer (halves away from zero) in w columns;
+// asterisks when it does not fit a 32-bit integer.
+std::string nint(double v, int w) {
+    if (!std::isfinite(v) || std::fabs(v) > 2147483647.0) return std::string(static_cast<std::size_t>(w), '*');
+    return I(std::lround(v), w);
+}
+
+[[noreturn]] void amstds_fail(const std::string& message) {
+    throw InternalError{{"", message, ""}, "Hit RETURN to terminate ", true};
+}
+
+[[noreturn]] void entry_check_fail(std::vector<std::string> lines) {
+    lines.push_back("");
+    throw InternalError{std::move(lines), "Hit RETURN to Terminate program : ", true};
+}
+
+constexpr const char* kCallProgrammer = "This should not happen. Call the nearest programmer.";
+
+// Lines that go to the console and, in the same words, to the report file.
+void both(Console& con, TextFile& report, std::initializer_list<std::string> lines) {
+    for (const auto& l : lines) con.line(l);
+    for (const auto& l : lines) report.line(l);
+}
+
+struct Period {
+    float a = 0, b = 0, c = 0, d = 0;  // full span a..d, common period b..c
+};
+
+void print_period(Console& con, TextFile& report, const Period& p) {
+    both(con, report,
+         {"", "The full time span of the age classes is", "from " + nint(p.a, 4) + " to " + nint(p.d, 4) + ".", "",
+          "The common period for the age classes is", "from " + nint(p.b, 4) + " to " + nint(p.c, 4) + "."});
+}
+
+void try_again_pause(Console& con) {
+    con.blank();
+    con.pause_field("Hit RETURN to try again ");
+}
+
+// The user's own common period. It must lie within the full time span, start no
+// later than the automatic period ends and end no earlier than it starts, so
+// that it bridges a gap between classes. On return p.b and p.c hold it.
+void ask_user_period(Console& con, Period& p) {
+    con.blank();
+    con.line("Enter the first and last years of your common period.");
+    con.line("They must be within the full time span of the data");
+    con.line("and the last year must be greater than the first year.");
+    for (;;) {
+        const float first = static_cast<float>(con.ask_free_real("New First Year? : "));
+        if (first > p.c) {
+            con.line("The first year must be \u2264 " + nint(p.c, 4) + ".");
+            try_again_pause(con);
+            continue;
+        }
+        for (;;) {
+            const float last = static_cast<float>(con.ask_free_real("New Last Year?  : "));
+            std::string problem;
+            bool ask_last_again = false;
+            if (last < p.b) {
+                problem = "The last year must be \u2265 " + nint(p.b, 4) + ".";
+                ask_last_again = true;
+            } else if (first < p.a) {
+                problem = "The first year must be \u2265 " + nint(p.a, 4) + ".";
+            } else if (first > last) {
+                problem = "The first year must be \u2264 the last year.";
+            } else if (last > p.d) {
+                problem = "The last year must be \u2264 " + nint(p.d, 4) + ".";
+            } else {
+                p.b = first;
+                p.c = last;
+                return;
+            }
+            con.line(problem);
+            try_again_pause(con);
+            if (!ask_last_again) break;  // start again with the first year
+        }
+    }
+}
+
+// 1: mean removal only; 2: mean removal and scaling to unit standard deviation.
+int ask_method(Console& con) {
+    for (;;) {
+        con.blank();
+        con.line("It is time to compute the age class anomalies.");
+        con.line("You may choose ONE of two options.");
+        con.blank();
+        con.line("If you ONLY want the MEAN removed from");
+        con.line("each age class, enter [1].");
+        con.blank();
+        con.line("If you ALSO want the standard deviation");
+        con.line("scaled to one, enter  [2].");
+        con.text("Enter [1 or 2] :    ");
+        const auto v = con.read_free_int();
+        if (!v) continue;
+        if (*v == 1 || *v == 2) return *v;
+        con.blank();
+        con.line("Invalid Entry, try again.");
+        try_again_pause(con);
+    }
+}
+
+void check_store(const CloudStore& cs) {
+    const std::int32_t nc = cs.classnum;
+    if (nc > mxnc) {
+        entry_check_fail({"", "In tarnikplot3 classnum is > mxnc: " + I(nc, 4) + I(mxnc, 4), kCallProgrammer});
+    }
+    for (std::int32_t k = 1; k <= nc; ++k) {
+        const CloudClass& cl = cs.cls[static_cast<std::size_t>(k - 1)];
+        const std::int32_t num = cs.num[static_cast<std::size_t>(k - 1)];
+        const std::int32_t nps = cs.nps[static_cast<std::size_t>(k - 1)];
+        if (num > CloudMax) {
+            entry_check_fail({"", "in tarnikplot3 num[" + I(k, 4) + "] is > mxn: " + I(num, 4) + I(CloudMax, 4),
+                              kCallProgrammer});
+        }
+        if (nps > CloudMax) {
+            entry_check_fail({"", "in tarnikplot3 nps[" + I(k, 4) + "] is > mxn: " + I(nps, 4) + I(CloudMax, 4),
+                              kCallProgrammer});
+        }
+        // The counts must match what the class holds, and every class the
+        // display keeps has been fitted, so its spline has at least one point.
+        if (num < 0 || static_cast<std::size_t>(num) > cl.cloud_year.size() ||
+            static_cast<std::size_t>(num) > cl.cloud_value.size()) {
+            entry_check_fail({"", "in tarnikplot3 num[" + I(k, 4) + "] does not match the cloud: " + I(num, 8) +
+                                      I(static_cast<std::int64_t>(cl.cloud_value.size()), 8),
+                              kCallProgrammer});
+        }
+        if (nps < 1 || static_cast<std::size_t>(nps) > cl.spline_year.size() ||
+            static_cast<std::size_t>(nps) > cl.spline_value.size()) {
+            entry_check_fail({"", "in tarnikplot3 nps[" + I(k, 4) + "] does not match the spline: " + I(nps, 8) +
+                                      I(static_cast<std::int64_t>(cl.spline_value.size()), 8),
+                              kCallProgrammer});
+        }
+    }
+}
+
+void spline_not_plotted(Console& con, TextFile& report, std::int32_t k, const std::string& why,
+                        const std::string& detail) {
+    both(con, report, {"", "spline " + I(k, 4) + why, detail, "this age class will not be plotted."});
+}
+
+}  // namespace
+
+bool amstds(std::span<float> x, std::int32_t l, float& mean, float& sd, std::int32_t iop) {
+    if (static_cast<std::int64_t>(l) > static_cast<std::int64_t>(x.size())) {
+        amstds_fail("In amstd l > lmax:" + I(l, 5) + I(static_cast<std::int64_t>(x.size()), 5));
+    }
+    if (l < 1) amstds_fail("In amstd l \u201d 0:" + I(l, 5));
+    if (iop < 1 || iop > 7) amstds_fail("In amstds iop is not in [1,7]: " + I(iop, 5));
+    if (l == 1 && (iop == 2 || iop == 3 || iop == 6 || iop == 7)) {
+        amstds_fail("In amstds l = 1 and you want an std??");
+    }
+    const std::span<float> v = x.first(static_cast<std::size_t>(l));
+
+    double centre = mean;  // the mean the standard deviation is taken about
+    if (iop == 1 || iop == 3 || iop == 5 || iop == 7) {
+        double sum = 0.0;
+        for (float xi : v) sum += xi;
+        centre = sum / l;
+        mean = static_cast<float>(centre);
+    }
+    if (iop == 2 || iop == 3 || iop == 6 || iop == 7) {
+        double ss = 0.0;
+        for (float xi : v) {
+            const double dev = static_cast<double>(xi) - centre;
+            ss += dev * dev;
+        }
+        sd = static_cast<float>(std::sqrt(ss / (l - 1)));
+    }
+    if (iop >= 4) {
+        if (sd == 0.0f) return false;
+        for (float& xi : v) xi = (xi - mean) / sd;
+    }
+    return true;
+}
+
+void tarnikplt3(Console& con, CloudStore& cs, TextFile& report, std::int32_t& abort) {
+    report.line("(Normalization ***************");
+    check_store(cs);
+    abort = 0;
+
+    const std::int32_t nc = cs.classnum;
+    if (nc < 1) {  // no class left by the build: there is nothing to share a period
+        abort = 1;
+        return;
+    }
+
+    // Full span and automatic common period over the class splines.
+    Period p;
+    for (std::int32_t k = 1; k <= nc; ++k) {
+        const CloudClass& cl = cs.cls[static_cast<std::size_t>(k - 1)];
+        const float y1 = cl.spline_year.front();
+        const float yn = cl.spline_year[static_cast<std::size_t>(cs.nps[static_cast<std::size_t>(k - 1)] - 1)];
+        if (k == 1) {
+            p = {y1, y1, yn, yn};
+        } else {
+            if (y1 < p.a) p.a = y1;
+            if (y1 > p.b) p.b = y1;
+            if (yn < p.c) p.c = yn;
+            if (yn > p.d) p.d = yn;
+        }
+    }
+    const bool acceptable = !(p.c - p.b < -0.1f);
+
+    bool user_defined = false;
+    for (;;) {
+        print_period(con, report, p);
+        if (!acceptable) {
+            con.line("This is not an acceptable common period.");
+            con.line("You must enter a common period that will");
+            con.line("span this gap and have additional years");
+            con.line("at both ends or return to the main program.");
+        }
+        con.line("Remember, the mean and the standard deviation");
+        con.line("that are used to compute anomalies are computed");
+        con.line("over the common period.");
+        con.blank();
+        con.line("Would you like to enter a different common period?");
+        const char answer = first_char(con.ask("Enter a lower case [y]es or [n]o  : "));
+        if (answer == 'n') {
+            if (!acceptable) {
+                abort = 1;
+                return;
+            }
+            break;
+        }
+        if (answer == 'y') {
+            ask_user_period(con, p);
+            user_defined = true;
+            break;
+        }
+        con.blank();
+        con.line("Invalid entry try again.");
+        con.blank();
+        con.pause_field("Hit RETURN to continue ");
+    }
+
+    const int method = ask_method(con);
+    if (user_defined) {
+        report.blank();
+        report.line("User Define common period ");
+    }
+    report.line("  cp: " + nint(p.b, 5) + nint(p.c, 5));
+    report.line(method == 1 ? "Normalization by MEAN removal" : "Normalization by MEAN removal AND scaled STD ");
+
+    cs.spline_skipped.fill(false);
+    cs.cloud_skipped.fill(false);
+    const float lo = p.b - 0.1f;
+    const float hi = p.c + 0.1f;
+    std::vector<float> period_values, in_period;
+
+    for (std::int32_t k = 1; k <= nc; ++k) {
+        const std::size_t ki = static_cast<std::size_t>(k - 1);
+        CloudClass& cl = cs.cls[ki];
+        const std::int32_t nps = cs.nps[ki];
+        const std::int32_t num = cs.num[ki];
+        const std::span<float> spline(cl.spline_value.data(), static_cast<std::size_t>(nps));
+        const std::span<float> cloud(cl.cloud_value.data(), static_cast<std::size_t>(num));
+        const float y1 = cl.spline_year.front();
+        const float yn = cl.spline_year[static_cast<std::size_t>(nps - 1)];
+
+        // Spline points j1..j2 (1-based) lie in the period; the spline is on a
+        // grid of whole years, so the positions follow from the year distances.
+        std::int32_t j1 = 1, j2 = nps;
+        const bool outside = y1 > hi || yn < lo;
+        if (!outside) {
+            if (!(y1 >= lo)) j1 = static_cast<std::int32_t>(std::lround(p.b - y1)) + 1;
+            if (!(yn <= hi)) j2 = nps - static_cast<std::int32_t>(std::lround(yn - p.c));
+        }
+        // A period narrower than a year (fractional years typed by the user) can
+        // fall between two grid points; the class then has no spline point in it.
+        if (outside || j2 < j1) {
+            spline_not_plotted(con, report, k, std::string(" has no points in the common period") + (yn < lo ? "." : ""),
+                               "and so the cloud cannot.");
+            con.blank();
+            con.pause_field("  Hit RETURN to continue : ");
+            cs.spline_skipped[ki] = true;
+            cs.cloud_skipped[ki] = true;
+            continue;
+        }
+        report.line("j1&2: " + I(j1, 5) + I(j2, 5));
+
+        // The period's spline values are copied first: the whole spline is
+        // centred next, and the deviation is taken from the values as they were.
+        const std::int32_t m = j2 - j1 + 1;
+        const auto first = spline.begin() + (j1 - 1);
+        period_values.assign(first, first + m);
+        float smean = 0.0f, ssd = 0.0f;
+        amstds(period_values, m, smean, ssd, 1);
+        report.line("index= " + I(k, 4) + " ysmu= " + F(smean, 8, 5));
+        for (float& v : spline) v -= smean;
+        if (method == 2) {
+            if (m < 2) {
+                spline_not_plotted(con, report, k, " has too few points in the common period",
+                                   "for a standard deviation to be computed.");
+                cs.spline_skipped[ki] = true;
+                cs.cloud_skipped[ki] = true;
+                continue;
+            }
+            amstds(period_values, m, smean, ssd, 2);
+            report.line("index= " + I(k, 4) + " yssd= " + F(ssd, 8, 5));
+            if (ssd == 0.0f) {
+                spline_not_plotted(con, report, k, " has a standard deviation of 0 in the common period",
+                                   "so it cannot be scaled to one.");
+                cs.spline_skipped[ki] = true;
+                cs.cloud_skipped[ki] = true;
+                continue;
+            }
+            for (float& v : spline) v /= ssd;
+        }
+
+        // The cloud, centred and scaled by its own statistics over the period.
+        in_period.clear();
+        for (std::int32_t i = 0; i < num; ++i) {
+            const float y = cl.cloud_year[static_cast<std::size_t>(i)];
+            if (p.b <= y && y <= p.c) in_period.push_back(cloud[static_cast<std::size_t>(i)]);
+        }
+        const std::int32_t c = static_cast<std::int32_t>(in_period.size());
+        if (c == 0) {
+            both(con, report,
+                 {"", "cloud " + I(k, 4) + " has no points in the common period.", "this cloud will not be plotted."});
+            cs.cloud_skipped[ki] = true;
+            continue;
+        }
+        float cmean = 0.0f, csd = 0.0f;
+        amstds(in_period, c, cmean, csd, 1);
+        report.line("index= " + I(k, 4) + " ycmu= " + F(cmean, 8, 5));
+        for (float& v : cloud) v -= cmean;
+        if (method == 2) {
+            if (c < 2) {
+                both(con, report,
+                     {"", "cloud " + I(k, 4) + " has too few points in the common period",
+                      "for a standard deviation to be computed.", "this cloud will not be plotted."});
+                cs.cloud_skipped[ki] = true;
+                continue;
+            }
+            amstds(in_period, c, cmean, csd, 2);
+            report.line("index= " + I(k, 4) + " ycsd= " + F(csd, 8, 5));
+            if (csd == 0.0f) {
+                both(con, report,
+                     {"", "cloud " + I(k, 4) + " has a standard deviation of 0 in the common period",
+                      "so it cannot be scaled to one.", "this cloud will not be plotted."});
+                cs.cloud_skipped[ki] = true;
+                continue;
+            }
+            for (float& v : cloud) v /= csd;
+        }
+    }
+}
+
+}  // namespace tarnik::clouds

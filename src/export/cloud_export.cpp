@@ -1,0 +1,315 @@
+#include "export/cloud_export.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string>
+
+#include "console/answers.h"
+#include "console/format.h"
+
+namespace tarnik::exporting {
+namespace {
+
+using fmt::F;
+using fmt::I;
+
+constexpr std::int32_t kUnitWrt2 = 18;  // the unit number the index listing shows
+
+std::string stars(int w) { return std::string(static_cast<std::size_t>(w), '*'); }
+
+// The real rounded to the nearest integer (halves away from zero), or
+// truncated toward zero, in w columns; asterisks when it is no 32-bit integer.
+std::string nint(double v, int w) {
+    if (!std::isfinite(v) || std::fabs(v) > 2147483647.0) return stars(w);
+    return I(std::lround(v), w);
+}
+std::string trunc_int(double v, int w) {
+    if (!std::isfinite(v) || std::fabs(v) >= 2147483648.0) return stars(w);
+    return I(static_cast<std::int64_t>(std::trunc(v)), w);
+}
+
+std::size_t idx(std::int32_t k) { return static_cast<std::size_t>(k - 1); }
+
+std::int32_t classes(const CloudStore& cs) { return std::clamp(cs.classnum, 0, mxnc); }
+
+// Number of points of class k that are really held: the count, but never more
+// than the stored vectors (a row past them is written as an empty slot).
+std::size_t held(std::int32_t count, std::size_t a, std::size_t b) {
+    if (count <= 0) return 0;
+    return std::min({static_cast<std::size_t>(count), a, b});
+}
+
+// Largest count over classes 1..nc (0 when there is none).
+std::int32_t largest(const std::array<std::int32_t, mxnc>& counts, std::int32_t nc) {
+    std::int32_t m = 0;
+    for (std::int32_t k = 1; k <= nc; ++k) m = std::max(m, counts[idx(k)]);
+    return m;
+}
+
+void pause_continue(Console& con) {
+    con.blank();
+    con.pause(ind13("Hit RETURN to continue : "));
+}
+
+enum class Table { RawClouds, Splines, NormalisedSplines };
+
+// The column tables: a year/value pair per class and row. A class with fewer
+// points than the row number shows an empty slot (year 0, value 0.000), never
+// values left over from an earlier definition.
+void write_columns(TextFile& f, const CloudStore& cs, Table table) {
+    const std::int32_t nc = classes(cs);
+    if (table == Table::RawClouds) f.line(" Raw Age Class Clouds  ------");
+    if (table == Table::NormalisedSplines) f.line(" Normailzed Age Class Splines ------");
+    std::string row = " ";
+    for (std::int32_t k = 1; k <= nc; ++k) {
+        row += "YEAR" + I(cs.start_age[idx(k)], 4) + "-" + I(cs.stop_age[idx(k)], 4) + "  ";
+    }
+    f.line(row);
+
+    const bool clouds = table == Table::RawClouds;
+    const std::int32_t rows = largest(clouds ? cs.num : cs.nps, nc);
+    std::array<std::size_t, mxnc> n{};
+    for (std::int32_t k = 1; k <= nc; ++k) {
+        const CloudClass& c = cs.cls[idx(k)];
+        n[idx(k)] = clouds ? held(cs.num[idx(k)], c.cloud_year.size(), c.cloud_value.size())
+                           : held(cs.nps[idx(k)], c.spline_year.size(), c.spline_value.size());
+    }
+    for (std::int32_t i = 0; i < rows; ++i) {
+        row.assign(1, ' ');
+        for (std::int32_t k = 1; k <= nc; ++k) {
+            const CloudClass& c = cs.cls[idx(k)];
+            float year = 0.0f, value = 0.0f;
+            if (static_cast<std::size_t>(i) < n[idx(k)]) {
+                year = clouds ? c.cloud_year[static_cast<std::size_t>(i)] : c.spline_year[static_cast<std::size_t>(i)];
+                value = clouds ? c.cloud_value[static_cast<std::size_t>(i)] : c.spline_value[static_cast<std::size_t>(i)];
+            }
+            row += table == Table::NormalisedSplines ? nint(year, 4) : trunc_int(year, 4);
+            row += ' ';
+            row += F(value, 7, 3);
+            row += "   ";
+        }
+        f.line(row);
+    }
+}
+
+void write_statistics(TextFile& f, const CloudStore& cs) {
+    const std::int32_t nc = classes(cs);
+    for (std::int32_t k = 1; k <= nc; ++k) {
+        const auto& s = cs.fit_stats[idx(k)];
+        f.blank();
+        f.line(" Age class " + I(k, 4) + " Start= " + I(cs.start_age[idx(k)], 4) + "Stop= " +
+               I(cs.stop_age[idx(k)], 4));
+        f.line("    bw      df      gcv     msr     MSE     EV      msw     nps");
+        f.line(" " + nint(s[0], 8) + nint(s[1], 8) + F(s[2], 8, 3) + F(s[3], 8, 3) + F(s[4], 8, 3) + F(s[5], 8, 3) +
+               F(s[6], 8, 3) + nint(s[7], 8));
+    }
+}
+
+// One index series per class; identifiers "CLD" or "NOR" with the class number
+// in characters 4-6. The compressed layout lists every series on the console.
+void write_index(Console& con, TextFile& f, const CloudStore& cs, bool normalised) {
+    const std::int32_t nc = classes(cs);
+    f.line(normalised ? " Normailzed Age Class Splines ------" : " Compressed Age Class Splines ------");
+    for (std::int32_t k = 1; k <= nc; ++k) {
+        const CloudClass& c = cs.cls[idx(k)];
+        const std::size_t n = held(cs.nps[idx(k)], c.spline_year.size(), c.spline_value.size());
+        if (n == 0) continue;  // a class without a spline has no series to write
+        const std::span<const float> values(c.spline_value.data(), n);
+        const double y0 = std::trunc(static_cast<double>(c.spline_year[0]));
+        const std::int32_t first_year = std::isfinite(y0) && std::fabs(y0) < 2.0e9 ? static_cast<std::int32_t>(y0) : 0;
+        const std::string id = (normalised ? "NOR" : "CLD") + I(k, 3);
+        if (!normalised) {
+            con.line(" " + id + "  " + I(first_year, 4) + "  " + I(static_cast<std::int64_t>(n), 4) +
+                     F(values[0], 6, 3) + " " + I(kUnitWrt2, 3));
+        }
+        trrw(con, f, id, first_year, values);
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> open_output_file(Console& con, TextFile& file) {
+    std::string name;
+    while (name.empty()) {
+        const std::string answer = con.ask(ind13("Enter the name of the output file : "));
+        const std::size_t b = answer.find_first_not_of(" \t");
+        if (b != std::string::npos) name = std::string(trim_right(answer.substr(b)));
+    }
+    if (!file.open(name)) {
+        con.line(ind13("The file \"" + name + "\" cannot be written; nothing was saved."));
+        return std::nullopt;
+    }
+    return name;
+}
+
+void trrw(Console& con, TextFile& out, std::string_view id, std::int32_t first_year, std::span<const float> values,
+          std::span<const std::int32_t> depth) {
+    if (values.empty()) return;
+    // Scale so that the largest value fits 4 columns as value x 1000.
+    const float m = *std::max_element(values.begin(), values.end());
+    float factor = 1.0f;
+    while (m * factor > 9.98949f) factor *= 0.1f;
+    if (factor != 1.0f) {
+        con.line(">> sbr trrw: series " + fmt::A(id, 8) + " max value" + F(m, 12, 3) + " multiplied by" +
+                 F(factor, 10, 6));
+    }
+    const bool counted = !depth.empty() && depth[0] >= 1;
+
+    const std::string ident = fmt::pad(id, 6).substr(0, 6);
+    std::array<std::string, 10> cell;
+    const std::string empty_cell = I(9990, 4) + I(0, 3);
+    cell.fill(empty_cell);
+    std::int32_t line_year = first_year;
+    std::int32_t decade = first_year - (((first_year % 10) + 10) % 10);
+    std::size_t pos = static_cast<std::size_t>(first_year - decade);
+    auto emit = [&] {
+        std::string l = ident + I(line_year, 4);
+        for (const auto& c : cell) l += c;
+        out.line(l);
+        cell.fill(empty_cell);
+        decade += 10;
+        line_year = decade;
+        pos = 0;
+    };
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const float scaled = values[i] * 1000.0f * factor;
+        const std::int32_t count = counted && i < depth.size() ? depth[i] : 1;
+        cell[pos] = nint(scaled, 4) + I(count, 3);
+        if (++pos == 10) emit();
+    }
+    // The rest of the last line stays empty; after a full last line one line of
+    // empty positions closes the series.
+    emit();
+}
+
+void tarnikwrt2(Console& con, const CloudStore& cs, std::int32_t normalized) {
+    for (;;) {
+        con.blank();
+        con.line(ind13(std::string(44, '_')));
+        con.blank();
+        con.line(ind13("************* SAVE Data Options ************"));
+        con.line(ind13("Age Class Clouds                 - Column [1]"));
+        con.line(ind13("Compressed Splines               - Column [2]"));
+        con.line(ind13("Compressed Splines               - Index  [3]"));
+        con.line(ind13("Compressed Splines Statistics    - Table  [4]"));
+        if (normalized != 0) {
+            con.line(ind13("Normalized Splines               - Column [5]"));
+            con.line(ind13("Normalized Splines               - Index  [6]"));
+        }
+        con.line(ind13("RETURN to main menue                      [7]"));
+        con.line(ind13("*********************************************"));
+        con.blank();
+        const auto answer = parse_int_field(con.ask(ind13("Enter Selection : ")), 1);
+        const std::int32_t choice = answer ? *answer : -1;
+
+        if (choice == 7) return;
+        if (choice < 1 || choice > 6) {
+            con.blank();
+            con.line(ind13(normalized != 0 ? "You must enter a [1]-[6] or [7 to RETURN to Main Menu] "
+                                           : "You must enter a [1]-[4] or [7 to RETURN to Main Menu] "));
+            pause_continue(con);
+            continue;
+        }
+        if ((choice == 5 || choice == 6) && normalized == 0) {
+            con.blank();
+            con.line(ind13("Before you may select this option you must first"));
+            con.line(ind13("Normalize your cloud spline fits.  "));
+            con.blank();
+            con.line(ind13("Enter [R] to RETURN to the main menue."));
+            con.line(ind13("Hit any other key to save data."));
+            const char c = first_char(con.read_line());
+            if (c == 'R' || c == 'r') return;
+            continue;
+        }
+
+        TextFile f;
+        const auto name = open_output_file(con, f);
+        if (!name) {
+            pause_continue(con);
+            continue;
+        }
+        std::string notice;
+        bool blank_before = true;
+        switch (choice) {
+            case 1:
+                write_columns(f, cs, Table::RawClouds);
+                notice = "Raw Age Class Clouds saved to file.";
+                break;
+            case 2:
+                write_columns(f, cs, Table::Splines);
+                notice = "Compressed Age Class Splines <COL. FORMAT> saved to file.";
+                break;
+            case 3:
+                write_index(con, f, cs, false);
+                notice = "Compressed Age Class Splines <INDX FORMAT> saved to file.";
+                break;
+            case 4:
+                write_statistics(f, cs);
+                notice = "Spline Statistics saved to file.";
+                break;
+            case 5:
+                write_columns(f, cs, Table::NormalisedSplines);
+                notice = "Normailzed Age Class Splines <COL.FORMAT> saved to file.";
+                blank_before = false;
+                break;
+            default:
+                write_index(con, f, cs, true);
+                notice = "Normailzed Age Class Splines <INDEX FORMAT> saved to file.";
+                break;
+        }
+        // The file is closed before the notice, so that a failed write is
+        // reported instead of a save that did not happen.
+        const bool saved = f.close();
+        if (blank_before || !saved) con.blank();
+        con.line(ind13(saved ? notice : "Writing the file \"" + *name + "\" failed; the data were not saved completely."));
+        pause_continue(con);
+    }
+}
+
+bool tarnikwrt3(Console& con, const CloudStore& cs) {
+    TextFile f;
+    const auto name = open_output_file(con, f);
+    if (!name) return false;
+
+    const std::int32_t nc = classes(cs);
+    f.line(" Raw Age Class Clouds and Splines ------");
+    std::string row = " ";
+    for (std::int32_t k = 1; k <= nc; ++k) {
+        row += "YR" + I(cs.start_age[idx(k)], 4) + "-" + I(cs.stop_age[idx(k)], 4) + " STD.ER  ";
+    }
+    f.line(row);
+
+    std::array<std::size_t, mxnc> n{};
+    for (std::int32_t k = 1; k <= nc; ++k) {
+        const CloudClass& c = cs.cls[idx(k)];
+        n[idx(k)] = std::min(held(cs.nps[idx(k)], c.spline_year.size(), c.spline_value.size()), c.spline_se.size());
+    }
+    const std::int32_t rows = largest(cs.nps, nc);
+    constexpr std::int32_t kPerLine = 25;  // further classes continue on the next line
+    for (std::int32_t i = 0; i < rows; ++i) {
+        row.assign(1, ' ');
+        for (std::int32_t k = 1; k <= nc; ++k) {
+            if (k > 1 && (k - 1) % kPerLine == 0) {
+                f.line(row);
+                row.clear();
+            }
+            const CloudClass& c = cs.cls[idx(k)];
+            float year = 0.0f, value = 0.0f, se = 0.0f;
+            if (static_cast<std::size_t>(i) < n[idx(k)]) {
+                year = c.spline_year[static_cast<std::size_t>(i)];
+                value = c.spline_value[static_cast<std::size_t>(i)];
+                se = c.spline_se[static_cast<std::size_t>(i)];
+            }
+            row += nint(year, 4) + " " + F(value, 6, 3) + " " + F(se, 6, 3) + "  ";
+        }
+        f.line(row);
+    }
+    if (!f.close()) {
+        con.line(ind13("Writing the file \"" + *name + "\" failed; the data were not saved completely."));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tarnik::exporting

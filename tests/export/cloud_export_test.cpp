@@ -1,0 +1,269 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "data/cloud_store.h"
+#include "export/cloud_export.h"
+#include "support/test_support.h"
+
+namespace tarnik::exporting {
+namespace {
+
+using test::contains_block;
+using test::MemConsole;
+using test::TempDir;
+
+std::string rep(std::string_view s, int n) {
+    std::string r;
+    for (int i = 0; i < n; ++i) r += s;
+    return r;
+}
+
+// Two classes: class 1 (ages 10-12) with 4 cloud points and a 3-point spline,
+// class 2 (ages 13-20) with 2 cloud points and a 2-point spline. Both carry
+// values of an earlier, larger definition behind their counts.
+CloudStore two_classes() {
+    CloudStore cs;
+    cs.classnum = 2;
+    cs.start_age[0] = 10, cs.stop_age[0] = 12;
+    cs.start_age[1] = 13, cs.stop_age[1] = 20;
+    cs.cls[0].cloud_year = {1901, 1902, 1901, 1903, 1777, 1778};
+    cs.cls[0].cloud_value = {0.5f, 1.25f, 2.125f, -0.75f, 9.0f, 9.0f};
+    cs.num[0] = 4;
+    cs.cls[0].spline_year = {1901, 1902, 1903, 1666};
+    cs.cls[0].spline_value = {1.0f, 1.5f, 0.25f, 7.0f};
+    cs.cls[0].spline_se = {0.125f, 0.0f, 0.5f, 7.0f};
+    cs.nps[0] = 3;
+    cs.cls[1].cloud_year = {1950, 1951, 1555};
+    cs.cls[1].cloud_value = {3.0f, 4.5f, 8.0f};
+    cs.num[1] = 2;
+    cs.cls[1].spline_year = {1950, 1951, 1444};
+    cs.cls[1].spline_value = {3.5f, -4.0f, 8.0f};
+    cs.cls[1].spline_se = {0.25f, 0.75f, 8.0f};
+    cs.nps[1] = 2;
+    cs.max_num = 4;
+    cs.max_nps = 3;
+    cs.fit_stats[0] = {1.0e10f, 2.5f, 0.125f, 1.5f, 2.25f, 0.0625f, 1.0f, 3.0f};
+    cs.fit_stats[1] = {25.0f, 3.5f, 12.0f, -0.5f, 100.0f, 0.001f, 0.5f, 2.0f};
+    return cs;
+}
+
+struct Saved {
+    std::string console;
+    std::string file;
+};
+
+// Runs the save menu with one choice and the file name "out.txt", then returns.
+Saved save_choice(const CloudStore& cs, std::int32_t normalized, std::string_view choice) {
+    TempDir dir;
+    const std::string path = (dir / "out.txt").string();
+    MemConsole mc(std::string(choice) + "\n" + path + "\n\n7\n");
+    tarnikwrt2(mc.con(), cs, normalized);
+    return {mc.output(), dir.read("out.txt")};
+}
+
+TEST(IndexSeries, DecadeLinesWithEmptyPositions) {
+    TempDir dir;
+    MemConsole mc;
+    TextFile f((dir / "i.txt").string());
+    std::vector<float> v;
+    for (int i = 1; i <= 12; ++i) v.push_back(0.125f * static_cast<float>(i));
+    trrw(mc.con(), f, "CLD 12", 1873, v);
+    f.close();
+    EXPECT_EQ(dir.read("i.txt"), "CLD 121873" + rep("9990  0", 3) +
+                                     " 125  1 250  1 375  1 500  1 625  1 750  1 875  1\n"
+                                     "CLD 121880" +
+                                     "1000  11125  11250  11375  11500  1" + rep("9990  0", 5) + "\n");
+    EXPECT_EQ(mc.output(), "");  // factor 1: nothing reported
+}
+
+TEST(IndexSeries, FullLastLineIsFollowedByAnEmptyLine) {
+    TempDir dir;
+    MemConsole mc;
+    TextFile f((dir / "i.txt").string());
+    const std::vector<float> v(9, 0.5f);
+    const std::vector<std::int32_t> depth = {3, 4, 5, 6, 7, 8, 9, 10, 11};
+    trrw(mc.con(), f, "CLD  1", 1871, v, depth);
+    f.close();
+    EXPECT_EQ(dir.read("i.txt"), "CLD  11871" + rep("9990  0", 1) +
+                                     " 500  3 500  4 500  5 500  6 500  7 500  8 500  9 500 10 500 11\n" +
+                                     "CLD  11880" + rep("9990  0", 10) + "\n");
+}
+
+TEST(IndexSeries, LargeValuesAreScaledAndReported) {
+    TempDir dir;
+    MemConsole mc;
+    TextFile f((dir / "i.txt").string());
+    const std::vector<float> v = {25.0f, 1.5f, -2.0f};
+    trrw(mc.con(), f, "CLD  3", 1990, v);
+    f.close();
+    // factor 0.1: values x 100; -2.0 becomes -200
+    EXPECT_EQ(dir.read("i.txt"), "CLD  31990" + std::string("2500  1 150  1-200  1") + rep("9990  0", 7) + "\n");
+    EXPECT_EQ(mc.output(), ">> sbr trrw: series   CLD  3 max value      25.000 multiplied by  0.100000\n");
+
+    // 9.9 keeps factor 1; 9.99 needs 0.1; a value below -0.999 cannot be shown.
+    TextFile g((dir / "j.txt").string());
+    MemConsole mc2;
+    trrw(mc2.con(), g, "X", 2000, std::vector<float>{9.9f, -1.5f});
+    g.close();
+    EXPECT_EQ(dir.read("j.txt"), "X     2000" + std::string("9900  1****  1") + rep("9990  0", 8) + "\n");
+    EXPECT_EQ(mc2.output(), "");
+    MemConsole mc3;
+    TextFile h((dir / "k.txt").string());
+    trrw(mc3.con(), h, "Y", 2000, std::vector<float>{9.99f});
+    h.close();
+    EXPECT_EQ(dir.read("k.txt"), "Y     2000" + std::string(" 999  1") + rep("9990  0", 9) + "\n");
+}
+
+TEST(CloudSaveMenu, RawCloudsShowEmptySlotsPastEachClass) {
+    const Saved s = save_choice(two_classes(), 0, "1");
+    EXPECT_EQ(s.file,
+              " Raw Age Class Clouds  ------\n"
+              " YEAR  10-  12  YEAR  13-  20  \n"
+              " 1901   0.500   1950   3.000   \n"
+              " 1902   1.250   1951   4.500   \n"
+              " 1901   2.125      0   0.000   \n"
+              " 1903  -0.750      0   0.000   \n");
+    EXPECT_TRUE(contains_block(s.console, "file : \n             Raw Age Class Clouds saved to file.\n\n"
+                                          "             Hit RETURN to continue : "));
+}
+
+TEST(CloudSaveMenu, SplineColumnsCompressedAndNormalised) {
+    const Saved c = save_choice(two_classes(), 0, "2");
+    EXPECT_EQ(c.file,
+              " YEAR  10-  12  YEAR  13-  20  \n"
+              " 1901   1.000   1950   3.500   \n"
+              " 1902   1.500   1951  -4.000   \n"
+              " 1903   0.250      0   0.000   \n");
+    EXPECT_TRUE(contains_block(c.console, "file : \n             Compressed Age Class Splines <COL. FORMAT> saved to file.\n"));
+
+    // The normalised table rounds the years instead of truncating them.
+    CloudStore cs = two_classes();
+    cs.cls[0].spline_year[0] = 1900.6f;
+    cs.cls[1].spline_year[1] = 1951.4f;
+    const Saved n = save_choice(cs, 1, "5");
+    EXPECT_EQ(n.file,
+              " Normailzed Age Class Splines ------\n"
+              " YEAR  10-  12  YEAR  13-  20  \n"
+              " 1901   1.000   1950   3.500   \n"
+              " 1902   1.500   1951  -4.000   \n"
+              " 1903   0.250      0   0.000   \n");
+    // this notice comes without an empty line before it
+    EXPECT_TRUE(contains_block(n.console, "file :              Normailzed Age Class Splines <COL.FORMAT> saved to file.\n"));
+    const Saved t = save_choice(cs, 0, "2");
+    EXPECT_TRUE(contains_block(t.file, " 1900   1.000   1950   3.500   \n 1902   1.500   1951  -4.000   \n"));
+}
+
+TEST(CloudSaveMenu, StatisticsTable) {
+    const Saved s = save_choice(two_classes(), 0, "4");
+    const std::string head = "    bw      df      gcv     msr     MSE     EV      msw     nps\n";
+    EXPECT_EQ(s.file, "\n Age class    1 Start=   10Stop=   12\n" + head +
+                          " ********       3   0.125   1.500   2.250   0.062   1.000       3\n"
+                          "\n Age class    2 Start=   13Stop=   20\n" +
+                          head + "       25       4  12.000  -0.500 100.000   0.001   0.500       2\n");
+    EXPECT_TRUE(contains_block(s.console, "file : \n             Spline Statistics saved to file.\n"));
+}
+
+TEST(CloudSaveMenu, IndexSeriesPerClass) {
+    CloudStore cs = two_classes();
+    cs.classnum = 12;
+    for (int k = 3; k <= 12; ++k) {
+        cs.start_age[k - 1] = k, cs.stop_age[k - 1] = k;
+        cs.cls[k - 1].spline_year = {2001};
+        cs.cls[k - 1].spline_value = {0.001f * k};
+        cs.cls[k - 1].spline_se = {0};
+        cs.nps[k - 1] = 1;
+    }
+    const Saved s = save_choice(cs, 0, "3");
+    EXPECT_TRUE(contains_block(s.file, " Compressed Age Class Splines ------\n"
+                                       "CLD  11901" + std::string("9990  0") + "1000  11500  1 250  1" + rep("9990  0", 6) + "\n"
+                                       "CLD  21950" + "3500  1****  1" + rep("9990  0", 8) + "\n"
+                                       "CLD  32001" + "9990  0" + "   3  1" + rep("9990  0", 8) + "\n"));
+    EXPECT_TRUE(contains_block(s.file, "\nCLD 122001" + std::string("9990  0") + "  12  1" + rep("9990  0", 8) + "\n"));
+    EXPECT_FALSE(contains_block(s.file, "NOR"));
+    // The console lists each series: identifier, first year, points, first value, unit.
+    EXPECT_TRUE(contains_block(s.console, " CLD  1  1901     3 1.000  18\n CLD  2  1950     2 3.500  18\n"));
+    EXPECT_TRUE(contains_block(s.console, " CLD 12  2001     1 0.012  18\n"));
+    EXPECT_TRUE(contains_block(s.console, "  18\n\n             Compressed Age Class Splines <INDX FORMAT> saved to file.\n"));
+
+    const Saved n = save_choice(cs, 1, "6");
+    EXPECT_TRUE(contains_block(n.file, " Normailzed Age Class Splines ------\nNOR  11901"));
+    EXPECT_FALSE(contains_block(n.console, " NOR  1  1901"));
+    EXPECT_TRUE(contains_block(n.console, "file : \n             Normailzed Age Class Splines <INDEX FORMAT> saved to file.\n"));
+}
+
+TEST(CloudSaveMenu, MenuChoicesDependOnTheNormalisedFlag) {
+    const std::string five = "             Normalized Splines               - Column [5]\n"
+                             "             Normalized Splines               - Index  [6]\n";
+    MemConsole plain("\n\n5\nx\n6\nr\n");
+    tarnikwrt2(plain.con(), two_classes(), 0);
+    const std::string out = plain.output();
+    EXPECT_FALSE(contains_block(out, five));
+    EXPECT_TRUE(contains_block(out, "             Compressed Splines Statistics    - Table  [4]\n"
+                                    "             RETURN to main menue                      [7]\n"
+                                    "             *********************************************\n\n"
+                                    "             Enter Selection : \n"
+                                    "             You must enter a [1]-[4] or [7 to RETURN to Main Menu] \n\n"
+                                    "             Hit RETURN to continue : "));
+    // 5 without a normalisation: the notice; "x" shows the menu again, "r" returns.
+    EXPECT_EQ(test::count_of(out, "Before you may select this option you must first\n"), 2u);
+    EXPECT_EQ(test::count_of(out, "Enter Selection : "), 3u);
+    EXPECT_TRUE(contains_block(out, "\n             Normalize your cloud spline fits.  \n\n"
+                                    "             Enter [R] to RETURN to the main menue.\n"
+                                    "             Hit any other key to save data.\n"));
+
+    MemConsole norm("9\n\n7\n");
+    tarnikwrt2(norm.con(), two_classes(), 1);
+    EXPECT_TRUE(contains_block(norm.output(), five));
+    EXPECT_TRUE(contains_block(norm.output(), "You must enter a [1]-[6] or [7 to RETURN to Main Menu] \n"));
+}
+
+TEST(CloudSaveMenu, FileNameIsAskedUntilGivenAndUnwritableFilesSaveNothing) {
+    TempDir dir;
+    const std::string good = (dir / "stats.txt").string();
+    MemConsole mc("4\n/nonexistent-dir/x/y.txt\n\n4\n\n   \n" + good + "\n\n7\n");
+    tarnikwrt2(mc.con(), two_classes(), 0);
+    const std::string out = mc.output();
+    EXPECT_TRUE(contains_block(out, "The file \"/nonexistent-dir/x/y.txt\" cannot be written; nothing was saved.\n"));
+    EXPECT_EQ(test::count_of(out, "Spline Statistics saved to file."), 1u);
+    EXPECT_EQ(test::count_of(out, "Enter the name of the output file : "), 4u);
+    EXPECT_TRUE(dir.exists("stats.txt"));
+}
+
+TEST(ClassSplineExport, SplinesWithStandardErrors) {
+    TempDir dir;
+    CloudStore cs = two_classes();
+    cs.cls[0].spline_year[2] = 1902.5f;  // rounds away from zero to 1903
+    MemConsole mc((dir / "se.txt").string() + "\n");
+    EXPECT_TRUE(tarnikwrt3(mc.con(), cs));
+    EXPECT_EQ(dir.read("se.txt"),
+              " Raw Age Class Clouds and Splines ------\n"
+              " YR  10-  12 STD.ER  YR  13-  20 STD.ER  \n"
+              " 1901  1.000  0.125  1950  3.500  0.250  \n"
+              " 1902  1.500  0.000  1951 -4.000  0.750  \n"
+              " 1903  0.250  0.500     0  0.000  0.000  \n");
+
+    // Classes past the 25th continue on a line of their own.
+    cs.classnum = 27;
+    for (int k = 3; k <= 27; ++k) {
+        cs.start_age[k - 1] = k, cs.stop_age[k - 1] = k;
+        cs.cls[k - 1].spline_year = {1900};
+        cs.cls[k - 1].spline_value = {0.5f};
+        cs.cls[k - 1].spline_se = {0.25f};
+        cs.nps[k - 1] = 1;
+    }
+    MemConsole mc2((dir / "se2.txt").string() + "\n");
+    EXPECT_TRUE(tarnikwrt3(mc2.con(), cs));
+    const std::string t = dir.read("se2.txt");
+    const std::string cell = "1900  0.500  0.250  ";
+    EXPECT_TRUE(contains_block(t, "\n 1901  1.000  0.125  1950  3.500  0.250  " + rep(cell, 23) + "\n" + cell + cell + "\n"));
+    EXPECT_EQ(test::count_of(t, "\n"), 2u + 2u * 3u);
+
+    MemConsole bad("/nonexistent-dir/se.txt\n");
+    EXPECT_FALSE(tarnikwrt3(bad.con(), cs));
+    EXPECT_TRUE(contains_block(bad.output(), "cannot be written; nothing was saved."));
+}
+
+}  // namespace
+}  // namespace tarnik::exporting
