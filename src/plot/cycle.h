@@ -32,8 +32,20 @@ public:
     DrawingCycle(const DrawingCycle&) = delete;
     DrawingCycle& operator=(const DrawingCycle&) = delete;
 
+    // False when nothing could be opened (no usable device, or the screen image
+    // cannot be written); drawing calls are then skipped by the displays.
+    bool is_open() const { return open_; }
+    // The PostScript or screen image file being written ("" for a window).
+    const std::string& file_name() const { return file_; }
+
 private:
+    Console* con_ = nullptr;
     bool open_ = false;
+    bool postscript_ = false;
+    std::string file_;
 };
+
+// True where an X display can be reached and the library's window device exists.
+bool screen_window_available();
 
 }  // namespace tarnik::plot

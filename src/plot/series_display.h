@@ -8,6 +8,7 @@
 
 #include "console/console.h"
 #include "data/stores.h"
+#include "plot/appearance.h"
 
 namespace tarnik::plot {
 
@@ -25,8 +26,35 @@ struct SeriesDisplayInput {
     std::string title;
 };
 
+// What the display keeps from one visit to the next. Every visit restores the
+// default colours and recomputes the ranges, so in practice only the Z settings
+// (shown by options 12, 13, 18 and 19) carry over.
+struct SeriesDisplayState {
+    PlotAppearance ap;
+    std::int32_t dark = 0;
+};
+
 // tarnikplt1: draws, then runs the option menu until a negative answer. The
 // extents of the data (years, ages, depths) come from the stores' summary.
 void tarnikplt1(Console& con, const Stores& st, const SeriesDisplayInput& in);
+// The same, keeping the display's settings in `state` between visits.
+void tarnikplt1(Console& con, const Stores& st, const SeriesDisplayInput& in, SeriesDisplayState& state);
+
+// The automatic axis settings of the display.
+struct AxisTicks {
+    float major = 0.0f;
+    std::int32_t minor = 0;
+};
+AxisTicks series_x_ticks(std::int32_t axis_width);
+AxisTicks series_y_ticks(float y_top);
+AxisTicks depth_ticks(std::int32_t depth_top);
+// The top of the Y axis: the largest value plus 0.5, rounded to an integer.
+float series_y_top(float y_max);
+// Range set-up: X and Y ranges and ticks from the data's extent.
+void series_ranges(const Stores& st, const SeriesDisplayInput& in, float y_top, PlotAppearance& ap);
+
+// One drawing of both panels on `device` ("Mac1", "ps" or "psc").
+void draw_series(Console& con, std::string_view device, const Stores& st, const SeriesDisplayInput& in,
+                 const PlotAppearance& ap, std::int32_t dark);
 
 }  // namespace tarnik::plot

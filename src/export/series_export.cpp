@@ -1,0 +1,224 @@
+#include "export/series_export.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "console/answers.h"
+#include "console/format.h"
+
+namespace tarnik::exporting {
+namespace {
+
+// Series per line of the column table; a wider header or row goes on in a new line.
+constexpr std::int32_t kColumnsPerLine = 21000;
+constexpr std::string_view kZeroCell = "    0.000";  // 1x, f8.3 of 0
+
+std::int32_t floor_mod10(std::int32_t v) { return ((v % 10) + 10) % 10; }
+
+// Appends one blank and v in f8.3 (rounded to nearest on the exact binary value,
+// ties to even, asterisks when too wide), without building temporary strings:
+// the column table has up to 46 million cells.
+void append_cell(std::string& buf, float v) {
+    // A float times 1000 is exact in double (24 + 10 significant bits).
+    const double scaled = static_cast<double>(v) * 1000.0;
+    if (!std::isfinite(scaled) || std::fabs(scaled) >= 1e12) {
+        buf += ' ';
+        buf += fmt::F(v, 8, 3);
+        return;
+    }
+    const double r = std::nearbyint(std::fabs(scaled));  // default mode: to nearest, ties to even
+    const auto n = static_cast<std::int64_t>(r);
+    char digits[32];
+    int len = 0;
+    // Build "int.ddd" backwards.
+    std::int64_t rest = n;
+    for (int i = 0; i < 3; ++i) {
+        digits[len++] = static_cast<char>('0' + rest % 10);
+        rest /= 10;
+    }
+    digits[len++] = '.';
+    do {
+        digits[len++] = static_cast<char>('0' + rest % 10);
+        rest /= 10;
+    } while (rest > 0);
+    if (std::signbit(v)) digits[len++] = '-';
+    buf += ' ';
+    if (len > 8) {
+        buf.append(8, '*');
+        return;
+    }
+    buf.append(static_cast<std::size_t>(8 - len), ' ');
+    for (int i = len - 1; i >= 0; --i) buf += digits[i];
+}
+
+struct Span {
+    std::int32_t first = 0, last = 0;     // first and last age or year
+    const std::int32_t* values = nullptr;
+    float scale = 1.0f;
+};
+
+std::int32_t depth_at(const std::array<std::int32_t, MaxYears + 1>& depth, std::int32_t i) {
+    return i >= 1 && i <= MaxYears ? depth[static_cast<std::size_t>(i)] : 0;
+}
+
+// Which file a selection writes, and whether it was written completely.
+bool write_selection(Console& con, const Stores& st, std::int32_t mode, bool decadal,
+                     const std::filesystem::path& dir) {
+    const std::string name = series_export_name(mode, decadal);
+    const std::filesystem::path file = dir.empty() ? std::filesystem::path(name) : dir / name;
+    const bool ok = decadal ? write_series_decadal(st, mode, file) : write_series_columns(st, mode, file);
+    if (!ok) {
+        con.blank();
+        con.line(ind13("The file " + name + " could not be written: nothing was saved."));
+    }
+    return ok;
+}
+
+}  // namespace
+
+std::string series_export_name(std::int32_t mode, bool decadal) {
+    return std::string(mode == kByAge ? "AgeAligned" : "Xdated") + (decadal ? ".raw.DEC" : ".raw.INC");
+}
+
+void writeinc(TextFile& out, std::span<const float> values, std::int32_t start, std::string_view id,
+              std::int32_t marker) {
+    // The integer items: values in the marker's unit, then the marker. 999 would
+    // end the series early when read back, whatever the unit, so it becomes 998.
+    // Rounding to the nearest unit (not truncation) keeps a value that came from
+    // the store exactly as it was stored: 0.53f * 100 is 52.99999...
+    const double factor = marker == 999 ? 100.0 : 1000.0;
+    std::vector<std::int64_t> items;
+    items.reserve(values.size() + 1);
+    for (float v : values) {
+        const double p = static_cast<double>(v) * factor;
+        std::int64_t n = std::isfinite(p) ? std::llround(std::clamp(p, -1e15, 1e15)) : 0;
+        if (n == 999) n = 998;
+        items.push_back(n);
+    }
+    items.push_back(marker);
+
+    const std::string label = fmt::A(fmt::pad(id, 8), 8);
+    const auto total = static_cast<std::int32_t>(items.size());
+    std::int32_t count = 10 - floor_mod10(start);
+    std::int32_t line_start = start;
+    std::int32_t i = 0;
+    bool first = true;
+    std::string buf;
+    while (i < total) {
+        const std::int32_t n = std::min(count, total - i);
+        buf = label + fmt::I(line_start, 4);
+        for (std::int32_t k = 0; k < n; ++k) buf += fmt::I(items[static_cast<std::size_t>(i + k)], 6);
+        if (!first) {
+            // Later lines are fixed records of 72 columns and one trailing blank.
+            buf.resize(72, ' ');
+            buf += ' ';
+        }
+        out.line(buf);
+        i += n;
+        line_start += count;
+        count = 10;
+        first = false;
+    }
+}
+
+bool write_series_decadal(const Stores& st, std::int32_t mode, const std::filesystem::path& file) {
+    TextFile out;
+    if (!out.open(file.string())) return false;
+    std::vector<float> work;
+    for (std::int32_t i = 1; i <= st.nser; ++i) {
+        const SeriesRecord& r = st.rec(i);
+        const float scale = static_cast<float>(r.scale);
+        const auto vals = st.values_of(i);
+        work.assign(vals.size(), 0.0f);
+        for (std::size_t k = 0; k < vals.size(); ++k) work[k] = static_cast<float>(vals[k]) / scale;
+        const std::int32_t marker = r.scale == 100 ? 999 : -9999;
+        const std::int32_t start = mode == kByAge ? r.first_age : r.first_year;
+        const std::string& id = static_cast<std::size_t>(i) <= st.series_ids.size()
+                                    ? st.series_ids[static_cast<std::size_t>(i - 1)]
+                                    : std::string();
+        writeinc(out, work, start, id, marker);
+    }
+    return out.close();
+}
+
+bool write_series_columns(const Stores& st, std::int32_t mode, const std::filesystem::path& file) {
+    TextFile out;
+    if (!out.open(file.string())) return false;
+    const bool by_age = mode == kByAge;
+    const auto nser = static_cast<std::size_t>(std::max(st.nser, 0));
+
+    std::string buf;
+    buf.reserve(static_cast<std::size_t>(std::min<std::size_t>(nser, kColumnsPerLine)) * 9 + 32);
+    buf = by_age ? " AGE         N   " : " YEAR        N   ";
+    for (std::size_t i = 0; i < nser; ++i) {
+        if (i > 0 && i % kColumnsPerLine == 0) {
+            out.line(buf);
+            buf.clear();
+        }
+        const std::string id = i < st.series_ids.size() ? st.series_ids[i] : std::string();
+        buf += fmt::A(fmt::pad(id, 8), 9);
+    }
+    out.line(buf);
+
+    std::vector<Span> spans(nser);
+    for (std::size_t i = 0; i < nser; ++i) {
+        const SeriesRecord& r = st.series[i];
+        spans[i].first = by_age ? r.first_age : r.first_year;
+        spans[i].last = spans[i].first + r.length - 1;
+        spans[i].values = st.values.data() + (r.first_index - 1);
+        spans[i].scale = static_cast<float>(r.scale);
+    }
+    const DataSummary& m = st.summary;
+    const std::int32_t lo = by_age ? m.min_first_age : m.min_first_year;
+    const std::int32_t hi = by_age ? m.max_last_age : m.max_last_year;
+    const auto& depth = by_age ? st.depth_by_age : st.depth_by_year;
+    for (std::int32_t row = lo; row <= hi && out.good(); ++row) {
+        buf.clear();
+        buf += ' ';
+        buf += fmt::I(row, 4);
+        buf += fmt::I(depth_at(depth, row), 10);
+        for (std::size_t i = 0; i < nser; ++i) {
+            if (i > 0 && i % kColumnsPerLine == 0) {
+                out.line(buf);
+                buf.clear();
+            }
+            const Span& s = spans[i];
+            if (row >= s.first && row <= s.last) {
+                append_cell(buf, static_cast<float>(s.values[row - s.first]) / s.scale);
+            } else {
+                buf += kZeroCell;
+            }
+        }
+        out.line(buf);
+    }
+    return out.close();
+}
+
+void tarnikwrt1(Console& con, const Stores& st, std::int32_t mode, const std::filesystem::path& dir) {
+    const std::string pause = ind13("Hit RETURN to continue : ");
+    for (;;) {
+        con.blank();
+        con.line(ind13("******** SAVE Data Options *************"));
+        con.line(ind13("AGE Aligned or X-Dated Series - Decade [1]"));
+        con.line(ind13("AGE Aligned or X-Dated Series"));
+        con.line(ind13("        w/Sample Depth        - Column [2]"));
+        con.line(ind13("RETURN to Plot Menue                   [3]"));
+        con.line(ind13("*****************************************"));
+        con.blank();
+        const auto sel = parse_int_field(con.ask(ind13("Enter Selection : ")), 1);
+        if (sel && (*sel == 1 || *sel == 2)) {
+            write_selection(con, st, mode, *sel == 1, dir);
+            con.blank();
+            con.pause_field(pause, 2);
+        } else if (sel && *sel == 3) {
+            return;
+        } else {
+            con.blank();
+            con.line(ind13("Please enter a [1] [2] or [3]"));
+            con.pause_field(pause, 2);
+        }
+    }
+}
+
+}  // namespace tarnik::exporting

@@ -1,0 +1,138 @@
+#include "plot/cycle.h"
+
+#include <dlfcn.h>
+#include <plplot/plplot.h>
+#include <sys/stat.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+
+#include "console/answers.h"
+
+namespace tarnik::plot {
+namespace {
+
+// The library's own words when it needs an output file name.
+constexpr std::string_view kFilePrompt = "Enter graphics output file name: ";
+
+bool device_available(std::string_view name) {
+    std::array<const char*, 128> menu{}, names{};
+    const char** pm = menu.data();
+    const char** pn = names.data();
+    int n = static_cast<int>(names.size());
+    plgDevs(&pm, &pn, &n);
+    for (int i = 0; i < n; ++i)
+        if (pn[i] != nullptr && name == pn[i]) return true;
+    return false;
+}
+
+// Whether an X server answers at $DISPLAY. The library's window device would end
+// the whole process when it cannot open the display, so this is asked first. The
+// X library is loaded only for the question; where it is missing there is no
+// window device either.
+bool x_display_reachable() {
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') return false;
+    void* lib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_LOCAL);
+    if (lib == nullptr) return false;
+    using OpenFn = void* (*)(const char*);
+    using CloseFn = int (*)(void*);
+    auto open_display = reinterpret_cast<OpenFn>(dlsym(lib, "XOpenDisplay"));
+    auto close_display = reinterpret_cast<CloseFn>(dlsym(lib, "XCloseDisplay"));
+    bool ok = false;
+    if (open_display != nullptr && close_display != nullptr) {
+        if (void* d = open_display(nullptr)) {
+            close_display(d);
+            ok = true;
+        }
+    }
+    dlclose(lib);
+    return ok;
+}
+
+// True when the file can be created or replaced; an existing file is left as it is.
+bool writable(const std::string& name) {
+    std::FILE* f = std::fopen(name.c_str(), "ab");
+    if (f == nullptr) return false;
+    std::fclose(f);
+    return true;
+}
+
+// Asks for the PostScript file name on the console (so that the end of input
+// ends the run cleanly) until a name comes that can be opened for writing.
+std::string ask_output_file(Console& con) {
+    for (;;) {
+        std::string name(trim_right(con.ask(kFilePrompt)));
+        if (name.empty()) continue;
+        // For the library "-" would mean standard output, which is the dialog.
+        if (name == "-") name = "./-";
+        if (writable(name)) return name;
+        con.line(" Cannot write the file " + name + " : please enter another name.");
+    }
+}
+
+}  // namespace
+
+void set_plplot_environment() {
+#ifdef TARNIK_PLPLOT_DATA_DIR
+    setenv("PLPLOT_LIB", TARNIK_PLPLOT_DATA_DIR, 1);
+#endif
+}
+
+bool screen_window_available() { return x_display_reachable() && device_available("xcairo"); }
+
+DrawingCycle::DrawingCycle(Console& con, std::string_view device, const PlotAppearance& ap, std::int32_t dark)
+    : con_(&con) {
+    std::string dev;
+    if (device == "ps" || device == "psc") {
+        if (device_available(device)) {
+            file_ = ask_output_file(con);
+            dev = std::string(device);
+            postscript_ = true;
+        } else {
+            con.line(" PostScript output is not available: the plotting library has no PostScript driver.");
+        }
+    } else if (screen_window_available()) {
+        dev = "xcairo";
+    } else if (device_available("pngcairo")) {
+        // No display: the screen plot goes to an image file in the working directory.
+        if (writable(kScreenImageFile)) {
+            dev = "pngcairo";
+            file_ = kScreenImageFile;
+        } else {
+            std::fprintf(stderr, "tarnik: %s cannot be written here; the plot is not shown.\n", kScreenImageFile);
+        }
+    }
+    // Where nothing can be shown or written the drawing goes to the library's
+    // null device, so that the display's drawing calls stay harmless.
+    if (dev.empty()) {
+        if (!device_available("null")) return;
+        dev = "null";
+    }
+    con.flush();
+    plsdev(dev.c_str());
+    if (!file_.empty()) plsfnam(file_.c_str());
+    if (dark == 0) {
+        plscol0(0, 255, 255, 255);
+        plscol0(15, 0, 0, 0);
+    } else if (dark == 1) {
+        plscol0(15, 255, 255, 255);
+        plscol0(0, 0, 0, 0);
+    }
+    plscolbg(ap.bg_red, ap.bg_green, ap.bg_blue);
+    plinit();
+    open_ = true;
+}
+
+DrawingCycle::~DrawingCycle() {
+    if (!open_) return;
+    plend();
+    if (postscript_) {
+        struct stat sb {};
+        if (stat(file_.c_str(), &sb) != 0 || sb.st_size == 0)
+            con_->line(" The plot could not be written to the file " + file_ + " .");
+    }
+}
+
+}  // namespace tarnik::plot

@@ -1,0 +1,284 @@
+#include "plot/series_display.h"
+
+#include <plplot/plplot.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "console/answers.h"
+#include "console/format.h"
+#include "export/series_export.h"
+#include "plot/cycle.h"
+
+namespace tarnik::plot {
+namespace {
+
+PlotKind kind_of(const SeriesDisplayInput& in) { return in.alignment == 1 ? kSeriesByAge : kSeriesByYear; }
+
+const char* x_label(const SeriesDisplayInput& in) {
+    return in.alignment == 1 ? "Cambial Growth Years" : "X-Dated Calendar Years";
+}
+
+const char* y_label(const SeriesDisplayInput& in) {
+    switch (in.code) {
+    case 2: return "Spline Values(mm.)";
+    case 3: return "RCS Index Values(mm.)";
+    default: return "Ring Widths(mm.)";
+    }
+}
+
+std::string title_of(const SeriesDisplayInput& in) {
+    std::string t = in.title.substr(0, std::min<std::size_t>(in.title.size(), 40));
+    return std::string(trim_right(t));
+}
+
+void print_menu(Console& con, std::int32_t code) {
+    const bool rcs = code == 4;
+    con.blank(2);
+    con.line(ind13("************ PLOT Options Menu *************"));
+    con.line(ind13(" REPLOT             [0]   Major Ticks X  [8] "));
+    con.line(ind13(" Background color   [1]   Minor Ticks X  [9]"));
+    con.line(ind13(" Frame color        [2]   Major Ticks Y  [10]"));
+    con.line(ind13(" Line color         [3]   Minor Ticks Y  [11]"));
+    con.line(ind13(" Text color         [4]   Max. X         [14]"));
+    con.line(ind13(rcs ? " RCS fit color      [5]   Min. X         [15]"
+                       : " Symbol color     [n/a]   Min. X         [15]"));
+    con.line(ind13(" Line Style         [6]   Max. Y         [16]"));
+    con.line(ind13(" Symbol type      [n/a]   Min. Y         [17]"));
+    con.line(ind13(" (rescaling bottom plot Y axis is not allowed) "));
+    con.line(ind13(" SAVE data         [66]   SAVE plot(b/w) [77]"));
+    con.line(ind13(" SAVE plot(color)  [88]   RESET options  [99]"));
+    con.line(ind13(rcs ? "           RETURN to RCS MENU [-1]" : "           RETURN to MAIN MENU [-1]"));
+    con.line(ind13(std::string(45, '_')));
+    con.blank();
+}
+
+void pause_two_columns(Console& con) {
+    con.blank();
+    con.pause_field(ind13("Hit RETURN to continue : "), 2);
+}
+
+// The colour of the regional curve (line colour 3), in 0..15 only.
+void rcs_fit_colour(Console& con, PlotAppearance& ap) {
+    con.blank();
+    con.line(ind13("COLOR TABLE ______________________________________________"));
+    con.line(ind13("Black(0) Red(1)  Yellow(2)  Green(3)  Aquamarine(4) Pink(5) "));
+    con.line(ind13("Wheat(6)  Grey(7)  Browm(8)  Blue(9)  BlueViolet(10)"));
+    con.line(ind13("Cyan(11)  Turquoise(12)  Magenta(13)  Salmon(14)  White(15)"));
+    con.line(ind13(std::string(59, '_')));
+    con.blank();
+    for (;;) {
+        const std::int32_t c = con.ask_int_field(ind13("Select new RCS LINE color: [0-15] : "), 4);
+        if (c >= 0 && c <= 15) {
+            ap.line_colour[2] = c;
+            return;
+        }
+        con.blank();
+        con.line(ind13("You must enter a value between 0 and 15"));
+        con.blank();
+    }
+}
+
+}  // namespace
+
+AxisTicks series_x_ticks(std::int32_t w) {
+    if (w <= 200) return {20.0f, 10};
+    if (w <= 500) return {50.0f, 5};
+    if (w <= 1000) return {100.0f, 10};
+    return {250.0f, 5};
+}
+
+AxisTicks series_y_ticks(float y) {
+    if (y <= 1.0f) return {0.5f, 5};
+    if (y <= 5.0f) return {1.0f, 10};
+    if (y <= 10.0f) return {1.0f, 5};
+    return {4.0f, 4};
+}
+
+AxisTicks depth_ticks(std::int32_t d) {
+    if (d <= 20) return {2.0f, 2};
+    if (d <= 100) return {20.0f, 10};
+    if (d <= 500) return {100.0f, 4};
+    if (d <= 1000) return {200.0f, 4};
+    if (d <= 5000) return {1000.0f, 4};
+    if (d <= 10000) return {2000.0f, 2};
+    if (d <= 15000) return {5000.0f, 4};
+    return {5000.0f, 2};
+}
+
+float series_y_top(float y_max) {
+    const float v = y_max + 0.5f;
+    // Far beyond any ring width the value is used as it is.
+    if (!std::isfinite(v) || std::fabs(v) > 2.0e9f) return v;
+    return static_cast<float>(std::lroundf(v));
+}
+
+void series_ranges(const Stores& st, const SeriesDisplayInput& in, float y_top, PlotAppearance& ap) {
+    const DataSummary& m = st.summary;
+    std::int32_t width = 0;
+    if (in.alignment == 1) {
+        ap.x_min = 0.0f;
+        ap.x_max = static_cast<float>(10 * (m.max_last_age / 10) + 10);
+        width = static_cast<std::int32_t>(ap.x_max);
+    } else {
+        const std::int32_t hi = 10 * (m.max_last_year / 10) + 10;
+        const std::int32_t lo = 10 * (m.min_first_year / 10) - 10;
+        ap.x_max = static_cast<float>(hi);
+        ap.x_min = static_cast<float>(lo);
+        width = hi - lo + 1;
+    }
+    ap.y_min = in.code == 3 ? in.y_min - 0.1f : 0.0f;
+    ap.y_max = y_top;
+    const AxisTicks xt = series_x_ticks(width);
+    ap.x_major = xt.major;
+    ap.x_minor = xt.minor;
+    const AxisTicks yt = series_y_ticks(y_top);
+    ap.y_major = yt.major;
+    ap.y_minor = yt.minor;
+}
+
+void draw_series(Console& con, std::string_view device, const Stores& st, const SeriesDisplayInput& in,
+                 const PlotAppearance& ap, std::int32_t dark) {
+    DrawingCycle cycle(con, device, ap, dark);
+    if (!cycle.is_open()) return;
+    const DataSummary& m = st.summary;
+    const bool by_age = in.alignment == 1;
+    const std::string title = title_of(in);
+    std::vector<PLFLT> x, y;
+    x.reserve(MaxYears);
+    y.reserve(MaxYears);
+
+    plssub(1, 2);
+    pladv(0);
+
+    // Upper panel: every series.
+    plvpor(0.1, 0.9, 0.2, 0.9);
+    plwind(ap.x_min, ap.x_max, ap.y_min, ap.y_max);
+    plcol0(ap.frame_colour);
+    plbox("ABCINTSN", ap.x_major, ap.x_minor, "ABCINTS", ap.y_major, ap.y_minor);
+    plcol0(ap.text_colour);
+    pllab(x_label(in), y_label(in), title.c_str());
+    pllsty(ap.line_style[0]);
+    plcol0(ap.line_colour[0]);
+    for (std::int32_t i = 1; i <= st.nser; ++i) {
+        const SeriesRecord& r = st.rec(i);
+        const std::int32_t x0 = by_age ? r.first_age : r.first_year;
+        const float scale = static_cast<float>(r.scale);
+        const auto vals = st.values_of(i);
+        x.clear();
+        y.clear();
+        for (std::size_t k = 0; k < vals.size(); ++k) {
+            x.push_back(static_cast<PLFLT>(x0 + static_cast<std::int32_t>(k)));
+            y.push_back(static_cast<PLFLT>(static_cast<float>(vals[k]) / scale));
+        }
+        if (!x.empty()) plline(static_cast<PLINT>(x.size()), x.data(), y.data());
+    }
+
+    // The regional curve over the widths, one value per age from min_first_age.
+    if (in.code == 4) {
+        plcol0(ap.line_colour[2]);
+        const std::int64_t ages = std::int64_t{m.max_last_age} - m.min_first_age + 1;
+        const auto n = static_cast<std::size_t>(std::clamp<std::int64_t>(
+            ages, 0, static_cast<std::int64_t>(in.regional_curve.size())));
+        x.clear();
+        y.clear();
+        for (std::size_t k = 0; k < n; ++k) {
+            x.push_back(static_cast<PLFLT>(m.min_first_age + static_cast<std::int32_t>(k)));
+            y.push_back(static_cast<PLFLT>(in.regional_curve[k]));
+        }
+        if (!x.empty()) plline(static_cast<PLINT>(x.size()), x.data(), y.data());
+    }
+
+    // Lower panel: sample depth over the same X range.
+    const std::int32_t d = (by_age ? m.max_depth_age : m.max_depth_year) + 1;
+    const AxisTicks dt = depth_ticks(d);
+    const std::int32_t lo = std::max(by_age ? m.min_first_age : m.min_first_year, 1);
+    const std::int32_t hi = std::min(by_age ? m.max_last_age : m.max_last_year, MaxYears);
+    const auto& depth = by_age ? st.depth_by_age : st.depth_by_year;
+    x.clear();
+    y.clear();
+    for (std::int32_t a = lo; a <= hi; ++a) {
+        x.push_back(static_cast<PLFLT>(a));
+        y.push_back(static_cast<PLFLT>(depth[static_cast<std::size_t>(a)]));
+    }
+    pladv(0);
+    plvpor(0.1, 0.9, 0.4, 0.9);
+    plwind(ap.x_min, ap.x_max, 0.0, static_cast<PLFLT>(d));
+    pllsty(ap.line_style[0]);
+    plcol0(ap.frame_colour);
+    plbox("ABCINTSN", ap.x_major, ap.x_minor, "ABCINTS", dt.major, dt.minor);
+    plcol0(ap.text_colour);
+    pllab(x_label(in), "Number of Observations", "Sample Depth");
+    plcol0(ap.line_colour[0]);
+    if (!x.empty()) plline(static_cast<PLINT>(x.size()), x.data(), y.data());
+    if (in.code == 3 || in.code == 4) plmtex("b", 6.5, 0.36, 0.0, "RCS Standardization");
+}
+
+void tarnikplt1(Console& con, const Stores& st, const SeriesDisplayInput& in) {
+    SeriesDisplayState state;
+    tarnikplt1(con, st, in, state);
+}
+
+void tarnikplt1(Console& con, const Stores& st, const SeriesDisplayInput& in, SeriesDisplayState& s) {
+    const PlotKind kind = kind_of(in);
+    const std::span<const std::int32_t> no_classes;
+    plotstyle(con, 99, s.ap, kind, 0, no_classes, no_classes, s.dark);
+    const float y_top = series_y_top(in.y_max);
+    series_ranges(st, in, y_top, s.ap);
+    draw_series(con, "Mac1", st, in, s.ap, s.dark);
+
+    for (;;) {
+        print_menu(con, in.code);
+        const auto answer = parse_int_field(con.ask(ind13(" Enter option number > ")), 2);
+        if (!answer) {
+            con.blank();
+            con.line(ind13("Unknown option re-enter a valid number"));
+            pause_two_columns(con);
+            continue;
+        }
+        const std::int32_t option = *answer;
+        if (option < 0) return;
+        switch (option) {
+        case 0:
+            draw_series(con, "Mac1", st, in, s.ap, s.dark);
+            break;
+        case 1: case 2: case 3: case 4: case 6:
+        case 8: case 9: case 10: case 11: case 12: case 13: case 14: case 15: case 16: case 17:
+            plotstyle(con, option, s.ap, kind, 0, no_classes, no_classes, s.dark);
+            break;
+        case 5:
+            if (in.code == 4) {
+                rcs_fit_colour(con, s.ap);
+                break;
+            }
+            [[fallthrough]];
+        case 7:
+            con.blank();
+            con.line(ind13("This Option [" + fmt::I(option, 2) + "] not available for this plot"));
+            pause_two_columns(con);
+            break;
+        case 66:
+            exporting::tarnikwrt1(con, st, in.alignment == 1 ? exporting::kByAge : exporting::kByYear);
+            break;
+        case 77:
+        case 88:
+            // A saved plot always uses the automatic ranges.
+            series_ranges(st, in, y_top, s.ap);
+            draw_series(con, option == 77 ? "ps" : "psc", st, in, s.ap, s.dark);
+            break;
+        case 99:
+            plotstyle(con, 99, s.ap, kind, 0, no_classes, no_classes, s.dark);
+            series_ranges(st, in, y_top, s.ap);
+            draw_series(con, "Mac1", st, in, s.ap, s.dark);
+            break;
+        default:
+            con.blank();
+            con.line(ind13("Unknown option re-enter a valid number"));
+            pause_two_columns(con);
+            break;
+        }
+    }
+}
+
+}  // namespace tarnik::plot
