@@ -1,10 +1,351 @@
 #include "driver/driver.h"
 
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "console/errors.h"
+#include "console/format.h"
+#include "console/textfile.h"
+#include "data/stores.h"
+#include "driver/dialogs.h"
+#include "input/readdec.h"
+#include "spline/cgcv1.h"
+
 namespace tarnik {
+namespace {
+
+constexpr const char* kVersion = "25v3e";
+
+std::string underscores(int n) { return std::string(static_cast<std::size_t>(n), '_'); }
+
+void banner(Console& con) {
+    con.line();
+    con.line(underscores(70));
+    con.line("********* Program Tarnik *********************************************");
+    con.line(underscores(70));
+    con.line();
+    con.line("This program reads in a raw ring width increment file in decadal format");
+    con.line("and builds cambially aligned chronologies from user specified parameters.");
+    con.line("From these intiial conditions the program will analyze the chronologies");
+    con.line("for the purpose of detecting age-related low and high frequesncy trends ");
+    con.line("in the data.");
+    con.line();
+    con.line("Version : " + fmt::pad(kVersion, 8));
+    con.line("Creation date : April 1, 2014");
+    con.line();
+    con.line("Max Series = " + fmt::I(MaxSeries, 6));
+    con.line("Max Years  = " + fmt::I(MaxYears, 6));
+    con.line(underscores(70));
+}
+
+// The two closing lines of every dimension violation; the run then ends.
+[[noreturn]] void dimension_violation(Console& con, TextFile& report, const std::string& l1, const std::string& l2) {
+    report.close();
+    con.line(ind13(l1));
+    con.line(ind13(l2));
+    con.line(ind13("This is a fatal error and indicates a dimension violation."));
+    con.line(ind13("Contact your computer programmer for assisatance"));
+    throw ProgramEnd{1};
+}
+
+}  // namespace
+
+std::string report_file_name(const std::string& input_name) {
+    std::string base;
+    for (std::size_t i = 0; i < input_name.size() && i < 20; ++i) {
+        if (input_name[i] == '.' || input_name[i] == ' ') break;
+        base += input_name[i];
+    }
+    return base + "_Tarnik";
+}
+
+std::int32_t spline_bandwidth(std::int32_t jdt, std::int32_t n, bool& raised) {
+    raised = false;
+    if (jdt == 0) return -1;
+    std::int32_t bw;
+    if (jdt < 0) {
+        // A percentage of the series length, rounded to the nearest year.
+        const float years = (static_cast<float>(-static_cast<std::int64_t>(jdt)) / 100.0f) * static_cast<float>(n);
+        bw = years >= 2147483647.0f ? std::numeric_limits<std::int32_t>::max()
+                                    : static_cast<std::int32_t>(std::lround(years));
+    } else {
+        bw = jdt;
+    }
+    if (bw < 2) {
+        raised = true;
+        bw = 2;
+    }
+    return bw;
+}
+
+class Driver {
+public:
+    explicit Driver(Console& con) : con_(con) {}
+    int run();
+
+private:
+    void ask_input_file();
+    void reading_cycle();
+    void transformation_menu();
+    void read_series(DecadalReader& reader);
+    void check_ranges(std::int32_t n, const std::string& id, std::int32_t first_year, std::int32_t length,
+                      std::int32_t pith_offset);
+    void print_summary();
+    void notice(const std::string& text);
+    bool main_menu();
+
+    Console& con_;
+    Stores st_;
+    std::string input_name_;
+    std::string report_name_;
+    TextFile report_;
+    bool report_opened_ = false;
+    std::int32_t ivar_ = 1;
+    std::int32_t jdt_ = 0;
+    std::int32_t bandwidth_ = 0;
+    std::vector<float> regional_curve_ = std::vector<float>(MaxYears, 0.0f);
+};
+
+void Driver::ask_input_file() {
+    for (;;) {
+        con_.line();
+        input_name_ = std::string(trim_right(con_.ask("Enter raw ring width file  name : ")));
+        std::error_code ec;
+        if (!input_name_.empty() && std::filesystem::is_regular_file(input_name_, ec)) return;
+        con_.blank(2);
+        con_.line("File > " + fmt::pad(input_name_, 40) + " < not found");
+        con_.line("Please enter a new file name or terminate the program");
+    }
+}
+
+void Driver::transformation_menu() {
+    for (;;) {
+        con_.line();
+        con_.line(ind13("____ Data Transformation Menu ____"));
+        con_.line(ind13("Work with raw ring-widths       [1] "));
+        con_.line(ind13("Work with spline trend values   [2]"));
+        con_.line(ind13("Work with RCS detrended values  [3]"));
+        con_.line(ind13("___________________________________"));
+        con_.text(ind13("Enter a value between   [1-3]  : "));
+        // An answer that is not a number is out of range like any other.
+        auto v = con_.read_free_int();
+        if (v && *v >= 1 && *v <= 3) {
+            ivar_ = *v;
+            break;
+        }
+        con_.line();
+        con_.line("   You must enter a value between 1 and 3");
+    }
+    if (ivar_ == 2) {
+        con_.line();
+        con_.line(ind13("____ spline detrending menu ____________"));
+        con_.line();
+        con_.line(ind13("Enter an integer [jdt] for the bandwidth."));
+        con_.line(ind13("if jdt is < 0, bandwidth = (-jdt/100)*n."));
+        con_.line(ind13("if jdt is > 1, bandwidth = jdt."));
+        con_.line(ind13("if jdt is = 0, minimum-gcv bandwidth"));
+        con_.line(ind13("               is computed by program."));
+        con_.line(ind13("__________________________________________"));
+        con_.line();
+        jdt_ = con_.ask_free_int(ind13("Enter spline parameter          : "));
+    }
+}
+
+void Driver::notice(const std::string& text) {
+    con_.line(text);
+    report_.line(text);
+}
+
+void Driver::check_ranges(std::int32_t n, const std::string& id, std::int32_t first_year, std::int32_t length,
+                          std::int32_t pith_offset) {
+    const std::string who = " of radius " + fmt::I(n, 7) + " (" + id + ")";
+    const std::int64_t last_year = static_cast<std::int64_t>(first_year) + length - 1;
+    if (first_year < 1 || first_year > MaxYears || last_year > MaxYears) {
+        const std::int64_t bad = first_year < 1 || first_year > MaxYears ? first_year : last_year;
+        dimension_violation(con_, report_, "The calendar year " + fmt::I(bad, 7) + who,
+                            "is outside the allowed range 1 - " + fmt::I(MaxYears, 4) + " Program Terminating...");
+    }
+    if (pith_offset < 0) {
+        dimension_violation(con_, report_, "The pith offset " + fmt::I(pith_offset, 7) + who,
+                            "is negative; offsets must be 0 or more. Program Terminating...");
+    }
+    const std::int64_t last_age = static_cast<std::int64_t>(pith_offset) + length;
+    if (last_age > MaxYears) {
+        dimension_violation(con_, report_, "The cambial age " + fmt::I(last_age, 7) + who,
+                            "exceeds the maximum allowed. " + fmt::I(MaxYears, 7) + " Program Terminating...");
+    }
+}
+
+void Driver::read_series(DecadalReader& reader) {
+    std::string id, title;
+    std::int32_t first_year = 0, length = 0, marker = 0;
+    std::vector<float> values, fit(MaxYears), se(MaxYears);
+    std::vector<std::int32_t> raw;
+    std::int32_t n = 1;            // number of the series being read
+    std::int32_t next_index = 1;   // first_index of that series
+    std::int64_t running = 0;
+    for (;;) {
+        const std::int32_t status =
+            reader.readdec(MaxYears, id, first_year, length, values, raw, marker, n, title);
+        for (const auto& text : reader.take_notices()) notice(text);
+        if (status != 0) break;
+        if (n > MaxSeries) {
+            dimension_violation(con_, report_, "The number of radii " + fmt::I(n, 7) + " exceeds",
+                                "the maximum allowed. " + fmt::I(MaxSeries, 7) + " Program Terminating...");
+        }
+        if (length > MaxYears) {
+            dimension_violation(con_, report_,
+                                "The length of radius " + fmt::I(n, 7) + " := [ " + fmt::I(length, 7) + " ] exceeds",
+                                "the maximum allowed. " + fmt::I(MaxYears, 7) + " Program Terminating...");
+        }
+        running += length;
+        if (running > MaxValues) {
+            dimension_violation(con_, report_, "The total number of measurements " + fmt::I(running, 10) + " exceeds",
+                                "the maximum allowed. " + fmt::I(MaxValues, 10) + " Program Terminating...");
+        }
+        const std::int32_t offset = st_.pith_offset_of(n);
+        check_ranges(n, id, first_year, length, offset);
+
+        SeriesRecord r;
+        r.first_index = next_index;
+        r.last_index = next_index + length - 1;
+        r.length = length;
+        r.first_year = first_year;
+        r.pith_offset = offset;
+        r.scale = marker == 999 ? 100 : 1000;
+        st_.series.push_back(r);
+        st_.series_ids.push_back(id);
+
+        if (ivar_ == 2) {
+            if (length < 3) {
+                dimension_violation(con_, report_,
+                                    "The length of radius " + fmt::I(n, 7) + " := [ " + fmt::I(length, 7) + " ] is less",
+                                    "than 3. This is too short to spline. Program Terminating...");
+            }
+            bool raised = false;
+            bandwidth_ = spline_bandwidth(jdt_, length, raised);
+            if (raised) {
+                con_.line();
+                con_.line(ind13("The spline bandwidth must be ≥ 2 years."));
+                con_.line(ind13("It will be set to 2."));
+            }
+            float var = -1.0f;
+            spline::cgcv1(MaxYears, length, values, fit, bandwidth_, var, se);
+        }
+        const float scale = static_cast<float>(r.scale);
+        for (std::int32_t k = 0; k < length; ++k) {
+            std::int32_t stored;
+            if (ivar_ == 2) {
+                stored = static_cast<std::int32_t>(fit[static_cast<std::size_t>(k)] * scale);
+            } else {
+                // The widths as read: converting millimetres back would lose a
+                // unit for many widths (0.53 mm * 100 is 52.99999 in single precision).
+                stored = raw[static_cast<std::size_t>(k)];
+            }
+            st_.values.push_back(stored);
+            ++st_.depth_by_year[static_cast<std::size_t>(first_year + k)];
+            ++st_.depth_by_age[static_cast<std::size_t>(offset + k + 1)];
+        }
+        st_.total += length;
+        next_index += length;
+        ++n;
+    }
+    st_.nser = n - 1;
+    for (const MissingRings& m : reader.missing_rings()) {
+        notice(" Series " + std::to_string(m.series) + " (" + m.id + "): " + std::to_string(m.count) +
+               (m.count == 1 ? " negative width" : " negative widths") + " read as missing rings (0), the first in " +
+               std::to_string(m.first_year) + ".");
+    }
+}
+
+void Driver::print_summary() {
+    const DataSummary& m = st_.summary;
+    con_.line();
+    con_.line("Input file =: " + input_name_);
+    con_.line("Contains: " + fmt::I(st_.nser, 8) + " series");
+    con_.line("Spanning the calander period " + fmt::I(m.min_first_year, 4) + " -" + fmt::I(m.max_last_year, 4));
+    con_.line("Spanning bological ages " + fmt::I(m.min_first_age, 4) + "-" + fmt::I(m.max_last_age, 4));
+    con_.line("Maximum age for which there are 3 or more");
+    con_.line("growth increments is : " + fmt::I(m.max_age_depth3, 4));
+    con_.line("For a total of " + fmt::I(st_.total, 10) + " measurements");
+    con_.line("Ranging from Min. y = " + fmt::F(m.y_min, 8, 3) + " to Max. y = " + fmt::F(m.y_max, 8, 3));
+}
+
+void Driver::reading_cycle() {
+    auto reader = DecadalReader::open(input_name_);
+    if (!reader) {
+        con_.line();
+        con_.line(" The file " + input_name_ + " can no longer be read. The run ends here.");
+        throw ProgramEnd{1};
+    }
+    transformation_menu();
+    con_.line();
+    con_.line("Processing file " + input_name_);
+    if (!report_opened_) {
+        if (!report_.open(report_name_)) {
+            con_.line();
+            con_.line(" The report file " + report_name_ + " cannot be created here (" +
+                      "is the directory writable?). The run ends here.");
+            throw ProgramEnd{1};
+        }
+        report_opened_ = true;
+    }
+    st_.clear_for_reading();
+    read_series(*reader);
+    aboutit(st_);
+    print_summary();
+}
+
+bool Driver::main_menu() {
+    con_.blank(3);
+    con_.line(ind13("_____________ Main Program Menu _________________"));
+    con_.line(ind13("Display all cambially aligned series            >[1]"));
+    con_.line(ind13("Display all x-dated series                      >[2]"));
+    con_.line(ind13("Display age class dotting distributions         >[3]"));
+    con_.line(ind13("Change variable for analysis                    >[4]"));
+    con_.line();
+    con_.line(ind13("EXIT program                                    >[5]"));
+    con_.line(ind13("____________________________________________________"));
+    con_.line();
+    auto choice = parse_int_field(con_.ask("Enter option [1-5] : "), 2);
+    switch (choice.value_or(0)) {
+        case 1:
+        case 2:
+        case 3:
+            con_.line(ind13("This display is not available yet."));
+            return true;
+        case 4:
+            reading_cycle();
+            return true;
+        case 5:
+            report_.close();
+            con_.line(ind13("Normal termination of program"));
+            return false;
+        default:
+            con_.line(blanks(25) + "That choice is out of range: enter a number from 1 to 5.");
+            con_.line();
+            con_.pause_field(ind13("Hit RETURN to continue : "));
+            return true;
+    }
+}
+
+int Driver::run() {
+    banner(con_);
+    ask_input_file();
+    pith_offset_dialog(con_, input_name_, st_.pith_offsets);
+    report_name_ = report_file_name(input_name_);
+    reading_cycle();
+    while (main_menu()) {
+    }
+    return 0;
+}
 
 int run_program(Console& con) {
-    con.line();
-    return 0;
+    Driver d(con);
+    return d.run();
 }
 
 }  // namespace tarnik

@@ -2,6 +2,9 @@
 // The program driver: banner, input dialogs, reading cycle, data summary and the
 // Main Program Menu.
 
+#include <cstdint>
+#include <string>
+
 #include "console/console.h"
 
 namespace tarnik {
@@ -9,5 +12,14 @@ namespace tarnik {
 // Runs the whole dialog. Returns the exit status of a normal end; ends early by
 // throwing EndOfInput, ProgramEnd or InternalError (handled in main).
 int run_program(Console& con);
+
+// The report file's name: the input file name up to its first "." or blank,
+// looking at its first 20 characters only, followed by "_Tarnik".
+std::string report_file_name(const std::string& input_name);
+
+// The bandwidth handed to the equally spaced spline for a series of n values:
+// jdt < 0 a percentage of n (nearest integer), jdt > 0 itself, jdt == 0 -1 (the
+// spline chooses). A bandwidth below 2 becomes 2 and sets `raised`.
+std::int32_t spline_bandwidth(std::int32_t jdt, std::int32_t n, bool& raised);
 
 }  // namespace tarnik
