@@ -12,6 +12,9 @@
 #include "data/stores.h"
 #include "driver/dialogs.h"
 #include "input/readdec.h"
+#include "plot/cycle.h"
+#include "plot/series_display.h"
+#include "rcs/rcs.h"
 #include "spline/cgcv1.h"
 
 namespace tarnik {
@@ -106,7 +109,9 @@ private:
     std::int32_t ivar_ = 1;
     std::int32_t jdt_ = 0;
     std::int32_t bandwidth_ = 0;
-    std::vector<float> regional_curve_ = std::vector<float>(MaxYears, 0.0f);
+    std::int32_t menu_choice_ = 0;
+    plot::SeriesDisplayState display_;  // the series display's settings, kept for the run
+    rcs::RcsState rcs_;                 // holds the regional curve after an RCS reading
 };
 
 void Driver::ask_input_file() {
@@ -297,6 +302,15 @@ void Driver::reading_cycle() {
     read_series(*reader);
     aboutit(st_);
     print_summary();
+    if (ivar_ == 3) {
+        rcs_.jdt = jdt_;
+        rcs_.bandwidth = bandwidth_;
+        rcs::tarnikrcs(con_, st_, rcs_, input_name_, display_);
+        ivar_ = rcs_.ivar;
+        jdt_ = rcs_.jdt;
+        bandwidth_ = rcs_.bandwidth;
+        menu_choice_ = rcs_.alignment;
+    }
 }
 
 bool Driver::main_menu() {
@@ -310,10 +324,20 @@ bool Driver::main_menu() {
     con_.line(ind13("EXIT program                                    >[5]"));
     con_.line(ind13("____________________________________________________"));
     con_.line();
-    auto choice = parse_int_field(con_.ask("Enter option [1-5] : "), 2);
-    switch (choice.value_or(0)) {
+    menu_choice_ = parse_int_field(con_.ask("Enter option [1-5] : "), 2).value_or(0);
+    switch (menu_choice_) {
         case 1:
-        case 2:
+        case 2: {
+            plot::SeriesDisplayInput in;
+            in.code = ivar_;
+            in.alignment = menu_choice_;
+            in.y_min = st_.summary.y_min;
+            in.y_max = st_.summary.y_max;
+            in.regional_curve = rcs_.regional_curve;
+            in.title = input_name_;
+            plot::tarnikplt1(con_, st_, in, display_);
+            return true;
+        }
         case 3:
             con_.line(ind13("This display is not available yet."));
             return true;
@@ -333,6 +357,7 @@ bool Driver::main_menu() {
 }
 
 int Driver::run() {
+    plot::set_plplot_environment();
     banner(con_);
     ask_input_file();
     pith_offset_dialog(con_, input_name_, st_.pith_offsets);

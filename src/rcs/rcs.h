@@ -1,0 +1,56 @@
+#pragma once
+// Regional curve standardisation: the mean ring width by cambial age of all
+// series, its smoothing spline at a bandwidth the user chooses (refitted as often
+// as wanted, shown over the series), an optional save to "TarnikRCS_out", and
+// finally every stored ring width replaced by its RCS index (width divided by the
+// fitted curve at the ring's cambial age).
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "console/console.h"
+#include "data/stores.h"
+#include "plot/series_display.h"
+
+namespace tarnik::rcs {
+
+inline constexpr const char* kRcsFile = "TarnikRCS_out";
+
+// Mean ring width by cambial age over all series of the value store, indexed by
+// age (0..MaxYears; ages nobody reaches hold 0), accumulated in single precision
+// in directory order.
+std::vector<float> mean_by_age(const Stores& st);
+
+// The bandwidth for a request jdt over n ages: 0 gives -1 (minimum GCV), below 0
+// a percentage of n (single precision, nearest integer), above 0 jdt itself. A
+// bandwidth below 2 from jdt != 0 becomes 2 and sets `raised`.
+std::int32_t rcs_bandwidth(std::int32_t jdt, std::int32_t n, bool& raised);
+
+// Replaces every stored value by scale * (width / curve at its age), truncated.
+// curve_by_age is indexed by age. Rings whose curve value is 0 or not finite, or
+// whose scaled index does not fit in 32 bits, are stored as 0 and counted.
+// y_min/y_max receive the smallest and largest index of the other rings.
+struct IndexingResult {
+    float y_min = 1000.0f;
+    float y_max = -9999.0f;
+    std::int64_t undefined = 0;
+};
+IndexingResult index_series(Stores& st, std::span<const float> curve_by_age);
+
+struct RcsState {
+    std::int32_t ivar = 3;
+    std::int32_t jdt = 0;
+    std::int32_t bandwidth = 0;
+    std::int32_t alignment = 1;
+    float y_min = 0.0f, y_max = 0.0f;
+    std::vector<float> regional_curve;  // fitted curve by position, element 0 = min_first_age
+};
+
+// tarnikrcs: the whole dialog; the stores must hold raw ring widths. `display`
+// is the series display's state, shared with the main menu.
+void tarnikrcs(Console& con, Stores& st, RcsState& state, const std::string& title,
+               plot::SeriesDisplayState& display);
+
+}  // namespace tarnik::rcs
