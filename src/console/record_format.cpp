@@ -1,0 +1,628 @@
+#include "console/record_format.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "console/format.h"
+
+namespace tarnik::fmt {
+
+namespace {
+
+constexpr std::int64_t kMaxNumber = 1'000'000;
+constexpr int kMaxNesting = 32;
+constexpr std::uint64_t kMaxSteps = 10'000'000;
+constexpr std::uint64_t kMaxColumns = 10'000'000;
+constexpr std::uint64_t kCostCap = std::uint64_t{1} << 50;
+
+using Op = RecordFormat::Op;
+using Instr = RecordFormat::Instr;
+
+// Upper bounds of one pass through a piece of format: edit operations carried
+// out and columns moved to the right (so also the longest record it can make).
+struct Cost {
+    std::uint64_t steps = 0;
+    std::uint64_t cols = 0;
+};
+
+std::uint64_t sat_add(std::uint64_t a, std::uint64_t b) { return std::min(kCostCap, a + b); }
+std::uint64_t sat_mul(std::uint64_t a, std::uint64_t b) {
+    if (a == 0 || b == 0) return 0;
+    return a > kCostCap / b ? kCostCap : a * b;
+}
+Cost operator+(Cost a, Cost b) { return {sat_add(a.steps, b.steps), sat_add(a.cols, b.cols)}; }
+Cost operator*(Cost a, std::uint64_t r) { return {sat_mul(a.steps, r), sat_mul(a.cols, r)}; }
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool is_data(Op op) { return op == Op::I || op == Op::F || op == Op::E || op == Op::D || op == Op::A || op == Op::AOwn; }
+
+std::string describe(const Instr& in) {
+    switch (in.op) {
+        case Op::I: return "I" + std::to_string(in.n) + (in.d >= 0 ? "." + std::to_string(in.d) : "");
+        case Op::F: return "F" + std::to_string(in.n) + "." + std::to_string(in.d);
+        case Op::E: return "E" + std::to_string(in.n) + "." + std::to_string(in.d);
+        case Op::D: return "D" + std::to_string(in.n) + "." + std::to_string(in.d);
+        case Op::A: return "A" + std::to_string(in.n);
+        case Op::AOwn: return "A";
+        default: return "?";
+    }
+}
+
+// Text shown in a message: cut when long.
+std::string shown(std::string_view s) {
+    if (s.size() > 40) return std::string(s.substr(0, 37)) + "...";
+    return std::string(s);
+}
+
+}  // namespace
+
+// Recursive-descent parser of the notation. Errors are thrown as Fail inside and
+// turned into the message of FormatParse by parse().
+class FormatParser {
+public:
+    explicit FormatParser(std::string_view text) : s_(text) {}
+
+    FormatParse run(bool for_input) {
+        FormatParse result;
+        try {
+            f_.text_ = std::string(s_);
+            skip();
+            if (at_end()) fail(1, "the format is empty");
+            if (s_[i_] != '(') fail(col(), "a format must begin with '('");
+            ++i_;
+            const Cost cost = list(1);
+            skip();
+            if (!at_end()) fail(col(), "unexpected text after the closing parenthesis");
+            if (cost.steps > kMaxSteps)
+                fail(1, "the format is too large (more than " + std::to_string(kMaxSteps) + " edit operations)");
+            if (cost.cols > kMaxColumns)
+                fail(1, "the format makes records longer than " + std::to_string(kMaxColumns) + " columns");
+            finish_program();
+            if (for_input) check_input();
+            result.format = std::move(f_);
+        } catch (const Fail& e) {
+            result.error = e.message + " at column " + std::to_string(e.column);
+        }
+        return result;
+    }
+
+private:
+    struct Fail {
+        std::size_t column;
+        std::string message;
+    };
+    [[noreturn]] static void fail(std::size_t column, std::string message) { throw Fail{column, std::move(message)}; }
+
+    std::size_t col() const { return i_ + 1; }
+    bool at_end() const { return i_ >= s_.size(); }
+    void skip() {
+        while (!at_end() && is_blank(s_[i_])) ++i_;
+    }
+    // Character at the current place, after blanks; '\0' at the end.
+    char peek() {
+        skip();
+        return at_end() ? '\0' : s_[i_];
+    }
+
+    // Digits, blanks between them ignored. The caller has seen the first digit.
+    std::int64_t number() {
+        const std::size_t start = col();
+        std::int64_t v = 0;
+        while (!at_end()) {
+            if (is_digit(s_[i_])) {
+                v = std::min<std::int64_t>(v * 10 + (s_[i_] - '0'), kMaxNumber + 1);
+                ++i_;
+                continue;
+            }
+            std::size_t j = i_;
+            while (j < s_.size() && is_blank(s_[j])) ++j;
+            if (j < s_.size() && j > i_ && is_digit(s_[j])) {
+                i_ = j;
+                continue;
+            }
+            break;
+        }
+        if (v > kMaxNumber) fail(start, "number too large (at most " + std::to_string(kMaxNumber) + ")");
+        return v;
+    }
+
+    std::int32_t need_number(const std::string& what, std::int64_t min) {
+        const char c = peek();
+        if (!is_digit(c)) fail(col(), "expected " + what);
+        const std::size_t start = col();
+        const std::int64_t v = number();
+        if (v < min) fail(start, what + " must be at least " + std::to_string(min));
+        return static_cast<std::int32_t>(v);
+    }
+
+    std::size_t emit(Instr in) {
+        f_.prog_.push_back(in);
+        return f_.prog_.size() - 1;
+    }
+
+    // Items up to and including the closing parenthesis of this level.
+    Cost list(int depth) {
+        Cost total;
+        enum { kStart, kComma, kItem } prev = kStart;
+        for (;;) {
+            const char c = peek();
+            if (c == '\0') fail(s_.size() + 1, "missing ')'");
+            if (c == ')') {
+                ++i_;
+                return total;
+            }
+            if (c == ',') {
+                if (prev != kItem) fail(col(), "unexpected ',' (an edit descriptor is missing)");
+                ++i_;
+                prev = kComma;
+                continue;
+            }
+            total = total + item(depth);
+            prev = kItem;
+        }
+    }
+
+    Cost item(int depth) {
+        const std::size_t start = col();
+        std::int64_t r = 1;
+        bool counted = false;
+        if (is_digit(peek())) {
+            r = number();
+            counted = true;
+            if (r < 1) fail(start, "a repeat count must be at least 1");
+        }
+        const char raw = peek();
+        const char c = lower(raw);
+        if (c == '\0') fail(s_.size() + 1, "missing ')'");
+        const auto rc = static_cast<std::uint64_t>(r);
+
+        if (c == '(') {
+            if (depth >= kMaxNesting)
+                fail(col(), "groups nested more than " + std::to_string(kMaxNesting) + " deep");
+            ++i_;
+            const std::size_t b = emit({Op::Begin, static_cast<std::int32_t>(r)});
+            if (depth == 1) last_top_group_ = b;
+            const Cost inner = list(depth + 1);
+            const std::size_t e = emit({Op::End});
+            f_.prog_[b].aux = static_cast<std::uint32_t>(e);
+            f_.prog_[e].aux = static_cast<std::uint32_t>(b);
+            return Cost{1, 0} + inner * rc;
+        }
+        if (c == 'x') {
+            ++i_;
+            emit({Op::X, static_cast<std::int32_t>(r)});
+            return {1, rc};
+        }
+        if (c == '/') {
+            ++i_;
+            emit({Op::Slash, static_cast<std::int32_t>(r)});
+            return {rc, 0};
+        }
+        if (c == 'i' || c == 'f' || c == 'e' || c == 'd' || c == 'a') {
+            std::size_t b = 0;
+            if (r > 1) b = emit({Op::Begin, static_cast<std::int32_t>(r)});
+            const Instr in = data_descriptor();
+            emit(in);
+            if (r > 1) {
+                const std::size_t e = emit({Op::End});
+                f_.prog_[b].aux = static_cast<std::uint32_t>(e);
+                f_.prog_[e].aux = static_cast<std::uint32_t>(b);
+            }
+            return Cost{2, static_cast<std::uint64_t>(in.op == Op::AOwn ? 0 : in.n)} * rc;
+        }
+        if (c == 'p') fail(col(), "scale factors (P) are not supported");
+        if (c == 'h') fail(col(), "Hollerith text (H) is not supported; put the text in quotes");
+        if (counted && (c == 't' || c == '\'' || c == '"' || c == '$' || c == ':'))
+            fail(start, "a repeat count cannot stand before " + std::string(1, upper(raw)));
+        if (c == 't') {
+            ++i_;
+            const char c2 = lower(peek());
+            if (c2 == 'l' || c2 == 'r') {
+                ++i_;
+                const std::string name = c2 == 'l' ? "TL" : "TR";
+                const std::int32_t n = need_number("the number of columns after " + name, 1);
+                emit({c2 == 'l' ? Op::TL : Op::X, n});
+                return {1, c2 == 'l' ? 0 : static_cast<std::uint64_t>(n)};
+            }
+            const std::int32_t n = need_number("a column number after T", 1);
+            emit({Op::T, n});
+            return {1, static_cast<std::uint64_t>(n)};
+        }
+        if (c == '\'' || c == '"') return literal();
+        if (c == '$' || c == ':') {
+            ++i_;
+            emit({c == '$' ? Op::Dollar : Op::Colon});
+            return {1, 0};
+        }
+        if (c >= 'a' && c <= 'z') fail(col(), "unknown or unsupported edit descriptor '" + std::string(1, raw) + "'");
+        if (counted) fail(col(), "expected an edit descriptor after the repeat count");
+        fail(col(), "unexpected character '" + std::string(1, raw) + "'");
+    }
+
+    Instr data_descriptor() {
+        const char c = lower(s_[i_]);
+        const std::string name(1, upper(s_[i_]));
+        const std::size_t start = col();
+        ++i_;
+        if (c == 'a') {
+            if (!is_digit(peek())) {
+                if (first_own_a_ == 0) first_own_a_ = start;
+                return {Op::AOwn};
+            }
+            return {Op::A, need_number("the width of A", 1)};
+        }
+        const std::int32_t w = need_number("the width after " + name, 1);
+        if (c == 'i') {
+            std::int32_t m = -1;
+            if (peek() == '.') {
+                ++i_;
+                m = need_number("the least number of digits after I" + std::to_string(w) + ".", 0);
+                if (m > w) fail(start, "I" + std::to_string(w) + "." + std::to_string(m) + " asks for more digits than its width");
+            }
+            return {Op::I, w, m};
+        }
+        if (peek() != '.')
+            fail(col(), "expected '.' and the number of decimals after " + name + std::to_string(w));
+        ++i_;
+        const std::int32_t d = need_number("the number of decimals after " + name + std::to_string(w) + ".",
+                                           c == 'f' ? 0 : 1);
+        return {c == 'f' ? Op::F : c == 'e' ? Op::E : Op::D, w, d};
+    }
+
+    Cost literal() {
+        const char q = s_[i_];
+        const std::size_t start = col();
+        ++i_;
+        std::string text;
+        for (;;) {
+            if (at_end()) fail(start, "missing closing quote");
+            const char c = s_[i_++];
+            if (c == q) {
+                if (!at_end() && s_[i_] == q) {
+                    text += q;
+                    ++i_;
+                    continue;
+                }
+                break;
+            }
+            text += c;
+        }
+        if (first_literal_ == 0) first_literal_ = start;
+        const auto len = text.size();
+        f_.literals_.push_back(std::move(text));
+        emit({Op::Literal, 0, 0, static_cast<std::uint32_t>(f_.literals_.size() - 1)});
+        return {1, len};
+    }
+
+    void finish_program() {
+        f_.reversion_ = last_top_group_;
+        f_.reversion_has_data_ = std::any_of(f_.prog_.begin() + static_cast<std::ptrdiff_t>(f_.reversion_),
+                                             f_.prog_.end(), [](const Instr& in) { return is_data(in.op); });
+        const bool has_i = std::any_of(f_.prog_.begin(), f_.prog_.end(), [](const Instr& in) { return in.op == Op::I; });
+        f_.readable_ = has_i && first_literal_ == 0 && first_own_a_ == 0;
+    }
+
+    void check_input() {
+        if (first_literal_ != 0) fail(first_literal_, "quoted text cannot be read");
+        if (first_own_a_ != 0) fail(first_own_a_, "A needs a width when reading (for example A8)");
+        if (!f_.readable_) fail(1, "the format has no I edit descriptor for the integer");
+    }
+
+    std::string_view s_;
+    std::size_t i_ = 0;
+    RecordFormat f_;
+    std::size_t last_top_group_ = 0;
+    std::size_t first_literal_ = 0;  // column, 0 for none
+    std::size_t first_own_a_ = 0;
+};
+
+RecordFormat::RecordFormat(std::string_view text) {
+    FormatParse p = parse(text);
+    if (!p) throw std::invalid_argument("format " + std::string(text) + ": " + p.error);
+    *this = std::move(*p.format);
+}
+
+FormatParse RecordFormat::parse(std::string_view text) { return FormatParser(text).run(false); }
+FormatParse RecordFormat::parse_input(std::string_view text) { return FormatParser(text).run(true); }
+
+// ---------------------------------------------------------------- writing
+
+RecordWriter::RecordWriter(const RecordFormat& format, std::string& out)
+    : f_(format), out_(out), rec_start_(out.size()) {}
+
+void RecordWriter::end_record() {
+    out_ += '\n';
+    rec_start_ = out_.size();
+    pos_ = 0;
+}
+
+void RecordWriter::pad_to_position() {
+    const auto len = static_cast<std::int64_t>(out_.size() - rec_start_);
+    if (pos_ > len) out_.append(static_cast<std::size_t>(pos_ - len), ' ');
+}
+
+void RecordWriter::place(std::string_view s) {
+    const auto len = static_cast<std::int64_t>(out_.size() - rec_start_);
+    if (pos_ >= len) {
+        pad_to_position();
+        out_.append(s);
+    } else {
+        // After a move to the left: overwrite, and extend the record if needed.
+        const auto overlap = std::min<std::size_t>(s.size(), static_cast<std::size_t>(len - pos_));
+        std::copy_n(s.data(), overlap, out_.begin() + static_cast<std::ptrdiff_t>(rec_start_ + static_cast<std::size_t>(pos_)));
+        out_.append(s.substr(overlap));
+    }
+    pos_ += static_cast<std::int64_t>(s.size());
+}
+
+const RecordFormat::Instr* RecordWriter::next_data(bool item_waiting) {
+    const auto& prog = f_.prog_;
+    for (;;) {
+        if (pc_ == prog.size()) {
+            if (!item_waiting) return nullptr;
+            if (!f_.reversion_has_data_)
+                throw std::logic_error("format " + f_.text_ + " has no edit descriptor for item " +
+                                       std::to_string(items_ + 1));
+            end_record();
+            pc_ = f_.reversion_;
+            stack_.clear();
+            continue;
+        }
+        const Instr& in = prog[pc_];
+        switch (in.op) {
+            case Op::I:
+            case Op::F:
+            case Op::E:
+            case Op::D:
+            case Op::A:
+            case Op::AOwn:
+                return item_waiting ? &in : nullptr;
+            case Op::X: pos_ += in.n; break;
+            case Op::TL: pos_ = std::max<std::int64_t>(0, pos_ - in.n); break;
+            case Op::T: pos_ = in.n - 1; break;
+            case Op::Slash:
+                for (int k = 0; k < in.n; ++k) end_record();
+                break;
+            case Op::Dollar: dollar_ = true; break;
+            case Op::Colon:
+                if (!item_waiting) return nullptr;
+                break;
+            case Op::Literal: place(f_.literals_[in.aux]); break;
+            case Op::Begin: stack_.push_back({static_cast<std::uint32_t>(pc_), in.n}); break;
+            case Op::End:
+                if (--stack_.back().left > 0) {
+                    pc_ = stack_.back().begin + 1;
+                    continue;
+                }
+                stack_.pop_back();
+                break;
+        }
+        ++pc_;
+    }
+}
+
+void RecordWriter::mismatch(const RecordFormat::Instr& in, const char* item_kind) const {
+    throw std::logic_error("format " + f_.text_ + ": item " + std::to_string(items_ + 1) + " is " + item_kind +
+                           " but its edit descriptor is " + describe(in));
+}
+
+void RecordWriter::put_integer(std::int64_t v) {
+    if (finished_) throw std::logic_error("format " + f_.text_ + ": item after the end of the write");
+    const Instr& in = *next_data(true);
+    if (in.op != Op::I) mismatch(in, "an integer");
+    pad_to_position();
+    if (pos_ == static_cast<std::int64_t>(out_.size() - rec_start_)) {
+        put_I(out_, v, in.n, in.d);
+        pos_ += in.n;
+    } else {
+        std::string field;
+        put_I(field, v, in.n, in.d);
+        place(field);
+    }
+    ++pc_;
+    ++items_;
+}
+
+void RecordWriter::put_real(double v) {
+    if (finished_) throw std::logic_error("format " + f_.text_ + ": item after the end of the write");
+    const Instr& in = *next_data(true);
+    if (in.op != Op::F && in.op != Op::E && in.op != Op::D) mismatch(in, "a real");
+    pad_to_position();
+    std::string field;
+    const bool at_end = pos_ == static_cast<std::int64_t>(out_.size() - rec_start_);
+    std::string& dest = at_end ? out_ : field;
+    if (in.op == Op::F) put_F(dest, v, in.n, in.d);
+    else put_E(dest, v, in.n, in.d, in.op == Op::E ? 'E' : 'D');
+    if (at_end) pos_ += in.n;
+    else place(field);
+    ++pc_;
+    ++items_;
+}
+
+void RecordWriter::put_text(std::string_view s) {
+    if (finished_) throw std::logic_error("format " + f_.text_ + ": item after the end of the write");
+    const Instr& in = *next_data(true);
+    if (in.op == Op::AOwn) {
+        place(s);
+    } else if (in.op == Op::A) {
+        std::string field;
+        put_A(field, s, in.n);
+        place(field);
+    } else {
+        mismatch(in, "a text");
+    }
+    ++pc_;
+    ++items_;
+}
+
+void RecordWriter::put(const Value& v) {
+    std::visit([this](const auto& x) { put(x); }, v.get());
+}
+
+void RecordWriter::finish() {
+    if (finished_) return;
+    next_data(false);
+    if (!dollar_) out_ += '\n';
+    finished_ = true;
+}
+
+void RecordFormat::write_to(std::string& out, std::span<const Value> items) const {
+    RecordWriter w(*this, out);
+    for (const Value& v : items) w.put(v);
+    w.finish();
+}
+
+std::string RecordFormat::write(std::span<const Value> items) const {
+    std::string out;
+    write_to(out, items);
+    return out;
+}
+
+std::string RecordFormat::write(std::initializer_list<Value> items) const {
+    return write(std::span<const Value>(items.begin(), items.size()));
+}
+
+// ---------------------------------------------------------------- reading
+
+namespace {
+
+// The characters of columns [pos, pos + w) that the line holds (the rest are
+// padding blanks); a comma ends a numeric field early and is consumed with it.
+struct Field {
+    std::string_view text;
+    std::int64_t consumed;
+};
+
+Field numeric_field(std::string_view line, std::int64_t pos, std::int64_t w) {
+    const auto len = static_cast<std::int64_t>(line.size());
+    if (pos >= len) return {{}, w};
+    std::string_view t = line.substr(static_cast<std::size_t>(pos), static_cast<std::size_t>(std::min(w, len - pos)));
+    const std::size_t comma = t.find(',');
+    if (comma != std::string_view::npos) return {t.substr(0, comma), static_cast<std::int64_t>(comma) + 1};
+    return {t, w};
+}
+
+enum class IntStatus { ok, bad, overflow };
+
+// Blanks count as nothing; an optional sign must be followed by a digit.
+IntStatus parse_field_int(std::string_view t, std::int32_t& value) {
+    std::size_t i = 0;
+    while (i < t.size() && t[i] == ' ') ++i;
+    if (i == t.size()) {
+        value = 0;
+        return IntStatus::ok;
+    }
+    bool neg = false;
+    if (t[i] == '+' || t[i] == '-') {
+        neg = t[i] == '-';
+        ++i;
+    }
+    const std::int64_t limit = neg ? 2147483648LL : 2147483647LL;
+    std::int64_t v = 0;
+    bool digit = false;
+    for (; i < t.size(); ++i) {
+        const char c = t[i];
+        if (c == ' ') continue;
+        if (!is_digit(c)) return IntStatus::bad;
+        digit = true;
+        v = v * 10 + (c - '0');
+        if (v > limit) return IntStatus::overflow;
+    }
+    if (!digit) return IntStatus::bad;
+    value = static_cast<std::int32_t>(neg ? -v : v);
+    return IntStatus::ok;
+}
+
+std::string_view cut_at_cr(std::string_view line) { return line.substr(0, line.find('\r')); }
+
+}  // namespace
+
+IntegerRead RecordFormat::read_integer(std::string_view first_line, const LineSource& more) const {
+    if (!readable_) throw std::logic_error("format " + text_ + " is not a format for reading an integer");
+    IntegerRead r;
+    std::string holder;
+    std::string_view line = cut_at_cr(first_line);
+    std::int64_t pos = 0;
+    bool have = false;
+    struct Frame {
+        std::size_t begin;
+        std::int32_t left;
+    };
+    std::vector<Frame> frames;
+    std::size_t pc = 0;
+    while (pc < prog_.size()) {
+        const Instr& in = prog_[pc];
+        switch (in.op) {
+            case Op::I: {
+                if (have) return r;
+                const Field f = numeric_field(line, pos, in.n);
+                std::int32_t v = 0;
+                const IntStatus st = parse_field_int(f.text, v);
+                if (st != IntStatus::ok) {
+                    const std::int64_t last = pos + (f.consumed == in.n ? in.n : f.consumed - 1);
+                    std::string where = "the field in columns " + std::to_string(pos + 1) + "-" + std::to_string(last);
+                    if (last <= pos + 1) where = "the field in column " + std::to_string(pos + 1);
+                    r.status = IntegerRead::Status::bad_field;
+                    r.message = where + " (\"" + shown(f.text) + "\")" +
+                                (st == IntStatus::bad ? " is not an integer" : " is outside the integer range");
+                    return r;
+                }
+                r.value = v;
+                have = true;
+                pos += f.consumed;
+                break;
+            }
+            case Op::F:
+            case Op::E:
+            case Op::D:
+                if (have) return r;
+                pos += numeric_field(line, pos, in.n).consumed;
+                break;
+            case Op::A:
+                if (have) return r;
+                pos += in.n;
+                break;
+            case Op::AOwn:
+            case Op::Literal:
+                throw std::logic_error("format " + text_ + " is not a format for reading");
+            case Op::X: pos += in.n; break;
+            case Op::TL: pos = std::max<std::int64_t>(0, pos - in.n); break;
+            case Op::T: pos = in.n - 1; break;
+            case Op::Slash:
+                for (int k = 0; k < in.n; ++k) {
+                    std::optional<std::string> next;
+                    if (more) next = more();
+                    if (!next) {
+                        if (have) r.input_ended = true;
+                        else r.status = IntegerRead::Status::end_of_input;
+                        return r;
+                    }
+                    holder = std::move(*next);
+                    line = cut_at_cr(holder);
+                    ++r.lines_used;
+                    pos = 0;
+                }
+                break;
+            case Op::Dollar: break;
+            case Op::Colon:
+                if (have) return r;
+                break;
+            case Op::Begin: frames.push_back({pc, in.n}); break;
+            case Op::End:
+                if (--frames.back().left > 0) {
+                    pc = frames.back().begin + 1;
+                    continue;
+                }
+                frames.pop_back();
+                break;
+        }
+        ++pc;
+    }
+    return r;
+}
+
+}  // namespace tarnik::fmt
