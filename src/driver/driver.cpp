@@ -192,6 +192,7 @@ void Driver::read_series(DecadalReader& reader) {
     std::int32_t n = 1;            // number of the series being read
     std::int32_t next_index = 1;   // first_index of that series
     std::int64_t running = 0;
+    st_.values.reserve(std::min<std::size_t>(reader.value_count_bound(), MaxValues));
     for (;;) {
         const std::int32_t status =
             reader.readdec(MaxYears, id, first_year, length, values, raw, marker, n, title);

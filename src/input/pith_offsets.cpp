@@ -1,6 +1,9 @@
 #include "input/pith_offsets.h"
 
+#include <memory>
+
 #include "console/answers.h"
+#include "console/record_format.h"
 #include "data/limits.h"
 
 namespace tarnik {
@@ -48,9 +51,33 @@ OffsetRecord read_i4_record(LineSource& src) {
 }
 
 std::optional<OffsetRecordReader> user_format_reader(const std::string& text, std::string& error) {
-    (void)text;
-    error = "user-defined formats are not available yet.";
-    return std::nullopt;
+    fmt::FormatParse parsed = fmt::RecordFormat::parse_input(text);
+    if (!parsed) {
+        error = parsed.error;
+        return std::nullopt;
+    }
+    auto format = std::make_shared<const fmt::RecordFormat>(std::move(*parsed.format));
+    return OffsetRecordReader([format](LineSource& src) -> OffsetRecord {
+        auto first = src.next();
+        if (!first) return {};
+        std::string first_line(*first);
+        // Further lines of the same record, for '/' in the format.
+        auto more = [&src]() -> std::optional<std::string> {
+            auto l = src.next();
+            if (!l) return std::nullopt;
+            return std::string(*l);
+        };
+        fmt::IntegerRead r = format->read_integer(first_line, more);
+        switch (r.status) {
+            case fmt::IntegerRead::Status::ok:
+                return {OffsetRecord::Status::kOffset, r.value, {}};
+            case fmt::IntegerRead::Status::end_of_input:
+                return {};
+            case fmt::IntegerRead::Status::bad_field:
+                break;
+        }
+        return {OffsetRecord::Status::kUnreadable, 0, first_line + "  (" + r.message + ")"};
+    });
 }
 
 }  // namespace tarnik

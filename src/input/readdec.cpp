@@ -1,8 +1,8 @@
 #include "input/readdec.h"
 
 #include <cstdint>
-#include <fstream>
-#include <sstream>
+#include <cstdio>
+#include <filesystem>
 
 #include "console/answers.h"
 #include "console/console.h"
@@ -52,11 +52,23 @@ std::int32_t first_line_count(std::int32_t year) {
 DecadalReader::DecadalReader(std::string content) : content_(std::move(content)) {}
 
 std::optional<DecadalReader> DecadalReader::open(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
+    std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return std::nullopt;
-    std::ostringstream s;
-    s << f.rdbuf();
-    return DecadalReader(s.str());
+    // One read of the whole file into a buffer of its size.
+    std::string content;
+    char buf[1 << 16];
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (!ec) content.reserve(static_cast<std::size_t>(size));
+    std::size_t got;
+    while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) content.append(buf, got);
+    std::fclose(f);
+    return DecadalReader(std::move(content));
+}
+
+std::size_t DecadalReader::value_count_bound() const {
+    // Every width takes at least six columns of a line.
+    return content_.size() / 6 + 1;
 }
 
 bool DecadalReader::next_line(std::string_view& line) {

@@ -47,6 +47,9 @@ public:
                          std::vector<float>& values, std::vector<std::int32_t>& raw, std::int32_t& marker,
                          std::int32_t series_number, std::string& title);
 
+    // An upper bound of the number of widths in the file, for reserving storage.
+    std::size_t value_count_bound() const;
+
     // Notices collected since the last call (header skipped, no title line, a
     // last series without an end marker); the caller prints and clears them.
     std::vector<std::string> take_notices();

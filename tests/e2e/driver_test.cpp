@@ -206,6 +206,38 @@ TEST(Driver, PithOffsetMethodOutOfRangeAskedAgain) {
     EXPECT_TRUE(contains_block(r.out, "Spanning bological ages    4-   8\n"));
 }
 
+TEST(Driver, PithOffsetsWithAUserFormat) {
+    TempDir dir;
+    dir.write("s.rwl", "t\n" + series("A", 1901, 5) + series("B", 1902, 5) + series("C", 1903, 5));
+    // Columns 3-5 hold the offset, whatever columns 1-2 hold; the last record is
+    // followed by a line the format does not read as an integer.
+    dir.write("off.txt", "offsets\nxx 15\nab  4\n--  9\n");
+    auto r = run_tarnik(dir, lines({"s.rwl", "t", "off.txt", "2", "(2x,i3", "(2x,i3)", "1", "5"}));
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(contains_block(r.out,
+        "Enter option number            : \n"
+        "Enter format to read just the \n"
+        "offset values (within parentheses)\n"
+        "[e.g.,(2x,i3)]                  : \n"
+        " The format (2x,i3 cannot be used: "));
+    EXPECT_TRUE(contains_block(r.out, "Spanning bological ages    5-  20\n"));
+
+    // A record the format cannot read: the line is shown and the method asked again.
+    dir.write("bad.txt", "offsets\n  3\n 7x\n");
+    r = run_tarnik(dir, lines({"s.rwl", "t", "bad.txt", "1", "2", "(i2)", "1", "5"}));
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(contains_block(r.out, " Line 3 of the pith offset file cannot be read with the format (i4):\n  7x\n"));
+    EXPECT_EQ(test::count_of(r.out, "Select method to read only the offset information."), 2u);
+    // With (i2) the offsets are 0 (a blank field) and 7, so ages 1-5, 8-12, 1-5.
+    EXPECT_TRUE(contains_block(r.out, "Spanning bological ages    1-  12\n"));
+
+    // Two lines per record with '/': the offset is on the second line.
+    dir.write("two.txt", "offsets\nseries A\n  20\nseries B\n  30\n");
+    r = run_tarnik(dir, lines({"s.rwl", "t", "two.txt", "2", "(/i4)", "1", "5"}));
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(contains_block(r.out, "Spanning bological ages    1-  35\n"));
+}
+
 TEST(Driver, ReportFileNames) {
     TempDir dir;
     const std::string data = "t\n" + series("A", 1901, 5);
