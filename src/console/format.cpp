@@ -80,14 +80,13 @@ constexpr std::uint64_t kPow10[20] = {1ULL,
                                       1000000000000000000ULL,
                                       10000000000000000000ULL};
 
-constexpr std::uint64_t pow5(int d) {
-    std::uint64_t p = 1;
-    for (int i = 0; i < d; ++i) p *= 5;
-    return p;
-}
+constexpr std::uint64_t kPow5[18] = {1ULL,           5ULL,            25ULL,            125ULL,
+                                     625ULL,         3125ULL,         15625ULL,         78125ULL,
+                                     390625ULL,      1953125ULL,      9765625ULL,       48828125ULL,
+                                     244140625ULL,   1220703125ULL,   6103515625ULL,    30517578125ULL,
+                                     152587890625ULL, 762939453125ULL};
 
 constexpr int kFastMaxDecimals = 17;
-constexpr int kFastMaxWidth = 40;
 
 // The shortcut covers |v| * 10^d below 10^18, so that the scaled value fits
 // 64 bits; the limits are a little lower than 10^(18-d) to stay clear of the
@@ -112,7 +111,7 @@ std::uint64_t scaled_round(double a, int d) {
     }
     if (m == 0) return 0;
     using u128 = unsigned __int128;
-    const u128 p = static_cast<u128>(m) * pow5(d);  // below 2^53 * 5^17 < 2^93
+    const u128 p = static_cast<u128>(m) * kPow5[d];  // below 2^53 * 5^17 < 2^93
     const int shift = e + d;
     if (shift >= 0) return static_cast<std::uint64_t>(p << shift);  // below 10^18 by the range check
     const int k = -shift;
@@ -126,35 +125,38 @@ std::uint64_t scaled_round(double a, int d) {
 }
 
 bool put_F_fast(std::string& out, double v, int w, int d) {
-    if (d > kFastMaxDecimals || w > kFastMaxWidth) return false;
+    if (d > kFastMaxDecimals) return false;
     const double a = std::fabs(v);
     if (!(a < kFastLimit[d])) return false;  // also NaN and infinities
     const bool neg = std::signbit(v);
-    const std::uint64_t q = scaled_round(a, d);
+    std::uint64_t q = scaled_round(a, d);
 
-    // body: integer digits (none when the integer part is zero), '.', d decimals.
-    char digits[24];
-    const int nd = static_cast<int>(std::to_chars(digits, digits + sizeof digits, q).ptr - digits);
-    const int int_digits = nd > d ? nd - d : 0;
-    const bool int_zero = int_digits == 0 || (q == 0);
-    char body[kFastMaxWidth + 24];
-    int len = 0;
-    if (!int_zero) {
-        std::memcpy(body, digits, static_cast<std::size_t>(int_digits));
-        len = int_digits;
+    // Layout: [blanks][-][0 or integer digits].[d decimals]; the integer part
+    // has no digits of its own when it is zero, and its optional zero is written
+    // only when the field has room for it.
+    int nd = 1;
+    while (nd < 20 && q >= kPow10[nd]) ++nd;
+    const int int_digits = (q == 0 || nd <= d) ? 0 : nd - d;
+    const int len = (neg ? 1 : 0) + int_digits + 1 + d;
+    if (len > w || w == 1 || (w == 2 && neg)) {
+        put_stars(out, w);
+        return true;
     }
-    body[len++] = '.';
-    if (d > 0) {
-        const int lead = d - (nd - int_digits);  // zeros between the point and the digits
-        if (int_zero && q == 0) {
-            std::memset(body + len, '0', static_cast<std::size_t>(d));
-        } else {
-            std::memset(body + len, '0', static_cast<std::size_t>(lead));
-            std::memcpy(body + len + lead, digits + int_digits, static_cast<std::size_t>(nd - int_digits));
-        }
-        len += d;
+    const bool zero = int_digits == 0 && len < w;
+    const std::size_t base = out.size();
+    out.append(static_cast<std::size_t>(w), ' ');
+    char* p = out.data() + base + w;
+    for (int k = 0; k < d; ++k) {
+        *--p = static_cast<char>('0' + q % 10);
+        q /= 10;
     }
-    put_real_body(out, neg, std::string_view(body, static_cast<std::size_t>(len)), int_zero, w);
+    *--p = '.';
+    for (int k = 0; k < int_digits; ++k) {
+        *--p = static_cast<char>('0' + q % 10);
+        q /= 10;
+    }
+    if (zero) *--p = '0';
+    if (neg) *--p = '-';
     return true;
 }
 

@@ -414,8 +414,8 @@ void RecordWriter::put_integer(std::int64_t v) {
     if (finished_) throw std::logic_error("format " + f_.text_ + ": item after the end of the write");
     const Instr& in = *next_data(true);
     if (in.op != Op::I) mismatch(in, "an integer");
-    pad_to_position();
-    if (pos_ == static_cast<std::int64_t>(out_.size() - rec_start_)) {
+    if (pos_ >= static_cast<std::int64_t>(out_.size() - rec_start_)) {
+        pad_to_position();
         put_I(out_, v, in.n, in.d);
         pos_ += in.n;
     } else {
@@ -431,14 +431,18 @@ void RecordWriter::put_real(double v) {
     if (finished_) throw std::logic_error("format " + f_.text_ + ": item after the end of the write");
     const Instr& in = *next_data(true);
     if (in.op != Op::F && in.op != Op::E && in.op != Op::D) mismatch(in, "a real");
-    pad_to_position();
-    std::string field;
-    const bool at_end = pos_ == static_cast<std::int64_t>(out_.size() - rec_start_);
-    std::string& dest = at_end ? out_ : field;
-    if (in.op == Op::F) put_F(dest, v, in.n, in.d);
-    else put_E(dest, v, in.n, in.d, in.op == Op::E ? 'E' : 'D');
-    if (at_end) pos_ += in.n;
-    else place(field);
+    if (pos_ >= static_cast<std::int64_t>(out_.size() - rec_start_)) {
+        // The usual case: the field goes at the end of the record.
+        pad_to_position();
+        if (in.op == Op::F) put_F(out_, v, in.n, in.d);
+        else put_E(out_, v, in.n, in.d, in.op == Op::E ? 'E' : 'D');
+        pos_ += in.n;
+    } else {
+        std::string field;
+        if (in.op == Op::F) put_F(field, v, in.n, in.d);
+        else put_E(field, v, in.n, in.d, in.op == Op::E ? 'E' : 'D');
+        place(field);
+    }
     ++pc_;
     ++items_;
 }
