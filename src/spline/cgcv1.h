@@ -17,4 +17,18 @@ namespace tarnik::spline {
 void cgcv1(std::int32_t nmax, std::int32_t n, std::span<const float> vals, std::span<float> fit,
            std::int32_t& jdt, float& var, std::span<float> se);
 
+// Statistics of the final fit of a cgcv1 call.
+struct Cgcv1Stats {
+    double p = 0.0;         // P = rho/(1+rho): 0 interpolates, 1 is the least-squares line
+    double df = 0.0;        // estimated residual degrees of freedom
+    double gcv = 0.0;       // generalised cross-validation score
+    double msr = 0.0;       // mean square residual
+    double mse = 0.0;       // estimated true mean square error at the data points
+    double variance = 0.0;  // estimated error variance (also returned in var)
+};
+
+// The same, also returning the statistics of the final fit.
+void cgcv1(std::int32_t nmax, std::int32_t n, std::span<const float> vals, std::span<float> fit,
+           std::int32_t& jdt, float& var, std::span<float> se, Cgcv1Stats& stats);
+
 }  // namespace tarnik::spline

@@ -15,7 +15,9 @@ namespace tarnik::spline {
 // the largest n seen and are then reused, so a fit allocates nothing once the
 // storage has reached its size. One instance serves any number of fits.
 struct GeneralSplineWork {
-    // c(i, 1..3): the spline on [x(i), x(i+1)) is y(i) + d*(c1(i) + d*(c2(i) + d*c3(i))).
+    // Coefficients of the last fit, indexed from 0 like x and y: for k = 0..n-2
+    // the spline on [x[k], x[k+1]) is y[k] + d*(c1[k] + d*(c2[k] + d*c3[k]))
+    // with d = t - x[k]. (The vectors may be longer than n-1.)
     std::vector<double> c1, c2, c3;
     // Statistics of the last fit (the work array's first column rows 0..6):
     // [0] P = rho/(1+rho), [1] df, [2] gcv, [3] msr, [4] mse, [5] error variance
@@ -25,9 +27,9 @@ struct GeneralSplineWork {
     std::vector<double> wk;
 };
 
-// x, f, df: n points (df are relative standard deviations > 0; they are scaled
-// internally and restored). y: fitted values (n). se: standard errors (n), filled
-// when job == 1. var < 0: estimate variance, choose by minimum GCV; var == 0:
+// x, f, df: n points (x strictly increasing; df are relative standard deviations
+// > 0, which the engine uses scaled to a mean square of 1 and returns exactly as
+// given). y: fitted values (n). se: standard errors (n), filled when job == 1. var < 0: estimate variance, choose by minimum GCV; var == 0:
 // interpolate; var > 0: known variance, choose by minimum estimated true MSE.
 // On return, if var was negative, var is the estimated error variance / msw.
 // Failures (job not 0 or 1, n < 3, abscissae not increasing, weight <= 0) throw
