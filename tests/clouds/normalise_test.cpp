@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "clouds/normalise.h"
+#include "console/errors.h"
+#include "support/test_support.h"
+
+namespace tarnik::clouds {
+namespace {
+
+using test::contains_block;
+using test::count_of;
+using test::MemConsole;
+using test::TempDir;
+
+// Class k gets a spline on every year first..last with values f(year) and the
+// given cloud points.
+void set_class(CloudStore& cs, int k, int first, int last, const std::function<float(int)>& f,
+               std::vector<std::pair<float, float>> cloud = {}) {
+    CloudClass& c = cs.cls[static_cast<std::size_t>(k - 1)];
+    c = {};
+    for (int y = first; y <= last; ++y) {
+        c.spline_year.push_back(static_cast<float>(y));
+        c.spline_value.push_back(f(y));
+        c.spline_se.push_back(0.0f);
+    }
+    for (auto [y, v] : cloud) {
+        c.cloud_year.push_back(y);
+        c.cloud_value.push_back(v);
+    }
+    cs.nps[static_cast<std::size_t>(k - 1)] = last - first + 1;
+    cs.num[static_cast<std::size_t>(k - 1)] = static_cast<std::int32_t>(cloud.size());
+    cs.classnum = std::max(cs.classnum, k);
+}
+
+struct Outcome {
+    std::string console, report;
+    std::int32_t abort = -1;
+};
+
+Outcome normalise(CloudStore& cs, std::string_view answers) {
+    TempDir dir;
+    TextFile report((dir / "report").string());
+    MemConsole mc(answers);
+    Outcome r;
+    tarnikplt3(mc.con(), cs, report, r.abort);
+    report.close();
+    r.console = mc.output();
+    r.report = dir.read("report");
+    return r;
+}
+
+TEST(Amstds, MeanAndDeviationByOption) {
+    std::vector<float> x = {1, 2, 3, 4, 99};
+    float mean = 0, sd = 0;
+    EXPECT_TRUE(amstds(x, 4, mean, sd, 3));  // only the first l values count
+    EXPECT_FLOAT_EQ(mean, 2.5f);
+    EXPECT_FLOAT_EQ(sd, static_cast<float>(std::sqrt(5.0 / 3.0)));
+
+    mean = 0.0f;  // option 2 takes the deviation about the mean it is given
+    amstds(x, 4, mean, sd, 2);
+    EXPECT_FLOAT_EQ(sd, static_cast<float>(std::sqrt(30.0 / 3.0)));
+
+    std::vector<float> one = {7.5f};
+    amstds(one, 1, mean, sd, 1);
+    EXPECT_EQ(mean, 7.5f);
+
+    std::vector<float> y = {1, 2, 3, 4};
+    mean = 1.0f, sd = 2.0f;
+    amstds(y, 4, mean, sd, 4);
+    EXPECT_EQ(y, (std::vector<float>{0.0f, 0.5f, 1.0f, 1.5f}));
+    y = {1, 2, 3, 4};
+    sd = 0.5f;
+    amstds(y, 4, mean, sd, 5);  // own mean, given sd
+    EXPECT_EQ(y, (std::vector<float>{-3.0f, -1.0f, 1.0f, 3.0f}));
+    y = {1, 2, 3, 4};
+    amstds(y, 4, mean, sd, 7);
+    double ss = 0;
+    for (float v : y) ss += double(v) * v;
+    EXPECT_NEAR(ss / 3.0, 1.0, 1e-6);  // unit variance about 0
+}
+
+TEST(Amstds, ZeroDeviationLeavesValuesAlone) {
+    std::vector<float> x = {2, 2, 2};
+    float mean = 0, sd = 0;
+    EXPECT_FALSE(amstds(x, 3, mean, sd, 7));
+    EXPECT_EQ(mean, 2.0f);
+    EXPECT_EQ(sd, 0.0f);
+    EXPECT_EQ(x, (std::vector<float>{2, 2, 2}));
+}
+
+TEST(Amstds, ImpossibleCallsAreInternalErrors) {
+    auto message = [](std::int32_t l, std::int32_t iop, std::size_t n) {
+        std::vector<float> x(n, 1.0f);
+        float m = 0, s = 1;
+        try {
+            amstds(x, l, m, s, iop);
+        } catch (const InternalError& e) {
+            EXPECT_EQ(e.pause, "Hit RETURN to terminate ");
+            EXPECT_TRUE(e.pause_field);
+            return e.lines.at(1);
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(message(1, 2, 1), "In amstds l = 1 and you want an std??");
+    EXPECT_EQ(message(1, 7, 1), "In amstds l = 1 and you want an std??");
+    EXPECT_EQ(message(6, 1, 5), "In amstd l > lmax:    6    5");
+    EXPECT_EQ(message(0, 1, 5), "In amstd l \u201d 0:    0");
+    EXPECT_EQ(message(2, 8, 5), "In amstds iop is not in [1,7]:     8");
+}
+
+TEST(Normalise, CommonPeriodOfOverlappingClassesAndMeanRemoval) {
+    CloudStore cs;
+    set_class(cs, 1, 1800, 1900, [](int y) { return 0.5f * (y - 1800); },
+              {{1869, 100.0f}, {1870, 1.0f}, {1900, 3.0f}, {1901, 100.0f}});
+    set_class(cs, 2, 1850, 1950, [](int) { return 4.0f; }, {{1880, 6.0f}});
+    set_class(cs, 3, 1870, 2000, [](int y) { return float(y); }, {{1990, 1.0f}});
+    cs.spline_skipped[1] = true;  // from an earlier normalisation
+    const Outcome r = normalise(cs, "n\n1\n");
+    EXPECT_EQ(r.abort, 0);
+    EXPECT_TRUE(contains_block(r.console, "\nThe full time span of the age classes is\nfrom 1800 to 2000.\n\n"
+                                          "The common period for the age classes is\nfrom 1870 to 1900.\n"
+                                          "Remember, the mean and the standard deviation\n"));
+    EXPECT_FALSE(contains_block(r.console, "not an acceptable"));
+    EXPECT_TRUE(contains_block(r.report, "(Normalization ***************\n\n"
+                                         "The full time span of the age classes is\nfrom 1800 to 2000.\n"));
+    EXPECT_TRUE(contains_block(r.report, "from 1870 to 1900.\n  cp:  1870 1900\nNormalization by MEAN removal\n"
+                                         "j1&2:    71  101\nindex=    1 ysmu= 42.50000\nindex=    1 ycmu=  2.00000\n"
+                                         "j1&2:    21   51\nindex=    2 ysmu=  4.00000\n"));
+    EXPECT_TRUE(contains_block(r.report, "j1&2:     1   31\nindex=    3 ysmu= ********\n"));
+    EXPECT_FALSE(contains_block(r.report, "User Define"));
+
+    // Spline 1: 0.5 (y - 1800) less 42.5; cloud 1 less the mean of its points
+    // in 1870..1900, the end years included.
+    const CloudClass& c1 = cs.cls[0];
+    EXPECT_EQ(c1.spline_value.front(), -42.5f);
+    EXPECT_EQ(c1.spline_value.back(), 7.5f);
+    EXPECT_EQ(c1.cloud_value, (std::vector<float>{98.0f, -1.0f, 1.0f, 98.0f}));
+    EXPECT_EQ(c1.spline_year.front(), 1800.0f);  // years are left as they are
+    EXPECT_EQ(cs.cls[1].cloud_value, (std::vector<float>{0.0f}));
+    // Class 3's only cloud point lies outside the period.
+    EXPECT_TRUE(contains_block(r.console, "\ncloud    3 has no points in the common period.\n"
+                                          "this cloud will not be plotted.\n"));
+    EXPECT_EQ(cs.cls[2].cloud_value, (std::vector<float>{1.0f}));
+    EXPECT_FALSE(cs.spline_skipped[0] || cs.spline_skipped[1] || cs.spline_skipped[2]);
+    EXPECT_FALSE(cs.cloud_skipped[0] || cs.cloud_skipped[1]);
+    EXPECT_TRUE(cs.cloud_skipped[2]);
+}
+
+CloudStore gap_classes() {
+    CloudStore cs;
+    set_class(cs, 1, 1800, 1850, [](int y) { return float(y - 1800); },
+              {{1800, 10.0f}, {1845, 1.0f}, {1850, 3.0f}});
+    set_class(cs, 2, 1860, 1950, [](int y) { return 2.0f * float(y - 1860); }, {{1862, 5.0f}, {1866, 9.0f}});
+    return cs;
+}
+
+TEST(Normalise, EmptyCommonPeriodNeedsABridgingPeriod) {
+    CloudStore cs = gap_classes();
+    const CloudStore before = cs;
+    const Outcome no = normalise(cs, "n\n");
+    EXPECT_EQ(no.abort, 1);
+    EXPECT_TRUE(contains_block(no.console, "from 1860 to 1850.\nThis is not an acceptable common period.\n"
+                                           "You must enter a common period that will\n"
+                                           "span this gap and have additional years\n"
+                                           "at both ends or return to the main program.\n"));
+    EXPECT_EQ(cs.cls[0].spline_value, before.cls[0].spline_value);
+    EXPECT_EQ(cs.cls[1].cloud_value, before.cls[1].cloud_value);
+
+    const Outcome yes = normalise(cs, "y\n1845\n1865\n2\n");
+    EXPECT_EQ(yes.abort, 0);
+    EXPECT_TRUE(contains_block(yes.console, "Enter a lower case [y]es or [n]o  : \n"
+                                            "Enter the first and last years of your common period.\n"));
+    EXPECT_TRUE(contains_block(yes.console, "New Last Year?  : \nIt is time to compute the age class anomalies.\n"));
+    EXPECT_TRUE(contains_block(yes.report, "\nUser Define common period \n  cp:  1845 1865\n"
+                                           "Normalization by MEAN removal AND scaled STD \n"
+                                           "j1&2:    46   51\nindex=    1 ysmu= 47.50000\nindex=    1 yssd=  1.87083\n"
+                                           "index=    1 ycmu=  2.00000\nindex=    1 ycsd=  1.41421\n"
+                                           "j1&2:     1    6\nindex=    2 ysmu=  5.00000\nindex=    2 yssd=  3.74166\n"
+                                           "index=    2 ycmu=  5.00000\n\ncloud    2 has too few points"));
+
+    // Spline 1: years 1845..1850 hold 45..50: mean 47.5, sd sqrt(3.5).
+    EXPECT_NEAR(cs.cls[0].spline_value[0], (0.0 - 47.5) / std::sqrt(3.5), 1e-4);
+    EXPECT_NEAR(cs.cls[0].spline_value[50], (50.0 - 47.5) / std::sqrt(3.5), 1e-5);
+    // Cloud 1: points 1.0 and 3.0 in the period: mean 2, sd sqrt(2).
+    EXPECT_NEAR(cs.cls[0].cloud_value[0], 8.0 / std::sqrt(2.0), 1e-5);
+    // Spline 2: 0, 2, .., 10 in 1860..1865.
+    EXPECT_NEAR(cs.cls[1].spline_value[90], (180.0 - 5.0) / (2.0 * std::sqrt(3.5)), 1e-4);
+    // Cloud 2 has one point in the period: its mean is removed, it is not scaled.
+    EXPECT_TRUE(contains_block(yes.console, "\ncloud    2 has too few points in the common period\n"
+                                            "for a standard deviation to be computed.\n"
+                                            "this cloud will not be plotted.\n"));
+    EXPECT_EQ(cs.cls[1].cloud_value, (std::vector<float>{0.0f, 4.0f}));
+    EXPECT_FALSE(cs.cloud_skipped[0] || cs.spline_skipped[0] || cs.spline_skipped[1]);
+    EXPECT_TRUE(cs.cloud_skipped[1]);
+}
+
+TEST(Normalise, UserPeriodIsCheckedInOrder) {
+    CloudStore cs;
+    set_class(cs, 1, 1800, 1900, [](int y) { return float(y); });
+    set_class(cs, 2, 1850, 1950, [](int y) { return float(y); });
+    // 1950 > C: first year again; 1700 then 1880: only after the last year is the
+    // first year found below the span; 1860 then 1840 < B: last year again;
+    // 1955 > D: first year again; 1870 to 1880 is accepted.
+    const Outcome r = normalise(cs, "y\n1950\n\n1700\n1880\n\n1860\n1840\n\n1955\n\n1870\n1880\n1\n");
+    EXPECT_TRUE(contains_block(r.console, "New First Year? : The first year must be \u2264 1900.\n\n"
+                                          "Hit RETURN to try again New First Year? : New Last Year?  : "
+                                          "The first year must be \u2265 1800.\n\nHit RETURN to try again "
+                                          "New First Year? : New Last Year?  : The last year must be \u2265 1850.\n\n"
+                                          "Hit RETURN to try again New Last Year?  : The last year must be \u2264 1950.\n\n"
+                                          "Hit RETURN to try again New First Year? : New Last Year?  : \n"
+                                          "It is time"));
+    EXPECT_TRUE(contains_block(r.report, "  cp:  1870 1880\n"));
+    EXPECT_EQ(cs.cls[0].spline_value[70], -5.0f);  // 1870 less the mean 1875
+
+    // First year after last year.
+    CloudStore cs2;
+    set_class(cs2, 1, 1800, 1900, [](int y) { return float(y); });
+    set_class(cs2, 2, 1850, 1950, [](int y) { return float(y); });
+    const Outcome r2 = normalise(cs2, "y\n1890\n1880\n\n1880\n1890\n1\n");
+    EXPECT_TRUE(contains_block(r2.console, "The first year must be \u2264 the last year.\n"));
+    EXPECT_TRUE(contains_block(r2.report, "  cp:  1880 1890\n"));
+}
+
+TEST(Normalise, InvalidAnswersAskAgain) {
+    CloudStore cs;
+    set_class(cs, 1, 1800, 1900, [](int y) { return float(y); });
+    const Outcome r = normalise(cs, "Y\n\nn\n3\n\nx\n1\n");
+    EXPECT_EQ(count_of(r.console, "The full time span of the age classes is"), 2u);
+    EXPECT_EQ(count_of(r.report, "The full time span of the age classes is"), 2u);
+    EXPECT_TRUE(contains_block(r.console, "\nInvalid entry try again.\n\nHit RETURN to continue \n"));
+    EXPECT_TRUE(contains_block(r.console, "Enter [1 or 2] :    \nInvalid Entry, try again.\n\nHit RETURN to try again \n"));
+    // 3 and the unreadable "x" each show the method choice again.
+    EXPECT_EQ(count_of(r.console, "It is time to compute the age class anomalies."), 3u);
+    EXPECT_TRUE(contains_block(r.report, "Normalization by MEAN removal\n"));
+}
+
+TEST(Normalise, OneYearPeriodLeavesOnlyTheMeanRemoved) {
+    CloudStore cs;
+    set_class(cs, 1, 1800, 1900, [](int y) { return float(y - 1800); }, {{1900, 2.0f}, {1900, 4.0f}});
+    set_class(cs, 2, 1900, 2000, [](int y) { return float(2000 - y); }, {{1950, 1.0f}});
+    const Outcome r = normalise(cs, "n\n2\n");
+    EXPECT_TRUE(contains_block(r.console, "from 1900 to 1900.\n"));
+    EXPECT_EQ(count_of(r.console, "has too few points in the common period\n"
+                                  "for a standard deviation to be computed.\n"
+                                  "this age class will not be plotted.\n"),
+              2u);
+    EXPECT_TRUE(contains_block(r.report, "\nspline    1 has too few points in the common period\n"));
+    EXPECT_EQ(cs.cls[0].spline_value[100], 0.0f);
+    EXPECT_EQ(cs.cls[0].spline_value[0], -100.0f);
+    EXPECT_EQ(cs.cls[1].spline_value[100], -100.0f);
+    // The cloud is not touched when the spline is left out.
+    EXPECT_EQ(cs.cls[0].cloud_value, (std::vector<float>{2.0f, 4.0f}));
+    EXPECT_TRUE(cs.spline_skipped[0] && cs.cloud_skipped[0] && cs.spline_skipped[1] && cs.cloud_skipped[1]);
+}
+
+TEST(Normalise, FlatValuesAreNotDividedByZero) {
+    CloudStore cs;
+    set_class(cs, 1, 1900, 1950, [](int) { return 3.0f; }, {{1910, 1.0f}});
+    set_class(cs, 2, 1900, 1950, [](int y) { return float(y); }, {{1910, 5.0f}, {1920, 5.0f}, {1800, 7.0f}});
+    const Outcome r = normalise(cs, "n\n2\n");
+    EXPECT_TRUE(contains_block(r.console, "\nspline    1 has a standard deviation of 0 in the common period\n"
+                                          "so it cannot be scaled to one.\nthis age class will not be plotted.\n"));
+    EXPECT_TRUE(contains_block(r.console, "\ncloud    2 has a standard deviation of 0 in the common period\n"
+                                          "so it cannot be scaled to one.\nthis cloud will not be plotted.\n"));
+    for (float v : cs.cls[0].spline_value) EXPECT_EQ(v, 0.0f);
+    EXPECT_EQ(cs.cls[1].cloud_value, (std::vector<float>{0.0f, 0.0f, 2.0f}));
+    EXPECT_TRUE(cs.spline_skipped[0] && cs.cloud_skipped[0]);
+    EXPECT_FALSE(cs.spline_skipped[1]);
+    EXPECT_TRUE(cs.cloud_skipped[1]);
+}
+
+TEST(Normalise, PeriodBetweenGridYearsSkipsTheClassInsteadOfStopping) {
+    CloudStore cs;
+    set_class(cs, 1, 1800, 1900, [](int y) { return float(y); });
+    set_class(cs, 2, 1850, 1950, [](int y) { return float(y); });
+    const CloudStore before = cs;
+    const Outcome r = normalise(cs, "y\n1850.5\n1850.5\n1\n\n\n");
+    EXPECT_EQ(count_of(r.console, "has no points in the common period\nand so the cloud cannot.\n"
+                                  "this age class will not be plotted.\n\n  Hit RETURN to continue : "),
+              2u);
+    EXPECT_EQ(cs.cls[0].spline_value, before.cls[0].spline_value);
+    EXPECT_TRUE(cs.spline_skipped[0] && cs.spline_skipped[1]);
+}
+
+TEST(Normalise, StoreThatDoesNotMatchItsCountsIsAnInternalError) {
+    CloudStore cs;
+    set_class(cs, 1, 1800, 1900, [](int y) { return float(y); }, {{1850, 1.0f}});
+    cs.num[0] = 5;  // more points than the cloud holds
+    MemConsole mc;
+    TextFile report;
+    std::int32_t abort = 0;
+    EXPECT_THROW(tarnikplt3(mc.con(), cs, report, abort), InternalError);
+}
+
+}  // namespace
+}  // namespace tarnik::clouds
