@@ -1,0 +1,186 @@
+#include "clouds/random_partition.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+#include "console/errors.h"
+#include "console/format.h"
+
+namespace tarnik::clouds {
+namespace {
+
+using fmt::I;
+
+constexpr std::int32_t IA = 16807;
+constexpr std::int32_t IM = 2147483647;
+constexpr std::int32_t IQ = 127773;
+constexpr std::int32_t IR = 2836;
+constexpr std::int32_t NTAB = 32;
+constexpr std::int32_t NDIV = 1 + (IM - 1) / NTAB;
+constexpr float AM = 1.0f / static_cast<float>(IM);
+constexpr float RNMX = 1.0f - 1.2e-7f;
+
+// One step of the congruence w = IA * w mod IM (Schrage's method, no overflow).
+void step(std::int32_t& w) {
+    const std::int32_t k = w / IQ;
+    w = IA * (w - k * IQ) - IR * k;
+    if (w < 0) w += IM;
+}
+
+// Reads a free-form integer after the prompt; an unreadable answer keeps v.
+void ask_keep(Console& con, std::string_view prompt, std::int32_t& v) {
+    con.text(prompt);
+    if (auto a = con.read_free_int()) v = *a;
+}
+
+}  // namespace
+
+float ran1(Ran1State& st, std::int32_t& seed) {
+    if (seed <= 0 || st.iy == 0) {
+        seed = seed == std::numeric_limits<std::int32_t>::min() ? std::numeric_limits<std::int32_t>::max()
+                                                                 : std::max(-seed, 1);
+        for (std::int32_t j = NTAB + 8; j >= 1; --j) {
+            step(seed);
+            if (j <= NTAB) st.iv[static_cast<std::size_t>(j - 1)] = seed;
+        }
+        st.iy = st.iv[0];
+    }
+    step(seed);
+    const std::int32_t j = 1 + st.iy / NDIV;
+    st.iy = st.iv[static_cast<std::size_t>(j - 1)];
+    st.iv[static_cast<std::size_t>(j - 1)] = seed;
+    return std::min(AM * static_cast<float>(st.iy), RNMX);
+}
+
+void ranki(std::int32_t capacity, std::int32_t m, std::span<std::int32_t> a) {
+    if (m > capacity || m < 1) {
+        InternalError err;
+        err.lines.push_back("");
+        if (m > capacity) err.lines.push_back(" In Ranki n > mxcl.: " + I(m, 5) + I(capacity, 5));
+        else err.lines.push_back(" In Ranki n < 1.: " + I(m, 5));
+        err.lines.push_back("");
+        err.pause = ind13("Hit RETURN to Terminate Program ");
+        err.pause_field = true;
+        throw err;
+    }
+    for (std::int32_t i = 0; i + 1 < m; ++i) {
+        std::int32_t best = i;
+        for (std::int32_t j = i + 1; j < m; ++j)
+            if (a[static_cast<std::size_t>(j)] < a[static_cast<std::size_t>(best)]) best = j;
+        std::swap(a[static_cast<std::size_t>(i)], a[static_cast<std::size_t>(best)]);
+    }
+}
+
+std::vector<std::int32_t> parti(Console& con, Ran1State& st, std::int32_t n, std::int32_t s, std::int32_t e,
+                                std::int32_t seed) {
+    if (n > mxcl) {
+        con.blank();
+        con.line(ind13("In Partita n > mxcl. See? " + I(n, 5) + I(mxcl, 5)));
+        con.line(ind13("n = mxcl will be used."));
+        con.blank();
+        con.pause_field(ind13("Hit RETURN to continue "));
+        n = mxcl;
+    }
+    std::vector<std::int32_t> part(static_cast<std::size_t>(n) + 1, 0);
+    std::int32_t word = seed == std::numeric_limits<std::int32_t>::min() ? seed : -std::abs(seed);
+    const float r = static_cast<float>(e - s);
+    std::int32_t passes = 0;
+    // part[i] is boundary i + 1; the interior boundaries are part[1..n-1].
+    std::span<std::int32_t> interior(part.data() + 1, static_cast<std::size_t>(n - 1));
+    for (;;) {
+        if (passes == kMaxPasses) return {};
+        ++passes;
+        for (auto& b : interior) b = s + static_cast<std::int32_t>(std::lroundf(ran1(st, word) * r));
+        ranki(mxcl, n - 1, interior);
+        bool rejected = interior.back() == e;
+        for (std::size_t i = 1; !rejected && i < interior.size(); ++i) rejected = interior[i] == interior[i - 1];
+        if (!rejected) break;
+    }
+    part.front() = s;
+    part.back() = e;
+    con.blank();
+    con.line(ind13("This partition required " + I(passes, 5) + " passes."));
+    return part;
+}
+
+bool tarnikparti(Console& con, Ran1State& st, RandomDialogAnswers& ans, std::int32_t class_limit,
+                 std::int32_t min_age, std::int32_t max_age, CloudStore& cs) {
+    std::vector<std::int32_t> part;
+    if (max_age - min_age < 1) {
+        // A single age leaves no room for two classes: no answer could be accepted.
+        con.blank(2);
+        con.line(ind13("WARNING. The data hold the single age " + I(min_age, 4) + ";"));
+        con.line(ind13("random age classes need at least two ages."));
+        con.blank();
+        con.pause_field(ind13("Hit RETURN to continue : "));
+        return false;
+    }
+    while (part.empty()) {
+        // Number of classes: at least 2 (one interior boundary), at most the class limit.
+        for (;;) {
+            con.blank(2);
+            con.line(ind13("Enter number of random age classes to create."));
+            ask_keep(con, ind13("Value cannot exceed [" + I(class_limit, 2) + "]   : "), ans.n);
+            if (ans.n > class_limit) {
+                con.blank();
+                con.line(ind13("WARNING. Number of age classes requested exceeds"));
+                con.line(ind13("maximum allowed [" + I(class_limit, 2) + "]"));
+            } else if (ans.n < 2) {
+                con.blank();
+                con.line(ind13("WARNING. At least 2 random age classes are needed."));
+            } else {
+                break;
+            }
+        }
+        // Start age; it must leave room for a stop age above it.
+        for (;;) {
+            con.blank();
+            con.line(ind13("Enter minimum start age. Must be in the range of"));
+            ask_keep(con, ind13("[" + I(min_age, 4) + "," + I(max_age, 4) + "] : "), ans.start);
+            if (ans.start >= min_age && ans.start < max_age) break;
+            con.blank();
+            con.line(ind13("WARNING. Minimum start age must be greater than [" + I(min_age, 2) + "]"));
+            con.line(ind13("and less than [" + I(max_age, 2) + "]"));
+        }
+        for (;;) {
+            con.blank();
+            con.line(ind13("Enter maximum stop age.  Must be in the range of"));
+            ask_keep(con, ind13("[" + I(ans.start + 1, 4) + "," + I(max_age, 4) + "] : "), ans.stop);
+            if (ans.stop >= ans.start + 1 && ans.stop <= max_age) break;
+            con.blank();
+            con.line(ind13("WARNING. Maximum age must be less than [" + I(max_age, 2) + "]"));
+            con.line(ind13("and greater than [" + I(ans.start + 1, 2) + "]"));
+        }
+        // n classes need n - 1 distinct interior boundaries in start..stop-1;
+        // without room for them the drawing of passes would never end.
+        if (ans.n - 1 > ans.stop - ans.start) {
+            con.blank();
+            con.line(ind13("WARNING. The ages " + I(ans.start, 4) + " to " + I(ans.stop, 4) + " cannot hold"));
+            con.line(ind13(I(ans.n, 2) + " random age classes with distinct boundaries."));
+            con.line(ind13("Choose fewer classes or a wider age range."));
+            continue;
+        }
+        con.blank();
+        ask_keep(con, ind13("Enter seed for random number generator [any integer] : "), ans.seed);
+        part = parti(con, st, ans.n, ans.start, ans.stop, ans.seed);
+        if (part.empty()) {
+            // So many classes in so few ages that random boundaries almost never
+            // come out distinct.
+            con.blank();
+            con.line(ind13("WARNING. No partition with distinct boundaries was found"));
+            con.line(ind13("in " + I(kMaxPasses, 5) + " passes. Choose fewer classes or a wider age range."));
+        }
+    }
+    const std::int32_t n = static_cast<std::int32_t>(part.size()) - 1;
+    for (std::int32_t i = 0; i < n; ++i) {
+        cs.start_age[static_cast<std::size_t>(i)] = part[static_cast<std::size_t>(i)];
+        cs.stop_age[static_cast<std::size_t>(i)] = part[static_cast<std::size_t>(i) + 1];
+    }
+    cs.classnum = n;
+    return true;
+}
+
+}  // namespace tarnik::clouds
