@@ -1,6 +1,7 @@
 #include "console/record_format.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 
 #include "console/format.h"
@@ -240,6 +241,12 @@ private:
         }
         if (c >= 'a' && c <= 'z') fail(col(), "unknown or unsupported edit descriptor '" + std::string(1, raw) + "'");
         if (counted) fail(col(), "expected an edit descriptor after the repeat count");
+        const auto byte = static_cast<unsigned char>(raw);
+        if (byte < 0x20 || byte >= 0x7f) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "0x%02X", byte);
+            fail(col(), std::string("unexpected character (byte ") + hex + ")");
+        }
         fail(col(), "unexpected character '" + std::string(1, raw) + "'");
     }
 

@@ -3,7 +3,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 #include <random>
 
 #include "console/format.h"
@@ -57,56 +56,13 @@ TEST(FixedPoint, ShortcutAgreesWithExactConversion) {
     EXPECT_GT(compared, 500'000);
 }
 
-TEST(FixedPoint, RoundsTheExactBinaryValueTiesToEven) {
-    EXPECT_EQ(F(0.125, 5, 2), " 0.12");   // exact tie: even digit
-    EXPECT_EQ(F(0.375, 5, 2), " 0.38");
-    EXPECT_EQ(F(2.5, 3, 0), " 2.");
-    EXPECT_EQ(F(0.35f, 5, 1), "  0.3");  // 0.35f lies below 0.35
-    EXPECT_EQ(F(1.005, 5, 2), " 1.00");  // so does the double 1.005
-}
-
-TEST(FixedPoint, OptionalZeroSignAndOverflow) {
-    EXPECT_EQ(F(0.5, 4, 2), "0.50");
-    EXPECT_EQ(F(0.5, 3, 2), ".50");
-    EXPECT_EQ(F(-0.5, 4, 2), "-.50");
-    EXPECT_EQ(F(-0.001, 5, 2), "-0.00");  // rounds to zero, keeps its sign
-    EXPECT_EQ(F(-0.0, 8, 3), "  -0.000");
-    EXPECT_EQ(F(0.0, 8, 3), "   0.000");
-    EXPECT_EQ(F(12345.678, 8, 3), "********");
-    EXPECT_EQ(F(-1234.567, 9, 3), "-1234.567");
-    EXPECT_EQ(F(0.4, 1, 0), "*");  // a real never fits one column
-}
-
-TEST(Integer, FieldsAndMinimumDigits) {
-    EXPECT_EQ(I(1000, 3), "***");
-    EXPECT_EQ(I(-99, 3), "-99");
-    EXPECT_EQ(I(-100, 3), "***");
-    EXPECT_EQ(I(std::numeric_limits<std::int64_t>::min(), 20), "-9223372036854775808");
-    EXPECT_EQ(I(7, 5, 3), "  007");
-    EXPECT_EQ(I(0, 5, 0), "     ");
-    EXPECT_EQ(I(-12, 4, 4), "****");
-}
-
-TEST(Exponent, LetterDropsForThreeDigitExponents) {
-    EXPECT_EQ(D(30.0, 17, 10), " 0.3000000000D+02");
-    EXPECT_EQ(E(12.345, 9, 4), ".1235E+02");
-    EXPECT_EQ(E(1e100, 12, 4), "  0.1000+101");
-    EXPECT_EQ(E(-0.0, 12, 4), " -0.0000E+00");
-}
-
+// The numeric fields are compared with the Fortran runtime itself in
+// fortran_oracle_test.cpp; text fields are checked here.
 TEST(Text, AJustifiesOrCutsAndPadNeverCuts) {
     EXPECT_EQ(A("abc", 5), "  abc");
     EXPECT_EQ(A("abcdef", 4), "abcd");
     EXPECT_EQ(pad("ab", 4), "ab  ");
     EXPECT_EQ(pad("abcdef", 4), "abcdef");
-}
-
-TEST(Infinities, WrittenAsFarAsTheFieldAllows) {
-    const double inf = std::numeric_limits<double>::infinity();
-    EXPECT_EQ(F(inf, 8, 3), "Infinity");
-    EXPECT_EQ(F(-inf, 8, 3), "    -Inf");
-    EXPECT_EQ(F(-inf, 3, 1), "***");
-    EXPECT_EQ(E(std::nan(""), 12, 4), "         NaN");
 }
 
 }  // namespace
