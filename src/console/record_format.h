@@ -7,6 +7,7 @@
 //   Iw  Iw.m        integer (at least m digits)
 //   Fw.d Ew.d Dw.d  real with d decimals, or with an exponent (E, D: d >= 1)
 //   Aw  A           text in w columns, or in its own length
+//                   (every width w is at least 1)
 //   nX  TRn  TLn  Tc  skip n columns right / left, continue at column c
 //   /               end the record, continue on a new one (r/ for r of them)
 //   $               no line end after the last record (a prompt)
@@ -18,7 +19,9 @@
 //  * items are matched to the data descriptors in order (I takes an integer,
 //    F/E/D a real, A a text; a mismatch is a programming error, std::logic_error);
 //  * literals and positioning before the next data descriptor are written even
-//    when no item remains, up to that descriptor, a ':' or the end;
+//    when no item remains, up to that descriptor, a ':' or the end; so
+//    "(1x,100('YEAR',i4,'-',i4,2x))" with two pairs ends in the "YEAR" of the
+//    third repetition (a ':' before the literal would stop it);
 //  * when items remain at the end of the format, a new record starts and the
 //    format resumes at the last top-level group, with its repeat count, or at the
 //    beginning when it has no group;
@@ -28,9 +31,12 @@
 //  * every record ends with '\n', except the last one of a write that met '$'.
 //
 // Reading (the pith offset record): the record is padded with blanks on the
-// right; Iw ignores blanks, takes an optional sign and reads an all-blank field
-// as 0; a comma ends a numeric field early; F, E, D and Aw fields before the
-// first I are skipped over; '/' continues on the next line of the input.
+// right, so columns past the end of the line read as blanks; Iw ignores blanks,
+// takes an optional sign that must be followed by a digit, and reads an
+// all-blank field as 0; a comma ends a numeric field early; F, E, D and Aw
+// fields before the first I are skipped over; '/' continues on the next line of
+// the input. After the integer the format is followed up to its next data
+// descriptor, so a '/' there takes one more line, as the Fortran runtime does.
 //
 // Limits keep hostile formats harmless: every number at most 1,000,000, groups
 // nested at most 32 deep, and one pass through the format at most 10,000,000
