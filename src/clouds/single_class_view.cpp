@@ -1,0 +1,295 @@
+#include "clouds/single_class_view.h"
+
+#include <plplot/plplot.h>
+
+#include <algorithm>
+#include <cmath>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "console/answers.h"
+#include "console/format.h"
+#include "export/cloud_export.h"
+#include "plot/cycle.h"
+
+namespace tarnik::clouds {
+namespace {
+
+using fmt::F;
+using fmt::I;
+
+constexpr const char* kScreen = "Mac1";
+constexpr const char* kStatsHeader = "       bw      df      gcv     msr     mse     EV      msw     nps";
+constexpr std::size_t kTextLength = 256;  // the view keeps its texts in 256 characters
+
+std::string nint(double v, int w) {
+    if (!std::isfinite(v) || std::fabs(v) > 2147483647.0) return std::string(static_cast<std::size_t>(w), '*');
+    return I(std::lround(v), w);
+}
+
+std::size_t idx(std::int32_t k) { return static_cast<std::size_t>(k - 1); }
+
+// Points of class k really held (the counts, bounded by the stored vectors).
+std::size_t cloud_points(const CloudStore& cs, std::int32_t k) {
+    const CloudClass& c = cs.cls[idx(k)];
+    const std::int32_t n = cs.num[idx(k)];
+    return n <= 0 ? 0 : std::min({static_cast<std::size_t>(n), c.cloud_year.size(), c.cloud_value.size()});
+}
+std::size_t spline_points(const CloudStore& cs, std::int32_t k) {
+    const CloudClass& c = cs.cls[idx(k)];
+    const std::int32_t n = cs.nps[idx(k)];
+    return n <= 0 ? 0
+                  : std::min({static_cast<std::size_t>(n), c.spline_year.size(), c.spline_value.size(),
+                              c.spline_se.size()});
+}
+
+// The pause after a notice; the plot menu's notices are indented as the menu.
+void hit_return(Console& con, int indent = 0) {
+    con.blank();
+    con.pause_field(blanks(indent) + "  Hit RETURN to continue : ");
+}
+
+// The class table and the choice of one class (1..nc).
+std::int32_t select_class(Console& con, const CloudStore& cs) {
+    const std::int32_t nc = cs.classnum;
+    for (;;) {
+        con.blank();
+        con.line("************** Select Age Class ****************");
+        con.line("  #    start    stop   inc/length spline-bandwidth");
+        for (std::int32_t k = 1; k <= nc; ++k) {
+            const std::int32_t start = cs.start_age[idx(k)], stop = cs.stop_age[idx(k)];
+            con.line(I(k, 4) + "   " + I(start, 4) + "  to " + I(stop, 4) + "     " + I(stop - start + 1, 4) +
+                     "        " + nint(cs.bw[idx(k)], 4));
+        }
+        con.line("*************************************************");
+        const auto answer = parse_int_field(con.ask("enter selection : "), 2);
+        if (!answer) {
+            con.blank();
+            con.line("Invalid entry. Please make a new selection");
+            hit_return(con);
+            continue;
+        }
+        if (*answer < 1 || *answer > nc) {
+            con.blank();
+            con.line("ERROR you have entered an invalid number.");
+            con.line("Please enter a value between 1 - " + I(nc, 3));
+            hit_return(con);
+            continue;
+        }
+        return *answer;
+    }
+}
+
+// X axis from the decade at or below the first year to the decade strictly
+// above the last; Y axis from the smallest value rounded to the largest
+// rounded plus one half; tick spacing by the width and height of the window.
+void set_ranges(const CloudStore& cs, std::int32_t k, plot::PlotAppearance& ap) {
+    float xmin = 9999.0f, xmax = -9999.0f, ymin = 9999.0f, ymax = -9999.0f;
+    const CloudClass& c = cs.cls[idx(k)];
+    const std::size_t nps = spline_points(cs, k);
+    for (std::size_t i = 0; i < nps; ++i) {
+        const float lower = c.spline_value[i] - c.spline_se[i];
+        const float upper = c.spline_value[i] + c.spline_se[i];
+        xmin = std::min(xmin, c.spline_year[i]);
+        xmax = std::max(xmax, c.spline_year[i]);
+        ymin = std::min({ymin, lower, upper});
+        ymax = std::max({ymax, lower, upper});
+    }
+    const std::size_t num = cloud_points(cs, k);
+    for (std::size_t i = 0; i < num; ++i) {
+        xmin = std::min(xmin, c.cloud_year[i]);
+        xmax = std::max(xmax, c.cloud_year[i]);
+        ymin = std::min(ymin, c.cloud_value[i]);
+        ymax = std::max(ymax, c.cloud_value[i]);
+    }
+    ap.x_min = xmin - std::fmod(xmin, 10.0f);
+    ap.x_max = xmax + 10.0f - std::fmod(xmax, 10.0f);
+    ap.y_max = std::round(ymax) + 0.5f;
+    ap.y_min = std::round(ymin);
+
+    const float w = ap.x_max - ap.x_min;
+    if (w <= 100.0f) {
+        ap.x_major = 10.0f, ap.x_minor = 10;
+    } else if (w <= 300.0f) {
+        ap.x_major = 20.0f, ap.x_minor = 10;
+    } else if (w <= 500.0f) {
+        ap.x_major = 50.0f, ap.x_minor = 5;
+    } else if (w <= 1000.0f) {
+        ap.x_major = 100.0f, ap.x_minor = 10;
+    } else {
+        ap.x_major = 250.0f, ap.x_minor = 5;
+    }
+    const float h = ap.y_max - ap.y_min;
+    if (h <= 1.0f) {
+        ap.y_major = 0.5f, ap.y_minor = 5;
+    } else if (h <= 4.0f) {
+        ap.y_major = 1.0f, ap.y_minor = 10;
+    } else if (h <= 10.0f) {
+        ap.y_major = 2.0f, ap.y_minor = 10;
+    } else {
+        ap.y_major = 2.0f, ap.y_minor = 5;
+    }
+}
+
+struct ViewTexts {
+    std::string title, stats;
+};
+
+// The title and statistics line of class k; both go to the report with the header.
+ViewTexts texts_of(const CloudStore& cs, std::int32_t k) {
+    const std::int32_t start = cs.start_age[idx(k)], stop = cs.stop_age[idx(k)];
+    const auto& s = cs.fit_stats[idx(k)];
+    ViewTexts t;
+    t.title = " Age Class " + I(start, 4) + "  to " + I(stop, 4) + " INC= " + I(stop - start + 1, 4) + " bw= " +
+              nint(s[0], 3);
+    t.stats = " " + nint(s[0], 8) + nint(s[1], 8) + F(s[2], 8, 3) + F(s[3], 8, 3) + " " + F(s[4], 8, 3) +
+              F(s[5], 8, 3) + F(s[6], 8, 3) + nint(s[7], 8);
+    return t;
+}
+
+std::vector<PLFLT> to_plflt(std::span<const float> v) { return std::vector<PLFLT>(v.begin(), v.end()); }
+
+void draw(Console& con, const CloudStore& cs, std::int32_t k, const plot::PlotAppearance& ap, std::int32_t dark,
+          const std::string& device, const ViewTexts& t, std::int32_t ivar) {
+    plot::DrawingCycle cycle(con, device, ap, dark);
+    if (!cycle.is_open()) return;
+    const CloudClass& c = cs.cls[idx(k)];
+    const std::size_t num = cloud_points(cs, k);
+    const std::size_t nps = spline_points(cs, k);
+    const std::vector<PLFLT> cx = to_plflt({c.cloud_year.data(), num});
+    const std::vector<PLFLT> cy = to_plflt({c.cloud_value.data(), num});
+    const std::vector<PLFLT> sx = to_plflt({c.spline_year.data(), nps});
+    const std::vector<PLFLT> sy = to_plflt({c.spline_value.data(), nps});
+    std::vector<PLFLT> lower(nps), upper(nps);
+    for (std::size_t i = 0; i < nps; ++i) {
+        lower[i] = c.spline_value[i] - c.spline_se[i];
+        upper[i] = c.spline_value[i] + c.spline_se[i];
+    }
+
+    plssub(1, 2);
+    pladv(0);
+
+    // Upper panel: the cloud, the error band and the spline.
+    plvpor(0.1, 0.9, 0.2, 0.9);
+    plwind(ap.x_min, ap.x_max, ap.y_min, ap.y_max);
+    plcol0(ap.frame_colour);
+    plbox("abcintsn", ap.x_major, ap.x_minor, "abcints", ap.y_major, ap.y_minor);
+    plcol0(ap.text_colour);
+    pllab("re-dated cambial growth years", ivar == 1 ? "(RRW mm.)" : "(Spline mm.)", t.title.c_str());
+    plcol0(ap.symbol_colour[0]);
+    if (num > 0) plpoin(static_cast<PLINT>(num), cx.data(), cy.data(), ap.symbol_type[0]);
+    pllsty(ap.line_style[1]);
+    plcol0(ap.line_colour[1]);
+    if (nps > 0) {
+        plline(static_cast<PLINT>(nps), sx.data(), upper.data());
+        plline(static_cast<PLINT>(nps), sx.data(), lower.data());
+    }
+    pllsty(ap.line_style[0]);
+    plcol0(ap.line_colour[0]);
+    if (nps > 0) plline(static_cast<PLINT>(nps), sx.data(), sy.data());
+
+    // Lower panel: the fit statistics as text.
+    pladv(0);
+    plvpor(0.1, 0.9, 0.1, 0.9);
+    plwind(1.0, 100.0, -1.5, 15.0);
+    plcol0(ap.text_colour);
+    plmtex("lv", -3.0, 0.28, 0.0, kStatsHeader);
+    plmtex("lv", -3.0, 0.21, 0.0, t.stats.c_str());
+}
+
+void show_menu(Console& con) {
+    con.blank(2);
+    for (const char* l : {"********** PLOT APPEARANCE MENU ***********",
+                          " REPLOT              [0]   MAJOR ticks Y  [10] ",
+                          " BACKGROUND color    [1]   MINOR ticks Y  [11]",
+                          " FRAME color         [2]   MAJOR ticks Z  [12]",
+                          " LINE color          [3]   MINOR ticks Z  [13]",
+                          " TEXT color          [4]   Max. X         [14]",
+                          " SYMBOL color        [5]   Min. X         [15]",
+                          " LINE style          [6]   Max. Y         [16]",
+                          " SYMBOL type         [7]   Min. Y         [17]",
+                          " MAJOR ticks X       [8]   ",
+                          " MINOR ticks X       [9]   ",
+                          "             -PLOT OPTIONS MENU- ",
+                          "                           save PLOT(b/w) [77]",
+                          " VIEW CURVE FIT      [55]  save PLOT(rgb) [88] ",
+                          " SAVE data           [66]  RESET options  [99]",
+                          " RETURN to Dot Cloud menu [-1]  "}) {
+        con.line(ind13(l));
+    }
+    con.line(ind13(std::string(44, '_')));
+    con.blank();
+}
+
+}  // namespace
+
+void tarnikplt4(Console& con, const CloudStore& cs, plot::PlotAppearance& ap, TextFile& report, std::int32_t ivar) {
+    const std::int32_t nc = std::clamp(cs.classnum, 0, mxnc);
+    const std::span<const std::int32_t> start(cs.start_age.data(), static_cast<std::size_t>(nc));
+    const std::span<const std::int32_t> stop(cs.stop_age.data(), static_cast<std::size_t>(nc));
+    std::int32_t dark = 0;  // the view's own background flag, reset by option 99 below
+    auto style = [&](std::int32_t option) {
+        plot::plotstyle(con, option, ap, plot::kSingleClass, nc, start, stop, dark);
+    };
+    style(99);
+    report.blank();
+    report.line("from Tarnikplt4 *****");
+    std::string device = kScreen;
+
+    // With no class left by the build there is nothing to choose; the class
+    // table would otherwise ask for ever.
+    if (nc < 1) {
+        con.blank();
+        con.line("There is no age class to view.");
+        hit_return(con);
+        return;
+    }
+
+    std::int32_t k = 0;
+    ViewTexts texts;
+    auto choose_and_draw = [&] {
+        k = select_class(con, cs);
+        texts = texts_of(cs, k);
+        report.line(" " + fmt::pad(kStatsHeader, kTextLength));
+        report.line(fmt::pad(texts.stats, kTextLength));
+        report.blank();
+        set_ranges(cs, k, ap);
+        draw(con, cs, k, ap, dark, device, texts, ivar);
+    };
+    auto draw_on = [&](const char* dev) {
+        device = dev;
+        draw(con, cs, k, ap, dark, device, texts, ivar);
+        device = kScreen;
+    };
+
+    choose_and_draw();
+    for (;;) {
+        show_menu(con);
+        const auto answer = parse_int_field(con.ask(ind13(" enter option number : ")), 2);
+        const std::int32_t o = answer ? *answer : 1000;
+        if (answer && o < 0) return;
+        if (o == 0) {
+            draw_on(kScreen);
+        } else if (o >= 1 && o <= 19) {
+            style(o);
+        } else if (o == 55) {
+            choose_and_draw();
+        } else if (o == 66) {
+            exporting::tarnikwrt3(con, cs);
+        } else if (o == 77) {
+            draw_on("ps");
+        } else if (o == 88) {
+            draw_on("psc");
+        } else if (o == 99) {
+            style(99);
+            draw_on(kScreen);
+        } else {
+            con.blank();
+            con.line(ind13("Unknown option re-enter a valid number"));
+            hit_return(con, 13);
+        }
+    }
+}
+
+}  // namespace tarnik::clouds

@@ -1,0 +1,23 @@
+#pragma once
+// The single age-class view: one class's cloud with its spline and the band of
+// one standard error on either side, the fit statistics below, and a plot menu
+// to change the appearance, pick another class, save the class splines with
+// their standard errors, or save the plot as PostScript.
+
+#include <cstdint>
+
+#include "console/console.h"
+#include "console/textfile.h"
+#include "data/cloud_store.h"
+#include "plot/appearance.h"
+
+namespace tarnik::clouds {
+
+// Runs the view until the user answers its menu with a negative number. It
+// draws on the dot-cloud display's appearance `ap` and changes it in place (its
+// ranges and ticks are set anew whenever a class is chosen); the dark
+// background flag is the view's own and starts at 0 on every call. The cloud
+// store is only read. `ivar` chooses the Y label.
+void tarnikplt4(Console& con, const CloudStore& cs, plot::PlotAppearance& ap, TextFile& report, std::int32_t ivar);
+
+}  // namespace tarnik::clouds

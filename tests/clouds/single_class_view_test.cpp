@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "clouds/single_class_view.h"
+#include "console/format.h"
+#include "support/test_support.h"
+
+namespace tarnik::clouds {
+namespace {
+
+using test::contains_block;
+using test::count_of;
+using test::MemConsole;
+using test::TempDir;
+
+// Class 1 (ages 10-20): spline 1853..1987 between 0.5 and 1.5 with a standard
+// error of 0.25, cloud points from 0.2 to 2.3. Class 2 (ages 21-40): years
+// 1905..1990, values from -3.2 to 7.9.
+CloudStore view_store() {
+    CloudStore cs;
+    cs.classnum = 2;
+    cs.start_age[0] = 10, cs.stop_age[0] = 20;
+    cs.start_age[1] = 21, cs.stop_age[1] = 40;
+    cs.bw[0] = 25.4f, cs.bw[1] = 1.0e10f;
+    CloudClass& a = cs.cls[0];
+    for (int y = 1853; y <= 1987; ++y) {
+        a.spline_year.push_back(float(y));
+        a.spline_value.push_back(0.5f + float(y - 1853) / 134.0f);
+        a.spline_se.push_back(0.25f);
+    }
+    a.cloud_year = {1853, 1900, 1950, 1987};
+    a.cloud_value = {0.2f, 1.0f, 2.3f, 1.2f};
+    cs.nps[0] = 135, cs.num[0] = 4;
+    CloudClass& b = cs.cls[1];
+    for (int y = 1905; y <= 1990; ++y) {
+        b.spline_year.push_back(float(y));
+        b.spline_value.push_back(2.0f);
+        b.spline_se.push_back(0.0f);
+    }
+    b.cloud_year = {1905, 1990, 1950};
+    b.cloud_value = {-3.2f, 7.9f, 2.0f};
+    cs.nps[1] = 86, cs.num[1] = 3;
+    cs.fit_stats[0] = {25.0f, 3.4f, 0.125f, 1.5f, 2.25f, 0.0625f, 1.0f, 135.0f};
+    cs.fit_stats[1] = {1.0e10f, 80.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 86.0f};
+    return cs;
+}
+
+// Runs the view in a scratch directory (the screen plot becomes an image file there).
+class SingleClassView : public ::testing::Test {
+protected:
+    void SetUp() override {
+        old_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir_.path());
+        ap_.line_colour[0] = 1, ap_.line_colour[1] = 2;
+        ap_.line_style[0] = 1, ap_.line_style[1] = 1;
+        ap_.symbol_colour[0] = 1, ap_.symbol_type[0] = 18;
+    }
+    void TearDown() override { std::filesystem::current_path(old_); }
+
+    std::string run(std::string_view answers) {
+        MemConsole mc(answers);
+        TextFile report((dir_ / "report").string());
+        tarnikplt4(mc.con(), cs_, ap_, report, 1);
+        report.close();
+        report_ = dir_.read("report");
+        return mc.output();
+    }
+
+    TempDir dir_;
+    std::filesystem::path old_;
+    CloudStore cs_ = view_store();
+    plot::PlotAppearance ap_;
+    std::string report_;
+};
+
+TEST_F(SingleClassView, ClassTableSelectionAndRanges) {
+    const std::string out = run("0\n\n3\n\nx\n\n1\n-1\n");
+    EXPECT_TRUE(contains_block(out, "\n************** Select Age Class ****************\n"
+                                    "  #    start    stop   inc/length spline-bandwidth\n"
+                                    "   1     10  to   20       11          25\n"
+                                    "   2     21  to   40       20        ****\n"
+                                    "*************************************************\n"
+                                    "enter selection : \nERROR you have entered an invalid number.\n"
+                                    "Please enter a value between 1 -   2\n\n  Hit RETURN to continue : "));
+    EXPECT_EQ(count_of(out, "ERROR you have entered an invalid number."), 2u);  // 0 and 3
+    EXPECT_TRUE(contains_block(out, "enter selection : \nInvalid entry. Please make a new selection\n\n"
+                                    "  Hit RETURN to continue : "));
+    EXPECT_EQ(count_of(out, "enter selection : "), 4u);
+    EXPECT_TRUE(contains_block(out, "enter selection : \n\n             ********** PLOT APPEARANCE MENU ***********\n"));
+    EXPECT_TRUE(contains_block(out, "             RETURN to Dot Cloud menu [-1]  \n"
+                                    "             ____________________________________________\n\n"
+                                    "              enter option number : "));
+
+    // Years 1853-1987, values 0.2 .. 2.3 (band 0.25 .. 1.75).
+    EXPECT_EQ(ap_.x_min, 1850.0f);
+    EXPECT_EQ(ap_.x_max, 1990.0f);
+    EXPECT_EQ(ap_.y_min, 0.0f);
+    EXPECT_EQ(ap_.y_max, 2.5f);
+    EXPECT_EQ(ap_.x_major, 20.0f);
+    EXPECT_EQ(ap_.x_minor, 10);
+    EXPECT_EQ(ap_.y_major, 1.0f);
+    EXPECT_EQ(ap_.y_minor, 10);
+
+    const std::string header = "       bw      df      gcv     msr     mse     EV      msw     nps";
+    EXPECT_TRUE(contains_block(report_, "\nfrom Tarnikplt4 *****\n " + fmt::pad(header, 256) + "\n" +
+                                            fmt::pad("       25       3   0.125   1.500    2.250   0.062   1.000     135", 256) +
+                                            "\n\n"));
+}
+
+TEST_F(SingleClassView, AnotherClassGetsFreshRanges) {
+    // Option 14 changes the X maximum; choosing class 2 recomputes everything.
+    const std::string out = run("1\n14\n2100\n55\n2\n-1\n");
+    EXPECT_TRUE(contains_block(out, "Change X axis MAX value from: "));
+    EXPECT_EQ(ap_.x_min, 1900.0f);
+    EXPECT_EQ(ap_.x_max, 2000.0f);  // last year 1990 lies on a decade: the axis ends at the next
+    EXPECT_EQ(ap_.y_min, -3.0f);
+    EXPECT_EQ(ap_.y_max, 8.5f);
+    EXPECT_EQ(ap_.x_major, 10.0f);  // width 100
+    EXPECT_EQ(ap_.y_major, 2.0f);
+    EXPECT_EQ(ap_.y_minor, 5);
+    EXPECT_EQ(count_of(report_, "       bw      df"), 2u);
+    EXPECT_TRUE(contains_block(report_, "\n ********      80   1.000   1.000    1.000   1.000   1.000      86"));
+}
+
+TEST_F(SingleClassView, PostScriptKeepsChangedSettings) {
+    const std::string ps = (dir_ / "view.ps").string();
+    const std::string out = run("1\n14\n2100\n77\n" + ps + "\n0\n-1\n");
+    EXPECT_EQ(ap_.x_max, 2100.0f);
+    const std::string text = dir_.read("view.ps");
+    ASSERT_GT(text.size(), 1000u);
+    EXPECT_EQ(text.rfind("%!PS", 0), 0u);
+    // one file name question: option 0 afterwards draws on the screen again
+    EXPECT_EQ(count_of(out, "Enter graphics output file name: "), 1u);
+}
+
+TEST_F(SingleClassView, OptionsOfTheMenu) {
+    ap_.line_colour[0] = 9;
+    const std::string se = (dir_ / "se.txt").string();
+    const std::string out = run("1\n1\n0\n42\n\n99\n66\n" + se + "\n-5\n");
+    // Option 99 restores the white background but keeps the line colours.
+    EXPECT_EQ(ap_.bg_red, 255);
+    EXPECT_EQ(ap_.line_colour[0], 9);
+    EXPECT_TRUE(contains_block(out, "\n             Unknown option re-enter a valid number\n\n"
+                                    "               Hit RETURN to continue : "));
+    EXPECT_TRUE(contains_block(dir_.read("se.txt"), " Raw Age Class Clouds and Splines ------\n"
+                                                    " YR  10-  20 STD.ER  YR  21-  40 STD.ER  \n"
+                                                    " 1853  0.500  0.250  1905  2.000  0.000  \n"));
+}
+
+TEST_F(SingleClassView, NoClassToView) {
+    cs_.classnum = 0;
+    const std::string out = run("\n");
+    EXPECT_TRUE(contains_block(out, "There is no age class to view."));
+    EXPECT_FALSE(contains_block(out, "enter selection"));
+}
+
+}  // namespace
+}  // namespace tarnik::clouds
