@@ -136,3 +136,12 @@ DrawingCycle::~DrawingCycle() {
 }
 
 }  // namespace tarnik::plot
+
+#if defined(__SANITIZE_ADDRESS__)
+// Font and text-layout libraries behind the cairo devices keep caches for the
+// life of the process; the leak checker of sanitizer builds is told to ignore them.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\nleak:libpango\nleak:libcairo.so\nleak:libglib\nleak:libgobject\n"
+           "leak:libharfbuzz\nleak:libfreetype\nleak:libplplot\nleak:libltdl\n";
+}
+#endif

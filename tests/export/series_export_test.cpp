@@ -79,7 +79,7 @@ TEST(DecadalLines, UnitsMarkersAndTheReservedValue) {
 TEST(DecadalLines, StoredValuesAreWrittenExactly) {
     std::vector<std::int32_t> entries;
     for (std::int32_t e = 0; e < 2000; ++e) entries.push_back(e == 999 ? 1000 : e);
-    const Stores st = test::make_stores({{"S1", 1001, 0, 100, entries}, {"S2", 1, 0, 1000, entries}});
+    const Stores st = test::make_stores({{"S1", 101, 0, 100, entries}, {"S2", 1, 0, 1000, entries}});
     TempDir dir;
     ASSERT_TRUE(write_series_decadal(st, kByYear, dir / "out.dec"));
     const auto lines = split_lines(dir.read("out.dec"));
