@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "clouds/dot_cloud_display.h"
 #include "console/errors.h"
 #include "console/format.h"
 #include "console/textfile.h"
@@ -112,6 +113,7 @@ private:
     std::int32_t menu_choice_ = 0;
     plot::SeriesDisplayState display_;  // the series display's settings, kept for the run
     rcs::RcsState rcs_;                 // holds the regional curve after an RCS reading
+    clouds::DotCloudDisplay clouds_;    // the dot-cloud display's store, kept for the run
 };
 
 void Driver::ask_input_file() {
@@ -340,7 +342,7 @@ bool Driver::main_menu() {
             return true;
         }
         case 3:
-            con_.line(ind13("This display is not available yet."));
+            clouds_.tarnikplt2(con_, st_, report_, ivar_, input_name_);
             return true;
         case 4:
             reading_cycle();
