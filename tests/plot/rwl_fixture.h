@@ -1,9 +1,8 @@
 #pragma once
-// Test stores: a small decadal file parsed by the tests themselves (fixed
-// columns, one unit per file), so the display and export tests do not depend on
-// the program's own reader.
+// Stores for the plot and export tests, filled the way the reading cycle fills
+// them, and a minimal parser of the 0.01 mm example file (independent of the
+// program's own reader).
 
-#include <cstdint>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,32 +13,22 @@ namespace tarnik::test {
 
 struct SeriesSpec {
     std::string id;
-    std::int32_t first_year = 0;
-    std::int32_t pith_offset = 0;
-    std::int32_t scale = 100;
+    std::int32_t first_year = 0, pith_offset = 0, scale = 100;
     std::vector<std::int32_t> entries;
 };
 
-// Fills the stores as the reading cycle does: directory, values, ids, depths, summary.
 inline Stores make_stores(const std::vector<SeriesSpec>& specs) {
     Stores st;
-    std::int32_t next = 1;
     for (const SeriesSpec& s : specs) {
-        SeriesRecord r;
-        r.first_index = next;
-        r.length = static_cast<std::int32_t>(s.entries.size());
-        r.last_index = next + r.length - 1;
-        r.first_year = s.first_year;
-        r.pith_offset = s.pith_offset;
-        r.scale = s.scale;
-        st.series.push_back(r);
+        const auto first = static_cast<std::int32_t>(st.values.size()) + 1;
+        const auto n = static_cast<std::int32_t>(s.entries.size());
+        st.series.push_back({first, first + n - 1, n, s.first_year, s.pith_offset, s.scale, 0, 0, 0});
         st.series_ids.push_back(s.id);
-        for (std::size_t k = 0; k < s.entries.size(); ++k) {
-            st.values.push_back(s.entries[k]);
-            st.depth_by_year[static_cast<std::size_t>(s.first_year) + k] += 1;
-            st.depth_by_age[static_cast<std::size_t>(s.pith_offset) + k + 1] += 1;
+        for (std::int32_t k = 0; k < n; ++k) {
+            st.values.push_back(s.entries[static_cast<std::size_t>(k)]);
+            ++st.depth_by_year[static_cast<std::size_t>(s.first_year + k)];
+            ++st.depth_by_age[static_cast<std::size_t>(s.pith_offset + k + 1)];
         }
-        next += r.length;
     }
     st.nser = static_cast<std::int32_t>(specs.size());
     st.total = static_cast<std::int64_t>(st.values.size());
@@ -47,29 +36,20 @@ inline Stores make_stores(const std::vector<SeriesSpec>& specs) {
     return st;
 }
 
-// Series of a decadal file in 0.01 mm with end marker 999 and no title line
-// other than a first line that does not start a series (as in ca533.rwl).
+// Series of a decadal file in 0.01 mm (end marker 999) after one title line.
 inline std::vector<SeriesSpec> parse_rwl_hundredths(const std::string& text) {
     std::vector<SeriesSpec> out;
     std::istringstream in(text);
     std::string line;
-    std::getline(in, line);  // title
+    std::getline(in, line);
     bool open = false;
     while (std::getline(in, line)) {
-        if (line.size() < 12) continue;
-        if (!open) {
-            out.push_back({line.substr(0, 8), std::stoi(line.substr(8, 4)), 0, 100, {}});
-            open = true;
-        }
-        for (std::size_t c = 12; c + 6 <= line.size() + 5 && c < line.size(); c += 6) {
-            const std::string field = line.substr(c, 6);
-            if (field.find_first_not_of(' ') == std::string::npos) break;
-            const int v = std::stoi(field);
-            if (v == 999) {
-                open = false;
-                break;
-            }
-            out.back().entries.push_back(v);
+        if (!open) out.push_back({line.substr(0, 8), std::stoi(line.substr(8, 4)), 0, 100, {}});
+        open = true;
+        for (std::size_t c = 12; c + 6 <= line.size() && line.substr(c, 6) != "      "; c += 6) {
+            const int v = std::stoi(line.substr(c, 6));
+            if (v == 999) open = false;
+            else out.back().entries.push_back(v);
         }
     }
     return out;
