@@ -1,0 +1,217 @@
+// End-to-end dialogs of the age-class dot clouds (Main Program Menu choice 3):
+// the three definition modes, the size checks, the report record, the plot menu
+// and the PostScript plots.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace tarnik {
+namespace {
+
+using test::contains_block;
+using test::count_of;
+using test::lines;
+using test::run_tarnik;
+using test::TempDir;
+
+// ca533.rwl read as raw ring widths, then Main Program Menu choice 3 with the
+// given answers; the run ends with -1 at the plot menu (unless the answers end
+// the visit themselves) and 5 at the main menu.
+test::RunResult visit(const TempDir& dir, const std::vector<std::string>& answers, bool leave = true) {
+    dir.copy_data("ca533.rwl");
+    std::string input = lines({"ca533.rwl", "f", "1", "3"});
+    for (const auto& a : answers) input += a + "\n";
+    if (leave) input += "-1\n";
+    input += "5\n";
+    return run_tarnik(dir, input);
+}
+
+const std::string kPlotMenuTail = lines({
+    "             ********** PLOT APPEARANCE MENU ***********",
+    "              REPLOT              [0]   MAJOR ticks Y  [10] ",
+    "              BACKGROUND color    [1]   MINOR ticks Y  [11]",
+    "              FRAME color         [2]   MAJOR ticks Z  [12]",
+    "              LINE color          [3]   MINOR ticks Z  [13]",
+    "              TEXT color          [4]   Max. X         [14]",
+    "              SYMBOL color        [5]   Min. X         [15]",
+    "              LINE style          [6]   Max. Y         [16]",
+    "              SYMBOL type         [7]   Min. Y         [17]",
+    "              MAJOR ticks X       [8]   Max. Z         [18]",
+    "              MINOR ticks X       [9]   Min. Z         [19]",
+    "              <for 3d plot only>        ALTITUDE       [20]",
+    "              <for 3d plot only>        AZIMUTH        [21]",
+    "                          -PLOT OPTIONS MENU- ",
+    "              VIEW 3D plot        [33]  save PLOT(b/w) [77]",
+    "              NORMALIZE           [44]  save PLOT(rgb) [88] ",
+    "              VIEW curve fit      [55]  RESET options  [99]",
+    "              SAVE data           [66]  RETURN TO MAIN",
+    "                                                  MENU [-1]  ",
+    "             ____________________________________________",
+    "",
+}) + "              enter option number : ";
+
+TEST(DotCloudE2E, AutomaticClassesAreBuiltFittedDrawnAndRecorded) {
+    TempDir dir;
+    // Terminal age 0 first (a negative class count), then the definition 1-10 by 5 up to 30.
+    auto r = visit(dir, {"a", "1", "10", "5", "0", "", "1", "10", "5", "30", "t", "a", "-10", "t", ""});
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_TRUE(contains_block(r.out, "             Classnum is negative.\n"));
+    EXPECT_TRUE(contains_block(r.out, "             Number of age classes =    5\n"));
+    EXPECT_TRUE(contains_block(r.out, lines({"", " Dot Cloud Plotting Control _______________", "",
+                                             "     >>> Hit Return to Display Plot <<<", ""}) +
+                                          kPlotMenuTail));
+    EXPECT_TRUE(dir.exists("tarnik_screen.png"));
+    const std::string report = dir.read("ca533_Tarnik");
+    EXPECT_EQ(count_of(report, " Dot-Cloud Construction *********************\n"), 1u);
+    EXPECT_TRUE(contains_block(report, lines({
+        " Automated age classes defined by user",
+        "   #    start    stop   inc/length spline",
+        "    1      1  to   10       10     -10",
+        "    2      6  to   15       10     -10",
+        "    3     11  to   20       10     -10",
+        "    4     16  to   25       10     -10",
+        "    5     21  to   30       10     -10",
+        "",
+        " Xhigh  Xlow   Yhigh  Ylow   Zhigh  Zlow",
+    })));
+    EXPECT_TRUE(contains_block(report, " Max Number of age clase cloud values = "));
+}
+
+TEST(DotCloudE2E, ManualClassesMayOverlapAndHoldOneAge) {
+    TempDir dir;
+    // The review is answered false and then 7: the definition stands.
+    auto r = visit(dir, {"m", "3", "30", "40", "35", "50", "30", "30", "t", "m", "1000", "-25", "0", "f", "7", ""});
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_TRUE(contains_block(r.out, "                3     30 to   30      1\n"));
+    const std::string report = dir.read("ca533_Tarnik");
+    EXPECT_TRUE(contains_block(report, lines({
+        " *** manual mode age class selectioin ***",
+        "",
+        " Manual age classes defined by user",
+        "   #    start    stop   inc/length spline",
+        "    1     30  to   40       11     100",
+        "    2     35  to   50       16     -25",
+        "    3     30  to   30        1       0",
+    })));
+}
+
+TEST(DotCloudE2E, RandomClassesFollowTheSeed) {
+    TempDir dir;
+    auto r = visit(dir, {"r", "4", "1", "100", "1", "a", "20", "t", ""});
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_TRUE(contains_block(r.out, "             This partition required     1 passes.\n"));
+    // Without an earlier automatic definition the record carries the manual heading.
+    EXPECT_TRUE(contains_block(dir.read("ca533_Tarnik"), lines({
+        " Manual age classes defined by user",
+        "   #    start    stop   inc/length spline",
+        "    1      1  to   10       10      20",
+        "    2     10  to   42       33      20",
+        "    3     42  to   76       35      20",
+        "    4     76  to  100       25      20",
+    })));
+}
+
+TEST(DotCloudE2E, ASmallClassIsReportedAndCutOrRedefined) {
+    // Ages 1342-1343 hold only two rings in ca533.
+    const std::vector<std::string> define = {"m", "3", "1", "10", "1342", "1343", "11", "20", "t", "a", "0", "t"};
+    const std::string warning = lines({
+        "             Classnum StartAge  StopAge   Size",
+        "                 2       ***     ***         2",
+    });
+    {
+        TempDir dir;
+        auto answers = define;
+        answers.insert(answers.end(), {"1", ""});
+        auto r = visit(dir, answers);
+        ASSERT_EQ(r.status, 0) << r.out << r.err;
+        EXPECT_TRUE(contains_block(r.out, warning));
+        // Only class 1 is left: the 3-D line of the menu is gone.
+        EXPECT_EQ(count_of(r.out, "VIEW 3D plot"), 0u);
+        EXPECT_EQ(count_of(dir.read("ca533_Tarnik"), "Xhigh  Xlow"), 1u);
+    }
+    {
+        TempDir dir;
+        auto answers = define;
+        answers.insert(answers.end(), {"2", "m", "2", "1", "10", "11", "20", "t", "a", "0", "t", ""});
+        auto r = visit(dir, answers);
+        ASSERT_EQ(r.status, 0) << r.out << r.err;
+        EXPECT_EQ(count_of(r.out, "Enter either [r]andom [a]utomatic or [m]anual  :  "), 2u);
+        EXPECT_EQ(count_of(dir.read("ca533_Tarnik"), "Dot-Cloud Construction"), 2u);
+        EXPECT_TRUE(contains_block(r.out, "              VIEW 3D plot        [33]  save PLOT(b/w) [77]\n"));
+    }
+    {
+        // Keeping the classes before the first one leaves nothing: back to the main menu.
+        TempDir dir;
+        auto r = visit(dir, {"m", "1", "1342", "1343", "t", "a", "0", "t", "1", ""}, false);
+        ASSERT_EQ(r.status, 0) << r.out << r.err;
+        EXPECT_TRUE(contains_block(r.out, "             No age class with 3 or more data points remains,\n"));
+        EXPECT_FALSE(dir.exists("tarnik_screen.png"));
+        EXPECT_TRUE(contains_block(r.out, "Normal termination of program"));
+    }
+}
+
+TEST(DotCloudE2E, PlotMenuSavesPostScriptAndSwitchesTheView) {
+    TempDir dir;
+    auto r = visit(dir, {"m", "2", "1", "10", "11", "20", "t", "a", "0", "t", "",
+                         "77", "", "clouds.ps",          // black-and-white plot
+                         "33", "",                       // 3-D view on the screen
+                         "20", "45", "",                 // altitude 0.45 (implied decimals), redraw
+                         "21", "200.", "",               // azimuth 200
+                         "88", "", "view3d.ps",          // colour plot of the 3-D view
+                         "50", "",                       // unknown option
+                         "7", "1", "5", "-1",            // symbol type of class 1
+                         "", "",                         // empty answer: replot
+                         "99", ""},                      // reset: rebuild and redraw
+                   true);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(dir.read("clouds.ps").rfind("%!PS", 0), 0u);
+    EXPECT_EQ(dir.read("view3d.ps").rfind("%!PS", 0), 0u);
+    EXPECT_NE(dir.read("clouds.ps"), dir.read("view3d.ps"));
+    EXPECT_TRUE(contains_block(r.out, "              turn 3D OFF         [33]  save PLOT(b/w) [77]\n"));
+    EXPECT_TRUE(contains_block(r.out, "\n              change altitude from  80.00 to : "));
+    EXPECT_TRUE(contains_block(r.out, "\n              change azimuth from 125.00 to : "));
+    EXPECT_TRUE(contains_block(r.out, lines({"", "             Unknown option re-enter a valid number", ""}) +
+                                          "               Hit RETURN to continue : "));
+    EXPECT_EQ(count_of(r.out, "     >>> Hit Return to Display Plot <<<"), 8u);
+    EXPECT_EQ(count_of(dir.read("ca533_Tarnik"), "Xhigh  Xlow"), 2u);  // the first build and the reset
+}
+
+TEST(DotCloudE2E, NormalisationAndTheSingleClassViewExcludeEachOther) {
+    TempDir dir;
+    auto r = visit(dir, {"m", "2", "1", "10", "11", "20", "t", "a", "0", "t", "",
+                         "44", "n", "1", "",   // normalise over the common period, mean only
+                         "55", "",             // refused after a normalisation
+                         "99", "",             // reset
+                         "55", "1", "-1",      // the single-class view of class 1
+                         "44", ""});           // refused after viewing the fits
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_TRUE(contains_block(r.out, lines({"", "             To see the spline fits for the age clouds",
+                                             "             AFTER normalizing you must select RESET OPTIONS",
+                                             "             to rebuild the original age clouds.", ""})));
+    EXPECT_TRUE(contains_block(r.out, lines({"", "             To see the Normalized Splines and Clouds",
+                                             "             AFTER viewing the spline fits you must select",
+                                             "             RESET OPTIONS to rebuild the original age clouds.",
+                                             ""})));
+    EXPECT_TRUE(contains_block(dir.read("ca533_Tarnik"), "Normalization by MEAN removal"));
+}
+
+TEST(DotCloudE2E, ALaterVisitKeepsTheAppearanceStateButDefinesAgain) {
+    TempDir dir;
+    dir.copy_data("ca533.rwl");
+    const std::string input =
+        lines({"ca533.rwl", "f", "1", "3", "m", "2", "1", "10", "11", "20", "t", "a", "0", "t", "", "33", "", "-1",
+               "3", "m", "2", "1", "10", "11", "20", "t", "a", "0", "t", "", "-1", "5"});
+    auto r = run_tarnik(dir, input);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    // The 3-D view switched on in the first visit is off again at the next entry.
+    EXPECT_EQ(count_of(r.out, "              VIEW 3D plot        [33]  save PLOT(b/w) [77]\n"), 2u);
+    EXPECT_EQ(count_of(r.out, "              turn 3D OFF         [33]  save PLOT(b/w) [77]\n"), 1u);
+    EXPECT_EQ(count_of(dir.read("ca533_Tarnik"), "Dot-Cloud Construction"), 2u);
+}
+
+}  // namespace
+}  // namespace tarnik
