@@ -162,36 +162,6 @@ TEST(CloudBuild, ShortBandwidthsAreRaisedToTwoAndKeepTheirLabel) {
     EXPECT_EQ(b.s.cs.fit_stats[0][0], 2.0f);
 }
 
-TEST(CloudBuild, ASmallClassCanCutTheDefinitionOrAskForANewOne) {
-    // Class 2 (ages 11-20) gets only ages 19 and 20 of the second series.
-    const Stores st = make_stores({series(1900, 0, 10), series(1900, 18, 12), series(1920, 20, 10)});
-    Built keep;
-    classes(keep.s, {{{1, 10, 0}}, {{11, 20, 0}}, {{21, 30, 0}}});
-    build(keep, st, "x\n1\n");
-    ASSERT_EQ(keep.result, BuildResult::Built);
-    EXPECT_EQ(keep.s.cs.classnum, 1);  // class 3 is dropped too, though it has 20 points
-    const std::string warning = lines({
-        "",
-        "             ******************* WARNING ********************",
-        "             You have defined an age class that is less then 3",
-        "",
-        "             Classnum StartAge  StopAge   Size",
-        "                 2        11      20         2",
-        "",
-        "             What to do?",
-        "",
-        "             Continue plotting all age classes",
-        "             with 3 or more data points        [1]",
-    }) + "             Redefine Dot Cloud parameters     [2] : ";
-    EXPECT_EQ(count_of(keep.out, warning), 2u);
-    EXPECT_TRUE(contains_block(keep.out, "\n             You must enter a 1 or 2\n\n"));
-
-    Built redo;
-    classes(redo.s, {{{1, 10, 0}}, {{11, 20, 0}}, {{21, 30, 0}}});
-    build(redo, st, "2\n");
-    EXPECT_EQ(redo.result, BuildResult::Redefine);
-}
-
 TEST(CloudBuild, CloudsInFewerThanThreeYearsAreCaughtBeforeTheFit) {
     // Six points, all in the years 1900 and 1901: more than 3 points, too few years.
     const Stores st = make_stores({series(1900, 0, 5), series(1900, 0, 5), series(1900, 0, 5)});
@@ -221,18 +191,6 @@ TEST(CloudBuild, AClassBeyondTheCloudCapacityAsksForANewDefinition) {
     EXPECT_TRUE(contains_block(b.out, lines({"", "", "             ******* MAJOR ERROR *******",
                                              "             You have defined an age class that exceeds"})));
     EXPECT_TRUE(b.s.cs.cls[0].cloud_year.empty());
-}
-
-TEST(CloudBuild, LabelsFollowTheAnalysisVariableAndTheWindowHoldsTheSplines) {
-    const Stores st = make_stores({series(1900, 0, 30), series(1903, 0, 30), series(1906, 0, 30, 3)});
-    Built b;
-    classes(b.s, {{{1, 30, 0}}});
-    build(b, st, {}, 2);
-    ASSERT_EQ(b.result, BuildResult::Built);
-    EXPECT_EQ(b.s.y_label, "(Spline mm.)");
-    EXPECT_LE(b.s.ap.y_min, b.s.ap.z_min);
-    EXPECT_GE(b.s.ap.y_max, b.s.ap.z_max);
-    EXPECT_EQ(b.s.ap.x_max, 1940.0f);  // 1935 to the next decade
 }
 
 }  // namespace
