@@ -19,7 +19,7 @@ constexpr std::int32_t kCapacity = 2100;
 constexpr std::size_t kRows = kCapacity + 2;  // rows 0..n+1
 
 // Private storage of the engine, sized once for the capacity and reused by
-// every call (about 300 kB, in static storage rather than on the stack).
+// every call (about 470 kB, in static storage rather than on the stack).
 struct EqualWork {
     std::array<double, kRows> f{};   // data, widened
     std::array<double, kRows> y{};   // fitted values
@@ -30,6 +30,7 @@ struct EqualWork {
     std::array<double, kRows> u{}, v{};
     std::array<double, kRows> k1{}, k2{}, k3{};   // spline coefficients
     std::array<double, kRows> se{};
+    std::array<double, 10 * kRows> pair{};        // two fits at once during the search
 };
 
 EqualWork& work() {
@@ -133,15 +134,17 @@ void cgcv1(std::int32_t nmax, std::int32_t n, std::span<const float> vals, std::
 
     const double known_var = static_cast<double>(var);
     detail::FitResult res;
-    auto one_fit = [&](double rho) { detail::spfit<true>(b, rho, known_var, res); };
-
     const std::int32_t request = jdt;
     if (request >= 1) {
         double p = 0.0;
         sb1bw2p(static_cast<float>(request), p);
-        one_fit(1.0 / p);
+        detail::spfit<true>(b, 1.0 / p, known_var, res);
     } else {
-        detail::search(one_fit, res);
+        detail::PairedFits<true> fits(b, w.pair.data(), known_var, res);
+        detail::search(fits, res);
+        // Repeat the final fit on its own, to leave its bands for the
+        // coefficients and standard errors (same arithmetic, same result).
+        detail::spfit<true>(b, fits.last(), known_var, res);
     }
 
     spcof1(w, n, res.p, res.q);

@@ -16,8 +16,9 @@ constexpr std::int32_t kTooFewPoints = 130;
 constexpr std::int32_t kNotIncreasing = 131;
 constexpr std::int32_t kWeightNotPositive = 132;
 
-// Columns of the work vector, each of rows 0..capacity+1.
-enum Column { R1, R2, R3, T1, T2, U, V, DX, W, A, SE, kColumns };
+// Columns of the work vector, each of rows 0..capacity+1; the last ten hold
+// the two-lane bands of the search (interleaved pairs of R(.,1..3), u, v).
+enum Column { R1, R2, R3, T1, T2, U, V, DX, W, A, SE, PAIR, kColumns = PAIR + 10 };
 
 [[noreturn]] void fail(std::string message) { throw InternalError{{"", std::move(message)}, kProgrammerPause, false}; }
 
@@ -189,11 +190,14 @@ void cubgcv(std::span<const double> x, std::span<const double> f, std::span<doub
     if (var > 0.0) avar = var * s.avdf * s.avdf;
 
     detail::FitResult res;
-    auto one_fit = [&](double rho) { detail::spfit<false>(s.bands, rho, avar, res); };
     if (var == 0.0) {
-        one_fit(0.0);
+        detail::spfit<false>(s.bands, 0.0, avar, res);
     } else {
-        detail::search(one_fit, res);
+        detail::PairedFits<false> fits(s.bands, column(work, PAIR), avar, res);
+        detail::search(fits, res);
+        // Repeat the final fit on its own, to leave its bands for the
+        // coefficients and standard errors (same arithmetic, same result).
+        detail::spfit<false>(s.bands, fits.last(), avar, res);
     }
     spcof(s, f, res.p, res.q, y, work);
     if (var < 0.0) {
