@@ -4,7 +4,9 @@
 
 namespace tarnik {
 
-void Console::text(std::string_view s) { std::fwrite(s.data(), 1, s.size(), out_); }
+void Console::text(std::string_view s) {
+    if (!s.empty()) std::fwrite(s.data(), 1, s.size(), out_);
+}
 
 void Console::line(std::string_view s) {
     text(s);

@@ -20,7 +20,7 @@ bool TextFile::open(const std::string& path) {
 }
 
 void TextFile::text(std::string_view s) {
-    if (!f_) return;
+    if (!f_ || s.empty()) return;
     if (std::fwrite(s.data(), 1, s.size(), f_) != s.size()) ok_ = false;
 }
 
