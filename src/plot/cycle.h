@@ -32,8 +32,10 @@ public:
     DrawingCycle(const DrawingCycle&) = delete;
     DrawingCycle& operator=(const DrawingCycle&) = delete;
 
-    // False when nothing could be opened (no usable device, or the screen image
-    // cannot be written); drawing calls are then skipped by the displays.
+    // True once the library is initialised. Where the requested output cannot be
+    // produced (no PostScript driver, a screen image that cannot be written) the
+    // cycle draws to the library's null device instead, so drawing calls stay
+    // harmless; false only when not even that device exists.
     bool is_open() const { return open_; }
     // The PostScript or screen image file being written ("" for a window).
     const std::string& file_name() const { return file_; }
