@@ -289,7 +289,7 @@ TEST(Driver, FatalLimits) {
         std::string f = "t\n";
         for (int i = 0; i < 22001; ++i) f += row("S" + std::to_string(i), 1900, {100, 999});
         dir.write("many.rwl", f);
-        auto r = run_tarnik(dir, lines({"many.rwl", "f", "1"}));
+        auto r = run_tarnik(dir, lines({"many.rwl", "f", "1"}), 600);
         EXPECT_EQ(r.status, 1);
         EXPECT_TRUE(contains_block(r.out,
             "             The number of radii   22001 exceeds\n"
@@ -297,7 +297,7 @@ TEST(Driver, FatalLimits) {
         // Exactly 22000 series are accepted.
         f.erase(f.rfind("S22000"));
         dir.write("many.rwl", f);
-        auto ok = run_tarnik(dir, lines({"many.rwl", "f", "1", "5"}));
+        auto ok = run_tarnik(dir, lines({"many.rwl", "f", "1", "5"}), 600);
         EXPECT_EQ(ok.status, 0);
         EXPECT_TRUE(contains_block(ok.out, "Contains:    22000 series\n"));
     }
@@ -314,7 +314,7 @@ TEST(Driver, FatalLimits) {
         const std::string one = series("L", 1, 2100);
         for (int i = 0; i < 2201; ++i) f += one;
         dir.write("total.rwl", f);
-        auto r = run_tarnik(dir, lines({"total.rwl", "f", "1"}));
+        auto r = run_tarnik(dir, lines({"total.rwl", "f", "1"}), 600);
         EXPECT_EQ(r.status, 1);
         EXPECT_TRUE(contains_block(r.out,
             "             The total number of measurements    4622100 exceeds\n"
