@@ -191,6 +191,14 @@ TEST(CloudBuild, AClassBeyondTheCloudCapacityAsksForANewDefinition) {
     EXPECT_TRUE(contains_block(b.out, lines({"", "", "             ******* MAJOR ERROR *******",
                                              "             You have defined an age class that exceeds"})));
     EXPECT_TRUE(b.s.cs.cls[0].cloud_year.empty());
+    // 20000 series of 75 rings reach exactly the capacity, which is still fitted.
+    const Stores full =
+        make_stores(std::vector<SeriesSpec>(20000, SeriesSpec{1900, 0, std::vector<std::int32_t>(75, 100)}));
+    Built c;
+    classes(c.s, {{{1, 75, 0}}});
+    build(c, full);
+    EXPECT_EQ(c.result, BuildResult::Built);
+    EXPECT_EQ(c.s.cs.num[0], CloudMax);
 }
 
 }  // namespace
