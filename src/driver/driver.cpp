@@ -16,7 +16,7 @@
 #include "plot/cycle.h"
 #include "plot/series_display.h"
 #include "rcs/rcs.h"
-#include "spline/cgcv1.h"
+#include "driver/spline_trends.h"
 
 namespace tarnik {
 namespace {
@@ -189,8 +189,9 @@ void Driver::check_ranges(std::int32_t n, const std::string& id, std::int32_t fi
 void Driver::read_series(DecadalReader& reader) {
     std::string id, title;
     std::int32_t first_year = 0, length = 0, marker = 0;
-    std::vector<float> values, fit(MaxYears), se(MaxYears);
+    std::vector<float> values;
     std::vector<std::int32_t> raw;
+    std::vector<std::int32_t> bandwidths;  // per series, for the spline trend variable
     std::int32_t n = 1;            // number of the series being read
     std::int32_t next_index = 1;   // first_index of that series
     std::int64_t running = 0;
@@ -234,26 +235,19 @@ void Driver::read_series(DecadalReader& reader) {
                                     "than 3. This is too short to spline. Program Terminating...");
             }
             bool raised = false;
-            bandwidth_ = spline_bandwidth(jdt_, length, raised);
+            bandwidths.push_back(spline_bandwidth(jdt_, length, raised));
             if (raised) {
                 con_.line();
                 con_.line(ind13("The spline bandwidth must be ≥ 2 years."));
                 con_.line(ind13("It will be set to 2."));
             }
-            float var = -1.0f;
-            spline::cgcv1(MaxYears, length, values, fit, bandwidth_, var, se);
         }
-        const float scale = static_cast<float>(r.scale);
+        // The widths as read (for the spline trend variable they are replaced
+        // by the fitted curves once the whole file is read). Converting the
+        // millimetres back would lose a unit for many widths: 0.53 mm * 100 is
+        // 52.99999 in single precision.
         for (std::int32_t k = 0; k < length; ++k) {
-            std::int32_t stored;
-            if (ivar_ == 2) {
-                stored = static_cast<std::int32_t>(fit[static_cast<std::size_t>(k)] * scale);
-            } else {
-                // The widths as read: converting millimetres back would lose a
-                // unit for many widths (0.53 mm * 100 is 52.99999 in single precision).
-                stored = raw[static_cast<std::size_t>(k)];
-            }
-            st_.values.push_back(stored);
+            st_.values.push_back(raw[static_cast<std::size_t>(k)]);
             ++st_.depth_by_year[static_cast<std::size_t>(first_year + k)];
             ++st_.depth_by_age[static_cast<std::size_t>(offset + k + 1)];
         }
@@ -262,6 +256,10 @@ void Driver::read_series(DecadalReader& reader) {
         ++n;
     }
     st_.nser = n - 1;
+    if (ivar_ == 2 && st_.nser > 0) {
+        fit_spline_trends(st_, bandwidths);
+        bandwidth_ = bandwidths.back();
+    }
     for (const MissingRings& m : reader.missing_rings()) {
         notice(" Series " + std::to_string(m.series) + " (" + m.id + "): " + std::to_string(m.count) +
                (m.count == 1 ? " negative width" : " negative widths") + " read as missing rings (0), the first in " +

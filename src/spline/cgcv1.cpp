@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <string>
 
 #include "console/errors.h"
@@ -19,7 +20,8 @@ constexpr std::int32_t kCapacity = 2100;
 constexpr std::size_t kRows = kCapacity + 2;  // rows 0..n+1
 
 // Private storage of the engine, sized once for the capacity and reused by
-// every call (about 470 kB, in static storage rather than on the stack).
+// every call of the same thread (about 470 kB, on the heap rather than on the
+// stack; one per thread, so series can be fitted in parallel).
 struct EqualWork {
     std::array<double, kRows> f{};   // data, widened
     std::array<double, kRows> y{};   // fitted values
@@ -34,8 +36,9 @@ struct EqualWork {
 };
 
 EqualWork& work() {
-    static EqualWork w;
-    return w;
+    thread_local std::unique_ptr<EqualWork> w;
+    if (!w) w = std::make_unique<EqualWork>();
+    return *w;
 }
 
 [[noreturn]] void fail(std::string message, const char* pause = kProgrammerPause) {

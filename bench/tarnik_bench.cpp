@@ -1,0 +1,376 @@
+// Every speed figure of the program in one table.
+//
+//   bench_tarnik_bench            runs all measurements
+//   bench_tarnik_bench NAME...    runs the named ones (read, trend, noise, cgcv1, scipy,
+//                                 cloud, classes, export)
+//   bench_tarnik_bench --generate FILE   writes the full-capacity test file only
+//
+// Each measurement runs in a child process of its own, so its peak memory
+// (VmHWM) is its own. Times are wall-clock seconds (the best of the runs where
+// several are made) and the processor time of the measured work.
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "clouds/cloud_build.h"
+#include "console/console.h"
+#include "console/record_format.h"
+#include "console/textfile.h"
+#include "data/limits.h"
+#include "data/stores.h"
+#include "driver/driver.h"
+#include "spline/bandwidth.h"
+#include "spline/cgcv1.h"
+
+using namespace tarnik;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Figure {
+    double seconds = 0.0;  // wall clock
+    double cpu = 0.0;      // processor time
+    std::string note;      // what else the measurement found
+};
+
+double cpu_now() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
+}
+
+// Times one call of work().
+Figure timed(const std::function<void()>& work) {
+    const auto t0 = Clock::now();
+    const double c0 = cpu_now();
+    work();
+    return {std::chrono::duration<double>(Clock::now() - t0).count(), cpu_now() - c0, {}};
+}
+
+// Mean time per call, over enough calls to take about half a second.
+Figure per_call(const std::function<void()>& work) {
+    for (int reps = 1;; reps *= 2) {
+        Figure f = timed([&] {
+            for (int r = 0; r < reps; ++r) work();
+        });
+        if (f.seconds > 0.5) return {f.seconds / reps, f.cpu / reps, {}};
+    }
+}
+
+// 22000 series of 210 rings (1790-1999) in decadal layout with the 999 marker.
+// Widths in 0.01 mm follow a declining age trend with 30 % noise from a fixed
+// pseudo-random sequence, as ring widths do; `noise_only` gives trendless noise
+// instead (the slowest case for the minimum-GCV search, which then runs to the
+// straight-line limit).
+void generate(const std::string& path, bool noise_only = false) {
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    if (!f) {
+        std::perror(path.c_str());
+        std::exit(1);
+    }
+    std::fputs("full-capacity benchmark file: 22000 series of 210 rings\n", f);
+    std::uint32_t state = 12345;
+    for (int s = 0; s < MaxSeries; ++s) {
+        char id[16];
+        std::snprintf(id, sizeof id, "B%07d", s);
+        int year = 1790;
+        for (int left = 210; left >= 0;) {
+            std::fprintf(f, "%-8.8s%4d", id, year);
+            for (int k = 0, count = 10 - year % 10; k < count && left >= 0; ++k, --left) {
+                state = state * 1664525u + 1013904223u;
+                const double noise = static_cast<double>((state >> 8) % 1000) / 1000.0 - 0.5;  // -0.5 .. 0.5
+                const int age = 210 - left + 1;
+                const double trend = noise_only ? 250.0 : 60.0 + 300.0 * std::exp(-age / 60.0);
+                const auto width = static_cast<unsigned>(trend * (1.0 + (noise_only ? 1.6 : 0.6) * noise));
+                std::fprintf(f, "%6u", left == 0 ? 999u : width);
+            }
+            std::fputc('\n', f);
+            year = year / 10 * 10 + 10;
+        }
+    }
+    std::fclose(f);
+}
+
+// The whole program dialog on the given answers, output discarded.
+Figure run_dialog(const std::string& answers) {
+    std::FILE* in = fmemopen(const_cast<char*>(answers.data()), answers.size(), "r");
+    std::FILE* out = std::fopen("/dev/null", "w");
+    Console con(in, out);
+    Figure f = timed([&] { run_program(con); });
+    std::fclose(in);
+    std::fclose(out);
+    return f;
+}
+
+Figure best_of(int runs, const std::function<Figure()>& one) {
+    Figure best = one();
+    for (int r = 1; r < runs; ++r) {
+        Figure f = one();
+        if (f.seconds < best.seconds) best = f;
+    }
+    return best;
+}
+
+// Ring-width-like values: an age trend, a slow wave and noise.
+std::vector<float> trend_series(int n, std::uint64_t seed) {
+    std::vector<float> v(static_cast<std::size_t>(n));
+    std::uint64_t s = seed * 0x9E3779B97F4A7C15ull + 1;
+    for (int i = 0; i < n; ++i) {
+        s = s * 6364136223846793005ull + 1442695040888963407ull;
+        const double u = static_cast<double>(s >> 11) * 0x1.0p-53 - 0.5;
+        v[static_cast<std::size_t>(i)] =
+            static_cast<float>(0.4 + 1.6 * std::exp(-i / 60.0) + 0.2 * std::sin(i / 23.0) + 0.4 * u);
+    }
+    return v;
+}
+
+// Stores of nser synthetic series of `len` rings, first years spread over 1700..1889.
+Stores synthetic_stores(std::int32_t nser, std::int32_t len) {
+    Stores st;
+    std::uint32_t s = 2024;
+    std::int32_t next = 1;
+    for (std::int32_t j = 0; j < nser; ++j) {
+        SeriesRecord r;
+        r.first_index = next;
+        r.length = len;
+        r.last_index = next + len - 1;
+        r.first_year = 1700 + j % 190;
+        r.scale = 100;
+        st.series.push_back(r);
+        st.series_ids.push_back("S" + std::to_string(j));
+        for (std::int32_t k = 0; k < len; ++k) {
+            s = s * 1664525u + 1013904223u;
+            st.values.push_back(50 + static_cast<std::int32_t>((s >> 8) % 200));
+            ++st.depth_by_year[static_cast<std::size_t>(r.first_year + k)];
+            ++st.depth_by_age[static_cast<std::size_t>(k + 1)];
+        }
+        next += len;
+        ++st.nser;
+    }
+    st.total = static_cast<std::int64_t>(st.values.size());
+    aboutit(st);
+    return st;
+}
+
+Figure build_clouds(const Stores& st, clouds::DotCloudState& s) {
+    std::FILE* devnull = std::fopen("/dev/null", "w");
+    Console con(stdin, devnull);
+    TextFile report;
+    report.open("/dev/null");
+    Figure f = timed([&] {
+        if (clouds::build_clouds(con, st, report, s, 1) != clouds::BuildResult::Built) std::exit(2);
+    });
+    std::fclose(devnull);
+    return f;
+}
+
+// Seconds per scipy make_smoothing_spline fit of v at lam, or < 0 without scipy.
+double scipy_seconds(const std::vector<float>& v, double lam) {
+    const fs::path dir = fs::temp_directory_path() / ("tarnik-bench-scipy-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    {
+        std::ofstream data(dir / "values.txt");
+        for (float x : v) data << static_cast<double>(x) << "\n";
+        std::ofstream py(dir / "time_scipy.py");
+        py << "import sys, timeit, numpy as np\n"
+              "from scipy.interpolate import make_smoothing_spline\n"
+              "y = np.loadtxt(sys.argv[1]); x = np.arange(1.0, len(y) + 1)\n"
+              "lam = float(sys.argv[2])\n"
+              "t = timeit.Timer(lambda: make_smoothing_spline(x, y, lam=lam)(x))\n"
+              "n, _ = t.autorange()\n"
+              "print(min(t.repeat(3, n)) / n)\n";
+    }
+    char lam_text[40];
+    std::snprintf(lam_text, sizeof lam_text, "%.17g", lam);
+    const std::string command = "/usr/bin/python3 " + (dir / "time_scipy.py").string() + " " +
+                                (dir / "values.txt").string() + " " + lam_text + " 2>/dev/null";
+    double t = -1.0;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        if (std::fscanf(pipe, "%lf", &t) != 1) t = -1.0;
+        if (pclose(pipe) != 0) t = -1.0;
+    }
+    fs::remove_all(dir);
+    return t;
+}
+
+struct Case {
+    const char* name;
+    const char* what;
+    const char* target;
+    std::function<Figure()> run;
+};
+
+std::string full_file(bool noise_only = false) {
+    const std::string p = (fs::temp_directory_path() / (noise_only ? "tarnik-bench-noise.rwl" : "tarnik-bench-full.rwl")).string();
+    if (!fs::exists(p)) generate(p, noise_only);
+    return p;
+}
+
+std::vector<Case> cases() {
+    return {
+        {"read", "read 22000 x 210 rings, summary (whole dialog)", "< 1 s",
+         [] { return best_of(3, [] { return run_dialog(full_file() + "\nf\n1\n5\n"); }); }},
+        {"trend", "spline trend values, 22000 x 210, minimum GCV (whole dialog)", "< 3 s",
+         [] { return best_of(2, [] { return run_dialog(full_file() + "\nf\n2\n0\n5\n"); }); }},
+        {"noise", "spline trend values, 22000 x 210 of trendless noise (worst case)", "< 3 s",
+         [] { return best_of(2, [] { return run_dialog(full_file(true) + "\nf\n2\n0\n5\n"); }); }},
+        {"cgcv1", "cgcv1 n = 2100: fixed bandwidth 30 / minimum-GCV search", "linear in n",
+         [] {
+             const std::vector<float> v = trend_series(2100, 1);
+             std::vector<float> fit(2100), se(2100);
+             Figure fixed = per_call([&] {
+                 std::int32_t jdt = 30;
+                 float var = -1.0f;
+                 spline::cgcv1(2100, 2100, v, fit, jdt, var, se);
+             });
+             Figure gcv = per_call([&] {
+                 std::int32_t jdt = -1;
+                 float var = -1.0f;
+                 spline::cgcv1(2100, 2100, v, fit, jdt, var, se);
+             });
+             char note[96];
+             std::snprintf(note, sizeof note, "search %.2f ms", gcv.seconds * 1e3);
+             return Figure{fixed.seconds, fixed.cpu, note};
+         }},
+        {"scipy", "same fixed fit by scipy make_smoothing_spline", ">= 10x slower",
+         [] {
+             const std::vector<float> v = trend_series(2100, 1);
+             std::vector<float> fit(2100), se(2100);
+             Figure ours = per_call([&] {
+                 std::int32_t jdt = 30;
+                 float var = -1.0f;
+                 spline::cgcv1(2100, 2100, v, fit, jdt, var, se);
+             });
+             double p = 0.0;
+             spline::sb1bw2p(30.0f, p);
+             // scipy minimises sum (y - g)^2 + lam * integral g''^2; lam = rho / 2 = 1 / (2p).
+             const double sp = scipy_seconds(v, 1.0 / (2.0 * p));
+             if (sp <= 0.0) return Figure{0.0, 0.0, "scipy not available"};
+             char note[64];
+             std::snprintf(note, sizeof note, "ours %.0fx faster", sp / ours.seconds);
+             return Figure{sp, 0.0, note};
+         }},
+        {"cloud", "one age-class cloud of 10^4 / 10^5 / 10^6 points, build + GCV fit", "10^6 < 1 s",
+         [] {
+             Figure last;
+             std::string note;
+             for (std::int32_t n : {10000, 100000, 1000000}) {
+                 const Stores st = synthetic_stores(n / 50, 60);
+                 clouds::DotCloudState s;
+                 s.cs.classnum = 1;
+                 s.cs.start_age[0] = 1;
+                 s.cs.stop_age[0] = 50;
+                 last = build_clouds(st, s);
+                 char b[48];
+                 std::snprintf(b, sizeof b, "%s%.3f s", note.empty() ? "" : " / ", last.seconds);
+                 note += b;
+             }
+             last.note = note;
+             return last;
+         }},
+        {"classes", "dot-cloud build of 22000 x 210 with 50 classes", "memory follows data",
+         [] {
+             const Stores st = synthetic_stores(MaxSeries, 210);
+             clouds::DotCloudState s;
+             s.cs.classnum = 50;
+             for (std::size_t k = 0; k < 50; ++k) {
+                 s.cs.start_age[k] = 1 + 4 * static_cast<std::int32_t>(k);
+                 s.cs.stop_age[k] = s.cs.start_age[k] + 4;
+                 s.cs.jdt[k] = k % 2 == 0 ? 0 : -10;
+             }
+             return build_clouds(st, s);
+         }},
+        {"export", "column table 2100 rows x 22000 series (46 M F8.3 fields)", "a few s",
+         [] {
+             const fmt::RecordFormat format("(1x,i4,i10,21000(1x,f8.3))");
+             std::mt19937 rng(1);
+             std::vector<float> row(MaxSeries);
+             for (float& x : row) x = (rng() % 3 == 0) ? 0.0f : static_cast<float>(rng() % 600) / 100.0f;
+             std::FILE* out = std::fopen("/dev/null", "w");
+             std::string text;
+             Figure f = timed([&] {
+                 for (int r = 0; r < MaxYears; ++r) {
+                     text.clear();
+                     fmt::RecordWriter w(format, text);
+                     w.put(1 + r);
+                     w.put(MaxSeries);
+                     for (int s = 0; s < MaxSeries; ++s) w.put(row[static_cast<std::size_t>((s + r) % MaxSeries)]);
+                     w.finish();
+                     std::fwrite(text.data(), 1, text.size(), out);
+                 }
+             });
+             std::fclose(out);
+             return f;
+         }},
+    };
+}
+
+long peak_kb() {
+    std::ifstream f("/proc/self/status");
+    std::string line;
+    while (std::getline(f, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--generate") == 0) {
+        generate(argv[2]);
+        return 0;
+    }
+    const fs::path dir = fs::temp_directory_path() / ("tarnik-bench-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    fs::current_path(dir);
+    full_file();
+    full_file(true);
+
+    std::printf("%-66s %10s %10s %9s  %-20s %s\n", "measurement", "seconds", "cpu s", "peak MB", "target", "notes");
+    for (const Case& c : cases()) {
+        bool wanted = argc == 1;
+        for (int i = 1; i < argc; ++i) wanted = wanted || std::strcmp(argv[i], c.name) == 0;
+        if (!wanted) continue;
+        std::fflush(stdout);
+        int fds[2];
+        if (pipe(fds) != 0) return 1;
+        const pid_t pid = fork();
+        if (pid == 0) {
+            close(fds[0]);
+            Figure f = c.run();
+            char line[512];
+            const int n = std::snprintf(line, sizeof line, "%-66s %10.4f %10.4f %9.1f  %-20s %s\n", c.what, f.seconds,
+                                        f.cpu, static_cast<double>(peak_kb()) / 1024.0, c.target, f.note.c_str());
+            if (write(fds[1], line, static_cast<std::size_t>(n)) < 0) _exit(1);
+            _exit(0);
+        }
+        close(fds[1]);
+        char buf[512];
+        ssize_t got;
+        while ((got = read(fds[0], buf, sizeof buf)) > 0) std::fwrite(buf, 1, static_cast<std::size_t>(got), stdout);
+        close(fds[0]);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::printf("%-66s failed\n", c.what);
+    }
+    fs::current_path(fs::temp_directory_path());
+    fs::remove_all(dir);
+    fs::remove(fs::temp_directory_path() / "tarnik-bench-full.rwl");
+    fs::remove(fs::temp_directory_path() / "tarnik-bench-noise.rwl");
+    return 0;
+}
