@@ -1,5 +1,7 @@
 #include "clouds/age_classes.h"
 
+#include "spline/bandwidth_request.h"
+
 #include <string>
 
 #include "console/format.h"
@@ -281,11 +283,7 @@ void bandwidth_dialog(Console& con, CloudStore& cs, AgeClassDialogState& st) {
     con.blank();
     say(con, "________ Spline Detrending Menu ________");
     con.blank();
-    say(con, "Enter an integer [jdt] for the bandwidth.");
-    say(con, "if jdt is < 0, bandwidth = (-jdt/100)*n.");
-    say(con, "if jdt is > 1, bandwidth = jdt.");
-    say(con, "if jdt is = 0, minimum-gcv bandwidth");
-    say(con, "               is computed by program.");
+    spline::print_jdt_rules(con);
     say(con, "_________________________________________");
     if (mode == 'a' || mode == 'A') {
         st.bandwidth_automatic = true;

@@ -132,6 +132,13 @@ bool is_blank(std::string_view line) {
     return true;
 }
 
+std::string printable(std::string_view line) {
+    std::string s;
+    for (unsigned char c : line.substr(0, 200)) s += (c >= 32 && c < 127) ? static_cast<char>(c) : '?';
+    if (line.size() > 200) s += "...";
+    return s;
+}
+
 std::string_view trim_right(std::string_view s) {
     while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
     return s;

@@ -33,6 +33,10 @@ char first_char(std::string_view line);
 // True for an empty line or a line holding only blanks and tabs.
 bool is_blank(std::string_view line);
 
+// A line of a file as shown in a message: at most 200 characters ("..." marks
+// the cut), control and non-ASCII bytes shown as '?'.
+std::string printable(std::string_view line);
+
 // Line without trailing blanks.
 std::string_view trim_right(std::string_view s);
 

@@ -19,13 +19,6 @@ std::string file_content(const std::string& path) {
     return s.str();
 }
 
-// A line shown in a message: control and non-ASCII bytes become '?'.
-std::string printable(std::string_view line) {
-    std::string s;
-    for (unsigned char c : line.substr(0, 200)) s += (c >= 32 && c < 127) ? static_cast<char>(c) : '?';
-    return s;
-}
-
 // Asks for the offset file's name until a file of that name exists.
 std::string ask_offset_file(Console& con, const std::string& input_name) {
     for (;;) {

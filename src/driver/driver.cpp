@@ -17,6 +17,7 @@
 #include "plot/series_display.h"
 #include "rcs/rcs.h"
 #include "driver/spline_trends.h"
+#include "spline/bandwidth_request.h"
 
 namespace tarnik {
 namespace {
@@ -64,25 +65,6 @@ std::string report_file_name(const std::string& input_name) {
         base += input_name[i];
     }
     return base + "_Tarnik";
-}
-
-std::int32_t spline_bandwidth(std::int32_t jdt, std::int32_t n, bool& raised) {
-    raised = false;
-    if (jdt == 0) return -1;
-    std::int32_t bw;
-    if (jdt < 0) {
-        // A percentage of the series length, rounded to the nearest year.
-        const float years = (static_cast<float>(-static_cast<std::int64_t>(jdt)) / 100.0f) * static_cast<float>(n);
-        bw = years >= 2147483647.0f ? std::numeric_limits<std::int32_t>::max()
-                                    : static_cast<std::int32_t>(std::lround(years));
-    } else {
-        bw = jdt;
-    }
-    if (bw < 2) {
-        raised = true;
-        bw = 2;
-    }
-    return bw;
 }
 
 class Driver {
@@ -150,11 +132,7 @@ void Driver::transformation_menu() {
         con_.line();
         con_.line(ind13("____ spline detrending menu ____________"));
         con_.line();
-        con_.line(ind13("Enter an integer [jdt] for the bandwidth."));
-        con_.line(ind13("if jdt is < 0, bandwidth = (-jdt/100)*n."));
-        con_.line(ind13("if jdt is > 1, bandwidth = jdt."));
-        con_.line(ind13("if jdt is = 0, minimum-gcv bandwidth"));
-        con_.line(ind13("               is computed by program."));
+        spline::print_jdt_rules(con_);
         con_.line(ind13("__________________________________________"));
         con_.line();
         jdt_ = con_.ask_free_int(ind13("Enter spline parameter          : "));
@@ -235,7 +213,7 @@ void Driver::read_series(DecadalReader& reader) {
                                     "than 3. This is too short to spline. Program Terminating...");
             }
             bool raised = false;
-            bandwidths.push_back(spline_bandwidth(jdt_, length, raised));
+            bandwidths.push_back(spline::bandwidth_request(jdt_, length, raised));
             if (raised) {
                 con_.line();
                 con_.line(ind13("The spline bandwidth must be ≥ 2 years."));

@@ -17,9 +17,4 @@ int run_program(Console& con);
 // looking at its first 20 characters only, followed by "_Tarnik".
 std::string report_file_name(const std::string& input_name);
 
-// The bandwidth handed to the equally spaced spline for a series of n values:
-// jdt < 0 a percentage of n (nearest integer), jdt > 0 itself, jdt == 0 -1 (the
-// spline chooses). A bandwidth below 2 becomes 2 and sets `raised`.
-std::int32_t spline_bandwidth(std::int32_t jdt, std::int32_t n, bool& raised);
-
 }  // namespace tarnik

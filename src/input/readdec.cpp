@@ -35,14 +35,6 @@ bool is_marker(std::int32_t v) { return v == 999 || v == -9999; }
 
 std::int32_t floor_div10(std::int32_t y) { return y >= 0 ? y / 10 : -((-y + 9) / 10); }
 
-// A line shown in a message: control and non-ASCII bytes become '?'.
-std::string printable(std::string_view line) {
-    std::string s;
-    for (unsigned char c : line.substr(0, 200)) s += (c >= 32 && c < 127) ? static_cast<char>(c) : '?';
-    if (line.size() > 200) s += "...";
-    return s;
-}
-
 }  // namespace
 
 std::int32_t first_line_count(std::int32_t year) {

@@ -1,10 +1,10 @@
 #include "rcs/rcs.h"
 
 #include <cmath>
-#include <limits>
 
 #include "console/format.h"
 #include "console/textfile.h"
+#include "spline/bandwidth_request.h"
 #include "spline/cgcv1.h"
 
 namespace tarnik::rcs {
@@ -14,11 +14,7 @@ void rcs_menu(Console& con) {
     con.blank(2);
     con.line(ind13("________ RCS spline detrending menu ________"));
     con.line();
-    con.line(ind13("Enter an integer [jdt] for the bandwidth."));
-    con.line(ind13("if jdt is < 0, bandwidth = (-jdt/100)*n."));
-    con.line(ind13("if jdt is > 1, bandwidth = jdt."));
-    con.line(ind13("if jdt is = 0, minimum-gcv bandwidth"));
-    con.line(ind13("               is computed by program."));
+    spline::print_jdt_rules(con);
     con.line(ind13("______________________________________________"));
     con.line();
 }
@@ -55,22 +51,6 @@ std::vector<float> mean_by_age(const Stores& st) {
     for (std::size_t age = 0; age < sum.size(); ++age)
         sum[age] = count[age] != 0 ? sum[age] / static_cast<float>(count[age]) : 0.0f;
     return sum;
-}
-
-std::int32_t rcs_bandwidth(std::int32_t jdt, std::int32_t n, bool& raised) {
-    raised = false;
-    if (jdt == 0) return -1;
-    std::int32_t bw = jdt;
-    if (jdt < 0) {
-        const float years = (static_cast<float>(-static_cast<std::int64_t>(jdt)) / 100.0f) * static_cast<float>(n);
-        bw = years >= 2147483647.0f ? std::numeric_limits<std::int32_t>::max()
-                                    : static_cast<std::int32_t>(std::lround(years));
-    }
-    if (bw < 2) {
-        raised = true;
-        bw = 2;
-    }
-    return bw;
 }
 
 IndexingResult index_series(Stores& st, std::span<const float> curve_by_age) {
@@ -113,7 +93,7 @@ void tarnikrcs(Console& con, Stores& st, RcsState& state, const std::string& tit
         rcs_menu(con);
         state.jdt = con.ask_free_int(ind13("Enter spline parameter           : "));
         bool raised = false;
-        state.bandwidth = rcs_bandwidth(state.jdt, n, raised);
+        state.bandwidth = spline::bandwidth_request(state.jdt, n, raised);
         if (raised) {
             con.line();
             con.line(ind13("The spline bandwidth must be >= 2 years."));

@@ -23,11 +23,6 @@ inline constexpr const char* kRcsFile = "TarnikRCS_out";
 // in directory order.
 std::vector<float> mean_by_age(const Stores& st);
 
-// The bandwidth for a request jdt over n ages: 0 gives -1 (minimum GCV), below 0
-// a percentage of n (single precision, nearest integer), above 0 jdt itself. A
-// bandwidth below 2 from jdt != 0 becomes 2 and sets `raised`.
-std::int32_t rcs_bandwidth(std::int32_t jdt, std::int32_t n, bool& raised);
-
 // Replaces every stored value by scale * (width / curve at its age), truncated.
 // curve_by_age is indexed by age. Rings whose curve value is 0 or not finite, or
 // whose scaled index does not fit in 32 bits, are stored as 0 and counted.

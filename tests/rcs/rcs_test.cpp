@@ -41,22 +41,6 @@ TEST(RegionalCurve, MeanByCambialAge) {
     EXPECT_FLOAT_EQ(m[5], 0.0f);  // an age nobody reaches
 }
 
-TEST(RegionalCurve, BandwidthFromTheRequest) {
-    bool raised = false;
-    EXPECT_EQ(rcs_bandwidth(-10, 150, raised), 15);
-    EXPECT_FALSE(raised);
-    EXPECT_EQ(rcs_bandwidth(-1, 150, raised), 2);  // 1.5 rounds to 2 without the notice
-    EXPECT_FALSE(raised);
-    EXPECT_EQ(rcs_bandwidth(-1, 100, raised), 2);  // 1 is raised to 2
-    EXPECT_TRUE(raised);
-    EXPECT_EQ(rcs_bandwidth(1, 100, raised), 2);
-    EXPECT_TRUE(raised);
-    EXPECT_EQ(rcs_bandwidth(0, 100, raised), -1);
-    EXPECT_FALSE(raised);
-    EXPECT_EQ(rcs_bandwidth(40, 100, raised), 40);
-    EXPECT_EQ(rcs_bandwidth(-2147483647 - 1, 2100, raised), 2147483647);
-}
-
 TEST(RegionalCurve, IndicesAndUndefinedRings) {
     Stores st = make_stores({{150, 300, 80}, {1234}}, {0, 0}, 100);
     st.rec(2).scale = 1000;

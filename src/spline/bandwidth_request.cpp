@@ -1,0 +1,32 @@
+#include "spline/bandwidth_request.h"
+
+#include <cmath>
+#include <limits>
+
+namespace tarnik::spline {
+
+void print_jdt_rules(Console& con) {
+    con.line(ind13("Enter an integer [jdt] for the bandwidth."));
+    con.line(ind13("if jdt is < 0, bandwidth = (-jdt/100)*n."));
+    con.line(ind13("if jdt is > 1, bandwidth = jdt."));
+    con.line(ind13("if jdt is = 0, minimum-gcv bandwidth"));
+    con.line(ind13("               is computed by program."));
+}
+
+std::int32_t bandwidth_request(std::int32_t jdt, std::int32_t n, bool& raised) {
+    raised = false;
+    if (jdt == 0) return -1;
+    std::int32_t bw = jdt;
+    if (jdt < 0) {
+        const float years = (static_cast<float>(-static_cast<std::int64_t>(jdt)) / 100.0f) * static_cast<float>(n);
+        bw = years >= 2147483647.0f ? std::numeric_limits<std::int32_t>::max()
+                                    : static_cast<std::int32_t>(std::lround(years));
+    }
+    if (bw < 2) {
+        raised = true;
+        bw = 2;
+    }
+    return bw;
+}
+
+}  // namespace tarnik::spline
