@@ -22,12 +22,14 @@ bool cloud_left_out(const DotCloudState& s, std::size_t i) {
     return s.normalized == 1 && (s.cs.spline_skipped[i] || s.cs.cloud_skipped[i]);
 }
 
-void draw_clouds_panel(const DotCloudState& s, const std::string& title) {
+void draw_clouds_panel(Console& con, const DotCloudState& s, const std::string& title) {
     const plot::PlotAppearance& ap = s.ap;
+    const plot::DrawnAxis xa = plot::drawable_axis(con, "X", ap.x_min, ap.x_max, ap.x_major, ap.x_minor);
+    const plot::DrawnAxis ya = plot::drawable_axis(con, "Y", ap.y_min, ap.y_max, ap.y_major, ap.y_minor);
     plvpor(0.1, 0.9, 0.2, 0.9);
-    plwind(ap.x_min, ap.x_max, ap.y_min, ap.y_max);
+    plwind(xa.min, xa.max, ya.min, ya.max);
     plcol0(ap.frame_colour);
-    plbox("abcintsn", ap.x_major, ap.x_minor, "abcints", ap.y_major, ap.y_minor);
+    plbox("abcintsn", xa.major, xa.minor, "abcints", ya.major, ya.minor);
     plcol0(ap.text_colour);
     pllab(kXLabel, s.y_label.c_str(), title.c_str());
     for (std::int32_t k = 1; k <= s.cs.classnum; ++k) {
@@ -60,14 +62,16 @@ void draw_legend(const DotCloudState& s) {
     }
 }
 
-void draw_3d(const DotCloudState& s) {
+void draw_3d(Console& con, const DotCloudState& s) {
     const plot::PlotAppearance& ap = s.ap;
     const std::int32_t nc = s.cs.classnum;
+    const plot::DrawnAxis xa = plot::drawable_axis(ap.x_min, ap.x_max, 0.0, 0);
+    const plot::DrawnAxis za = plot::drawable_axis(con, "Z", ap.z_min, ap.z_max, ap.z_major, ap.z_minor);
     plvpor(0.1, 0.9, 0.1, 1.0);
     plwind(-0.9, 0.9, -0.7, 1.2);
-    plw3d(0.8, 0.9, 1.9, ap.x_min, ap.x_max, 0.0, nc + 1, ap.z_min, ap.z_max, s.altitude, s.azimuth);
+    plw3d(0.8, 0.9, 1.9, xa.min, xa.max, 0.0, nc + 1, za.min, za.max, s.altitude, s.azimuth);
     plcol0(ap.frame_colour);
-    plbox3("bnstu", "YEAR", 0.0, 0, "bntu", "AGE CLASS", 0.0, 0, "bcdmnstuv", "MM(z)", ap.z_major, ap.z_minor);
+    plbox3("bnstu", "YEAR", 0.0, 0, "bntu", "AGE CLASS", 0.0, 0, "bcdmnstuv", "MM(z)", za.major, za.minor);
     plcol0(ap.text_colour);
     for (std::int32_t k = 1; k <= nc; ++k) {
         const auto i = static_cast<std::size_t>(k - 1);
@@ -118,12 +122,13 @@ std::vector<LegendText> legend_layout(const CloudStore& cs) {
 void draw_dot_clouds(Console& con, const DotCloudState& s, const std::string& title) {
     con.pause("     >>> Hit Return to Display Plot <<<");
     plot::DrawingCycle cycle(con, s.device, s.ap, s.dark);
+    if (!cycle.is_open()) return;
     plssub(1, 2);
     pladv(0);
-    draw_clouds_panel(s, title);
+    draw_clouds_panel(con, s, title);
     pladv(0);
     if (s.view3d == 0) draw_legend(s);
-    else if (s.cs.classnum >= 2) draw_3d(s);
+    else if (s.cs.classnum >= 2) draw_3d(con, s);
 }
 
 }  // namespace tarnik::clouds

@@ -4,7 +4,9 @@
 #include <plplot/plplot.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -82,6 +84,40 @@ void set_plplot_environment() {
 
 bool screen_window_available() { return x_display_reachable() && device_available("xcairo"); }
 
+DrawnAxis drawable_axis(double min, double max, double major, std::int32_t minor) {
+    DrawnAxis a{min, max, major, minor, false};
+    if (!std::isfinite(a.min) || !std::isfinite(a.max)) {
+        a.min = 0.0;
+        a.max = 1.0;
+        a.adjusted = true;
+    }
+    const double range = std::fabs(a.max - a.min);
+    // An empty range (which the library reports and widens where it can) leaves
+    // no room for the ticks asked for.
+    const bool empty = !(range > 0.0);
+    if (a.major != 0.0 && (empty || !std::isfinite(a.major) || range / std::fabs(a.major) > kMaxMajorTicks)) {
+        a.major = 0.0;
+        a.adjusted = true;
+    }
+    // The library chooses at most about ten major intervals itself.
+    const double majors = a.major != 0.0 ? std::max(1.0, range / std::fabs(a.major)) : 10.0;
+    if (a.minor != 0 && (empty || majors * std::fabs(static_cast<double>(a.minor)) > kMaxMinorTicks)) {
+        a.minor = 0;
+        a.adjusted = true;
+    }
+    return a;
+}
+
+DrawnAxis drawable_axis(Console& con, std::string_view name, double min, double max, double major,
+                        std::int32_t minor) {
+    const DrawnAxis a = drawable_axis(min, max, major, minor);
+    if (a.adjusted) {
+        con.line(" The " + std::string(name) +
+                 " axis settings cannot be drawn as they are set; the plotting library chooses the ticks.");
+    }
+    return a;
+}
+
 DrawingCycle::DrawingCycle(Console& con, std::string_view device, const PlotAppearance& ap, std::int32_t dark)
     : con_(&con) {
     std::string dev;
@@ -139,7 +175,9 @@ DrawingCycle::~DrawingCycle() {
 
 #if defined(__SANITIZE_ADDRESS__)
 // Font and text-layout libraries behind the cairo devices keep caches for the
-// life of the process; the leak checker of sanitizer builds is told to ignore them.
+// life of the process; the leak checker of sanitizer builds is told to ignore them,
+// and not to list the suppressions it used (the run's output stays the program's).
+extern "C" const char* __lsan_default_options() { return "print_suppressions=0"; }
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libfontconfig.so\nleak:libpango\nleak:libcairo.so\nleak:libglib\nleak:libgobject\n"
            "leak:libharfbuzz\nleak:libfreetype\nleak:libplplot\nleak:libltdl\n";

@@ -50,4 +50,23 @@ private:
 // True where an X display can be reached and the library's window device exists.
 bool screen_window_available();
 
+// One axis as it is handed to the library (plwind, plw3d, plbox, plbox3). The
+// appearance settings are stored as the user typed them, but the library ends
+// the whole process when a tick spacing is far finer than the axis range (or the
+// range is empty), and spends minutes on millions of minor ticks. Such ticks are
+// drawn with the library's own choice (0) instead: more than kMaxMajorTicks
+// major or kMaxMinorTicks minor ticks over the range, an empty range, or a value
+// that is not a finite number. Limits that are not finite become 0 and 1.
+inline constexpr double kMaxMajorTicks = 1000.0;
+inline constexpr double kMaxMinorTicks = 10000.0;
+struct DrawnAxis {
+    double min = 0.0, max = 1.0, major = 0.0;
+    std::int32_t minor = 0;
+    bool adjusted = false;  // a setting was replaced
+};
+DrawnAxis drawable_axis(double min, double max, double major, std::int32_t minor);
+// The same, with a notice on the console naming the axis when a setting was replaced.
+DrawnAxis drawable_axis(Console& con, std::string_view name, double min, double max, double major,
+                        std::int32_t minor);
+
 }  // namespace tarnik::plot
