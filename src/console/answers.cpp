@@ -62,6 +62,9 @@ std::optional<double> parse_real_text(std::string_view s, bool& has_point) {
     char* end = nullptr;
     double v = std::strtod(mantissa.c_str(), &end);
     if (end != mantissa.c_str() + mantissa.size() || !std::isfinite(v)) return std::nullopt;
+    // Every real answer is stored as a single-precision real: a value beyond
+    // its range would become infinite there, so it cannot be read.
+    if (std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max())) return std::nullopt;
     return v;
 }
 

@@ -53,6 +53,11 @@ TEST(FreeForm, TakesTheFirstItemOfTheLine) {
     EXPECT_DOUBLE_EQ(*parse_free_real("2.5d0"), 2.5);
     EXPECT_FALSE(parse_free_real("nan"));
     EXPECT_FALSE(parse_free_real("1e999"));
+    // Beyond the single-precision range the value would become infinite.
+    EXPECT_DOUBLE_EQ(*parse_free_real("-3.4e38"), -3.4e38);
+    EXPECT_FALSE(parse_free_real("-3.5e38"));
+    EXPECT_FALSE(parse_free_real("1.0e300"));
+    EXPECT_FALSE(parse_real_field("1.e300", 6, 2));
 }
 
 TEST(FreeForm, LogicalsByTheirFirstLetter) {
