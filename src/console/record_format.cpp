@@ -13,6 +13,9 @@ namespace {
 constexpr std::int64_t kMaxNumber = 1'000'000;
 constexpr int kMaxNesting = 32;
 constexpr std::uint64_t kMaxSteps = 10'000'000;
+// A format for reading runs once for every line of a file (up to 22000 offset
+// records), so its pass must stay short.
+constexpr std::uint64_t kMaxReadSteps = 10'000;
 constexpr std::uint64_t kMaxColumns = 10'000'000;
 constexpr std::uint64_t kCostCap = std::uint64_t{1} << 50;
 
@@ -82,6 +85,9 @@ public:
                 fail(1, "the format is too large (more than " + std::to_string(kMaxSteps) + " edit operations)");
             if (cost.cols > kMaxColumns)
                 fail(1, "the format makes records longer than " + std::to_string(kMaxColumns) + " columns");
+            if (for_input && cost.steps > kMaxReadSteps)
+                fail(1, "the format is too large for reading (more than " + std::to_string(kMaxReadSteps) +
+                            " edit operations)");
             finish_program();
             if (for_input) check_input();
             result.format = std::move(f_);

@@ -41,6 +41,8 @@
 // Limits keep hostile formats harmless: every number at most 1,000,000, groups
 // nested at most 32 deep, and one pass through the format at most 10,000,000
 // edit operations and 10,000,000 columns. Larger formats are rejected by parse().
+// A format for reading (parse_input) is run once per input line, so one pass of
+// it may take at most 10,000 edit operations.
 
 #include <concepts>
 #include <cstdint>
