@@ -5,18 +5,13 @@
 #include "console/answers.h"
 #include "console/record_format.h"
 #include "data/limits.h"
+#include "input/readdec.h"
 
 namespace tarnik {
 
 std::optional<std::string_view> LineSource::next() {
-    if (pos_ >= content_.size()) return std::nullopt;
-    std::size_t end = content_.find('\n', pos_);
-    std::size_t next = end == std::string::npos ? content_.size() : end + 1;
-    if (end == std::string::npos) end = content_.size();
-    std::string_view line = std::string_view(content_).substr(pos_, end - pos_);
-    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    pos_ = next;
-    ++line_no_;
+    auto line = next_text_line(content_, pos_);
+    if (line) ++line_no_;
     return line;
 }
 

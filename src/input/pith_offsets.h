@@ -11,7 +11,7 @@
 
 namespace tarnik {
 
-// Successive lines of a text file (LF, CR LF or CR CR LF line ends).
+// Successive lines of a text file (LF, CR LF, CR CR LF or CR line ends).
 class LineSource {
 public:
     explicit LineSource(std::string content) : content_(std::move(content)) {}

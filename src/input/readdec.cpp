@@ -1,5 +1,6 @@
 #include "input/readdec.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -63,16 +64,26 @@ std::size_t DecadalReader::value_count_bound() const {
     return content_.size() / 6 + 1;
 }
 
+std::optional<std::string_view> next_text_line(std::string_view content, std::size_t& pos) {
+    const std::size_t n = content.size();
+    if (pos >= n) return std::nullopt;
+    std::size_t end = pos;
+    while (end < n && content[end] != '\n' && content[end] != '\r') ++end;
+    const std::string_view line = content.substr(pos, end - pos);
+    std::size_t k = end;
+    while (k < n && content[k] == '\r') ++k;
+    if (k < n && content[k] == '\n') pos = k + 1;  // LF, CR LF, CR CR LF
+    else pos = std::min(end + 1, n);               // a CR alone, or the end of the content
+    return line;
+}
+
 bool DecadalReader::next_line(std::string_view& line) {
-    if (pos_ >= content_.size()) return false;
-    std::size_t end = content_.find('\n', pos_);
-    std::size_t next = end == std::string::npos ? content_.size() : end + 1;
-    if (end == std::string::npos) end = content_.size();
-    line = std::string_view(content_).substr(pos_, end - pos_);
-    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    prev_pos_ = pos_;
+    const std::size_t start = pos_;
+    auto l = next_text_line(content_, pos_);
+    if (!l) return false;
+    line = *l;
+    prev_pos_ = start;
     prev_line_no_ = line_no_;
-    pos_ = next;
     ++line_no_;
     return true;
 }

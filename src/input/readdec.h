@@ -4,7 +4,7 @@
 // widths in millimetres and its end marker (999: 0.01 mm, -9999: 0.001 mm).
 //
 // Beyond the strict layout it reads the files users actually have:
-//  * lines may end in LF, CR LF or CR CR LF;
+//  * lines may end in LF, CR LF, CR CR LF or a CR alone;
 //  * a file without a title line (its first line already starts a series that
 //    the second line continues) is read from its first line;
 //  * the three-line header of the public data bank (two lines after the title
@@ -70,6 +70,12 @@ private:
     std::vector<std::string> notices_;
     std::vector<MissingRings> missing_;
 };
+
+// The line of `content` that starts at `pos`, without its line end, and `pos`
+// moved to the next line; no value at the end of the content. A line ends at
+// LF, at CRs followed by LF (CR LF, CR CR LF), or at a CR alone (the line end of
+// old Macintosh files).
+std::optional<std::string_view> next_text_line(std::string_view content, std::size_t& pos);
 
 // The value format's count of widths on a series' first line: up to the end of
 // the decade of `year` (1873 -> 7, 1870 -> 10; for negative years -(year rem 10)).

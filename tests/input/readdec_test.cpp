@@ -117,6 +117,10 @@ TEST(Readdec, RealFilesReadCompletely) {
     EXPECT_EQ(f.series[0].first_year, 1530);
     EXPECT_FLOAT_EQ(f.series[0].values[0], 1.04f);
     EXPECT_EQ(f.title.substr(0, 16), "Campito Mountain");
+    // Old Macintosh line ends (a CR alone) give the same series.
+    std::string cr = ca;
+    std::replace(cr.begin(), cr.end(), '\n', '\r');
+    expect_same_series(read_all(cr).series, f.series);
 
     // CR CR LF line ends; identifiers running into the year.
     const std::string tt = test::read_file(test::data_file("TTHH_raw.txt"));
@@ -160,6 +164,15 @@ TEST(Readdec, FirstLineCountsAndMarkers) {
     EXPECT_EQ(first_line_count(1873), 7);
     EXPECT_EQ(first_line_count(1870), 10);
     EXPECT_EQ(first_line_count(-3), 3);
+}
+
+TEST(TextLines, EveryKindOfLineEnd) {
+    const std::string content = "a\nb\r\nc\r\r\nd\re\r\rf\n\ng";
+    std::vector<std::string> got;
+    std::size_t pos = 0;
+    while (auto l = next_text_line(content, pos)) got.emplace_back(*l);
+    EXPECT_EQ(got, (std::vector<std::string>{"a", "b", "c", "d", "e", "", "f", "", "g"}));
+    EXPECT_EQ(pos, content.size());
 }
 
 TEST(Readdec, TitleOnlyFileHasNoSeries) {
