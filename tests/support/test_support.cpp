@@ -135,6 +135,10 @@ RunResult run_tarnik(const TempDir& dir, std::string_view input, int timeout_sec
     else if (WIFSIGNALED(wstatus)) r.status = 128 + WTERMSIG(wstatus);
     r.out = read_file(out_path);
     r.err = read_file(err_path);
+    // In a sanitizer build a memory or undefined-behaviour error is reported on
+    // stderr; it fails the test that ran the program, whatever the exit status.
+    for (const char* report : {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:"})
+        if (r.err.find(report) != std::string::npos) ADD_FAILURE() << "sanitizer report from tarnik:\n" << r.err;
     std::error_code ec;
     fs::remove(in_path, ec);
     fs::remove(out_path, ec);

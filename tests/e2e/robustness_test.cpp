@@ -1,0 +1,269 @@
+// Hostile answers at every prompt of the program. Each row of the table leads to
+// one prompt with ordinary answers; each hostile input (one or more answer
+// lines) is then tried there in a run of its own, followed by the row's
+// follow-up answers (a redraw, say) and the end of input. The program must end by itself within the time limit,
+// without a signal, with one of its own exit statuses, and (in a sanitizer
+// build) without a memory or undefined-behaviour report.
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace tarnik {
+namespace {
+
+using test::run_tarnik;
+using test::TempDir;
+
+struct Row {
+    Row(const char* n, std::vector<std::string> p, std::string pr, std::vector<std::string> t = {}, bool r = false)
+        : name(n), path(std::move(p)), prompt(std::move(pr)), then(std::move(t)), real(r) {}
+    const char* name;
+    std::vector<std::string> path;   // answers that lead to the prompt
+    std::string prompt;              // the prompt that the path ends at
+    std::vector<std::string> then;   // answers after the hostile one
+    bool real;                       // a real number is read: also tiny and huge reals
+};
+void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
+
+// Hostile inputs: one run each. Every line goes to whatever prompt is asked at
+// that moment: the same prompt again when the answer is refused, the next one
+// when it is taken. The first input is empty: the input ends at the prompt.
+const std::vector<std::vector<std::string>>& hostile_inputs() {
+    static const std::vector<std::vector<std::string>> in = {
+        {},
+        {""},
+        {std::string("x\x01\x7f\xff\xfe\x1b[2J\0z ,.t", 15), std::string(100000, '7')},
+        {"-7", "0"},
+        {"99999999999", "2147483648", "-2147483649"},
+    };
+    return in;
+}
+const std::vector<std::string> kHostileReals = {"1e-30", "-4e38", "1.0e300"};
+
+// A path followed by more answers.
+std::vector<std::string> after(std::vector<std::string> path, std::initializer_list<std::string> more) {
+    path.insert(path.end(), more.begin(), more.end());
+    return path;
+}
+
+// Paths through the program on the example file ca533.rwl.
+const std::vector<std::string> kRaw = {"ca533.rwl", "f", "1"};                   // Main Program Menu
+const std::vector<std::string> kOffsets = {"ca533.rwl", "t", "offsets.txt"};      // offset method menu
+const std::vector<std::string> kSeries = after(kRaw, {"1"});    // series display menu
+const std::vector<std::string> kRcs = {"ca533.rwl", "f", "3"};                    // RCS spline menu
+const std::vector<std::string> kClouds = after(kRaw, {"3"});    // class mode prompt
+const std::vector<std::string> kAuto = after(kClouds, {"a", "1", "10", "5", "30", "t"});
+const std::vector<std::string> kPlot = after(kAuto, {"a", "-10", "t", ""});  // plot menu
+const std::vector<std::string> kSingle = after(kPlot, {"55", "1"});         // view menu
+
+const std::string kSeriesMenu = "             Enter option number > ";
+const std::string kPlotMenu = "              enter option number : ";
+const std::string kTo = "             to > ";
+const std::vector<std::string> kRedraw = {"0"};
+const std::vector<std::string> kCloudRedraw = {"0", ""};  // the dot clouds pause before they draw
+
+std::vector<Row> rows() {
+    std::vector<Row> r = {
+        // Start-up and reading.
+        {"InputFile", {}, "Enter raw ring width file  name : "},
+        {"PithQuestion", {"ca533.rwl"}, "[t]rue-[f]alse             : "},
+        {"PithFile", {"ca533.rwl", "t"}, "Enter pith offset file name : "},
+        {"PithMethod", kOffsets, "Enter option number            : "},
+        {"PithMethodPause", after(kOffsets, {"9"}), " Hit RETURN and try again."},
+        {"PithFormat", after(kOffsets, {"2"}), "[e.g.,(2x,i3)]                  : ", {"(i4)", "1"}},
+        {"TransformationMenu", {"ca533.rwl", "f"}, "             Enter a value between   [1-3]  : "},
+        {"SplineParameter", {"ca533.rwl", "f", "2"}, "             Enter spline parameter          : "},
+        {"MainMenu", kRaw, "Enter option [1-5] : "},
+        {"MainMenuPause", after(kRaw, {"9"}), "             Hit RETURN to continue : "},
+        {"ChangeVariable", after(kRaw, {"4"}), "             Enter a value between   [1-3]  : "},
+        // Regional curve standardisation.
+        {"RcsParameter", kRcs, "             Enter spline parameter           : "},
+        {"RcsDisplayMenu", after(kRcs, {"-10"}), kSeriesMenu},
+        {"RcsFitColour", after(kRcs, {"-10", "5"}),
+         "             Select new RCS LINE color: [0-15] : ", kRedraw},
+        {"RcsRecalculate", after(kRcs, {"-10", "-1"}), "             Enter [T]rue or [F]alse > "},
+        {"RcsSave", after(kRcs, {"-10", "-1", "f"}), "             Enter [T]rue or [F]alse > "},
+        {"RcsIndexMenu", after(kRcs, {"-10", "-1", "f", "f"}), kSeriesMenu},
+        // Series displays and their appearance options.
+        {"SeriesMenu", kSeries, kSeriesMenu},
+        {"SeriesMenuByYear", after(kRaw, {"2"}), kSeriesMenu, kRedraw},
+        {"SeriesBackground", after(kSeries, {"1"}),
+         "             Select new BACKGROUND color [0/1/2] : ", kRedraw},
+        {"SeriesRed", after(kSeries, {"1", "2"}), "             Enter RED value [0-255] > ",
+         {"0", "0", "0"}},
+        {"SeriesBlue", after(kSeries, {"1", "2", "0", "0"}),
+         "             Enter BLUE value [0-255] > ", kRedraw},
+        {"SeriesFrameColour", after(kSeries, {"2"}),
+         "             Select new FRAME color [0-15] : ", kRedraw},
+        {"SeriesLineColour", after(kSeries, {"3"}),
+         "             Select new LINE color: [0-15] : ", kRedraw},
+        {"SeriesTextColour", after(kSeries, {"4"}),
+         "             Select new TEXT color: [0-15] : ", kRedraw},
+        {"SeriesNotAvailable", after(kSeries, {"5"}), "             Hit RETURN to continue : "},
+        {"SeriesLineStyle", after(kSeries, {"6"}),
+         "             Change LINE style: Enter a value [1-8] > ", kRedraw},
+        {"SeriesXMajor", after(kSeries, {"8"}), kTo, kRedraw, true},
+        {"SeriesXMinor", after(kSeries, {"9"}), kTo, kRedraw},
+        {"SeriesYMajor", after(kSeries, {"10"}), kTo, kRedraw, true},
+        {"SeriesYMinor", after(kSeries, {"11"}), kTo, kRedraw},
+        {"SeriesXMax", after(kSeries, {"14"}), kTo, kRedraw, true},
+        {"SeriesXMin", after(kSeries, {"15"}), kTo, kRedraw, true},
+        {"SeriesYMax", after(kSeries, {"16"}), kTo, kRedraw, true},
+        {"SeriesYMin", after(kSeries, {"17"}), kTo, kRedraw, true},
+        {"SeriesExportMenu", after(kSeries, {"66"}), "             Enter Selection : "},
+        {"SeriesExportPause", after(kSeries, {"66", "2"}), "             Hit RETURN to continue : "},
+        {"PostScriptName", after(kSeries, {"77"}), "Enter graphics output file name: "},
+        // Age class definition.
+        {"ClassMode", kClouds, "             Enter either [r]andom [a]utomatic or [m]anual  :  "},
+        {"ClassModePause", after(kClouds, {"x"}), "             Hit RETURN to continue : "},
+        {"RandomCount", after(kClouds, {"r"}), "             Value cannot exceed [50]   : "},
+        {"RandomStart", after(kClouds, {"r", "4"}), "             [   1,1343] : "},
+        {"RandomStop", after(kClouds, {"r", "4", "1"}), "             [   2,1343] : "},
+        {"RandomSeed", after(kClouds, {"r", "4", "1", "100"}),
+         "             Enter seed for random number generator [any integer] : ", {"a", "20", "t", ""}},
+        {"AutoStart", after(kClouds, {"a"}), "             Enter the start age in the range [   1,1343]: "},
+        {"AutoStop", after(kClouds, {"a", "1"}),
+         "             Enter the stop age in the range  [   1,1343]: "},
+        {"AutoIncrement", after(kClouds, {"a", "1", "10"}),
+         "             Enter the age increment                     : "},
+        {"AutoTerminal", after(kClouds, {"a", "1", "10", "5"}),
+         "             Enter the terminal age limit. (must be < 1007) : "},
+        {"AutoConfirm", after(kClouds, {"a", "1", "10", "5", "30"}), "             Is this ok? [t]rue or [f]alse : "},
+        {"ManualCount", after(kClouds, {"m"}),
+         "             Enter the number of age classes to plot  :  "},
+        {"ManualStart", after(kClouds, {"m", "2"}), "             for age class   1 : "},
+        {"ManualStop", after(kClouds, {"m", "2", "5"}), "             for age class   1 : "},
+        {"SmallClass", after(kClouds, {"m", "1", "1342", "1343", "t", "a", "0", "t"}),
+         "             Redefine Dot Cloud parameters     [2] : "},
+        {"BandwidthMode", kAuto, "             Enter [a]utomatic or [m]anual   :   "},
+        {"BandwidthAll", after(kAuto, {"a"}), "             Enter the spline parameter: ", {"t", ""}},
+        {"BandwidthClass", after(kAuto, {"m"}),
+         "             Enter spline parameter for age class   1     1-  10 : ", {"0", "0", "0", "0", "t", ""}},
+        {"SmallBandwidthPause", after(kAuto, {"a", "1", "t"}), "             Hit return to CONTINUE\n\n"},
+        {"Review", after(kAuto, {"a", "-10"}), "             Is this ok? [t]rue or [f]alse "},
+        {"ReviewChoice", after(kAuto, {"a", "-10", "f"}),
+         "             Change Spline Options           [2] :"},
+        {"DisplayPause", after(kAuto, {"a", "-10", "t"}), "     >>> Hit Return to Display Plot <<<"},
+        // Dot-cloud plot menu.
+        {"PlotMenu", kPlot, kPlotMenu},
+        {"CloudBackground", after(kPlot, {"1"}),
+         "             Select new BACKGROUND color [0/1/2] : ", kCloudRedraw},
+        {"CloudGreen", after(kPlot, {"1", "2", "9"}), "             Enter GREEN value [0-255] > ",
+         {"9", "0", ""}},
+        {"CloudFrameColour", after(kPlot, {"2"}),
+         "             Select new FRAME color [0-15] : ", kCloudRedraw},
+        {"CloudLineClass", after(kPlot, {"3"}), "             Enter the classnum to color: ",
+         {"-1", "0", ""}},
+        {"CloudLineColour", after(kPlot, {"3", "2"}),
+         "             Select new LINE color: [0-15] : ", {"-1", "0", ""}},
+        {"CloudTextColour", after(kPlot, {"4"}),
+         "             Select new TEXT color: [0-15] : ", kCloudRedraw},
+        {"CloudSymbolColour", after(kPlot, {"5", "0"}),
+         "             Select new SYMBOL color: [0-15] : ", {"-1", "0", ""}},
+        {"CloudLineStyle", after(kPlot, {"6", "1"}),
+         "             Select new LINE style [1-8] : ", {"-1", "0", ""}},
+        {"CloudSymbolClass", after(kPlot, {"7"}), "             Enter the classnum to change : ",
+         {"5", "-1", "0", ""}},
+        {"CloudSymbolType", after(kPlot, {"7", "5"}),
+         "             Select new SYMBOL style [0-126] <32 = no symbol> : ", {"-1", "0", ""}},
+        {"CloudXMajor", after(kPlot, {"8"}), kTo, kCloudRedraw, true},
+        {"CloudXMinor", after(kPlot, {"9"}), kTo, kCloudRedraw},
+        {"CloudYMajor", after(kPlot, {"10"}), kTo, kCloudRedraw, true},
+        {"CloudYMinor", after(kPlot, {"11"}), kTo, kCloudRedraw},
+        {"CloudZMajor", after(kPlot, {"33", "", "12"}), kTo, kCloudRedraw, true},
+        {"CloudZMinor", after(kPlot, {"33", "", "13"}), kTo, kCloudRedraw},
+        {"CloudXMax", after(kPlot, {"14"}), kTo, kCloudRedraw, true},
+        {"CloudXMin", after(kPlot, {"15"}), kTo, kCloudRedraw, true},
+        {"CloudYMax", after(kPlot, {"16"}), kTo, kCloudRedraw, true},
+        {"CloudYMin", after(kPlot, {"17"}), kTo, kCloudRedraw, true},
+        {"CloudZMax", after(kPlot, {"33", "", "18"}), kTo, kCloudRedraw, true},
+        {"CloudZMin", after(kPlot, {"33", "", "19"}), kTo, kCloudRedraw, true},
+        {"Altitude", after(kPlot, {"33", "", "20"}), "              change altitude from  80.00 to : ", {""}},
+        {"Azimuth", after(kPlot, {"33", "", "21"}), "              change azimuth from 125.00 to : ", {""}},
+        {"CloudPostScript", after(kPlot, {"88", ""}), "Enter graphics output file name: "},
+        {"PlotMenuPause", after(kPlot, {"50"}), "               Hit RETURN to continue : "},
+        // Normalisation.
+        {"NormalisePeriod", after(kPlot, {"44"}), "Enter a lower case [y]es or [n]o  : "},
+        {"NormaliseFirst", after(kPlot, {"44", "y"}), "New First Year? : ", {}, true},
+        {"NormaliseLast", after(kPlot, {"44", "y", "1200"}), "New Last Year?  : ", {}, true},
+        {"NormaliseMethod", after(kPlot, {"44", "n"}), "Enter [1 or 2] :    ", kCloudRedraw},
+        {"NormalisePause", after(kPlot, {"44", "y", "9000"}), "Hit RETURN to try again "},
+        // Single age-class view.
+        {"SingleSelect", after(kPlot, {"55"}), "enter selection : "},
+        {"SingleSelectPause", after(kPlot, {"55", "9"}), "  Hit RETURN to continue : "},
+        {"SingleMenu", kSingle, kPlotMenu},
+        {"SingleBoundsColour", after(kSingle, {"3"}),
+         "             Change Error Bounds color [2] :", {"7", "0"}},
+        {"SingleLineColour", after(kSingle, {"3", "2"}),
+         "             Select new LINE color [0-15] : ", kRedraw},
+        {"SingleLineStyle", after(kSingle, {"6", "1"}),
+         "             Select new LINE style [1-8] : ", kRedraw},
+        {"SingleSymbolColour", after(kSingle, {"5"}),
+         "             Select new SYMBOL color [0-15]  : ", kRedraw},
+        {"SingleSymbolType", after(kSingle, {"7"}),
+         "             Select new SYMBOL style [0-126] <32 = no symbol> : ", kRedraw},
+        {"SingleYMax", after(kSingle, {"16"}), kTo, kRedraw, true},
+        {"SingleExportName", after(kSingle, {"66"}), "             Enter the name of the output file : "},
+        {"SinglePostScript", after(kSingle, {"77"}), "Enter graphics output file name: "},
+        {"SingleMenuPause", after(kSingle, {"50"}), "               Hit RETURN to continue : "},
+        // A ring-width file with a title and no series.
+        {"EmptyMainMenu", {"empty.rwl", "f", "1"}, "Enter option [1-5] : "},
+        {"EmptySeriesMenu", {"empty.rwl", "f", "1", "2"}, kSeriesMenu, {"66", "1", "", "2", "", "3", "0"}},
+        {"EmptyClouds", {"empty.rwl", "f", "1", "3"}, "               Hit RETURN to continue : "},
+        {"EmptyRcs", {"empty.rwl", "f", "3"}, "Enter option [1-5] : "},
+        // Cloud export.
+        {"CloudExportMenu", after(kPlot, {"66"}), "             Enter Selection : "},
+        {"CloudExportName", after(kPlot, {"66", "3"}),
+         "             Enter the name of the output file : ", {"7"}},
+        {"CloudExportNotNormalised", after(kPlot, {"66", "5"}), "             Hit any other key to save data.\n"},
+        {"CloudExportPause", after(kPlot, {"66", "4", "stats.txt"}),
+         "             Hit RETURN to continue : "},
+    };
+    return r;
+}
+
+class HostileAnswers : public ::testing::TestWithParam<Row> {};
+
+TEST_P(HostileAnswers, EndTheRunCleanly) {
+    const Row& row = GetParam();
+    std::vector<std::vector<std::string>> inputs = hostile_inputs();
+    if (row.real) inputs.push_back(kHostileReals);
+    for (const auto& hostile : inputs) {
+        TempDir dir;
+        dir.copy_data("ca533.rwl");
+        std::string offsets = "pith offsets\n";
+        for (int i = 0; i < 34; ++i) offsets += std::to_string(i % 7) + "\n";
+        dir.write("offsets.txt", offsets);
+        dir.write("empty.rwl", "a title and nothing else\n");
+
+        std::string input, shown;
+        for (const auto& a : row.path) input += a + "\n";
+        for (const auto& a : hostile) {
+            input += a + "\n";
+            shown += "\"" + a.substr(0, 20) + "\" ";
+        }
+        if (!hostile.empty())
+            for (const auto& a : row.then) input += a + "\n";
+        SCOPED_TRACE("answers " + (hostile.empty() ? std::string("none") : shown));
+        // Leaks at an early end of input do not matter here, and the leak check
+        // would double the time of every run in a sanitizer build.
+        const auto r = run_tarnik(dir, input, 60, {{"ASAN_OPTIONS", "detect_leaks=0"}});
+        ASSERT_FALSE(r.timed_out) << r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0);
+        EXPECT_TRUE(r.status >= 0 && r.status <= 3) << "status " << r.status << "\n" << r.err;
+        if (hostile.empty()) {
+            // The path leads to the prompt: it is the last thing shown before the input ends.
+            EXPECT_TRUE(test::contains_block(r.out, row.prompt + "\n End of input: no more answers can be read"));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Prompts, HostileAnswers, ::testing::ValuesIn(rows()),
+                         [](const ::testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tarnik
