@@ -324,7 +324,9 @@ bool Driver::main_menu() {
             reading_cycle();
             return true;
         case 5:
-            report_.close();
+            // A report that did not reach the disk completely (a full disk, say)
+            // must not pass for a complete one.
+            if (!report_.close()) con_.line(" The report file " + report_name_ + " could not be written completely.");
             con_.line(ind13("Normal termination of program"));
             return false;
         default:
