@@ -197,7 +197,9 @@ private:
             const std::size_t e = emit({Op::End});
             f_.prog_[b].aux = static_cast<std::uint32_t>(e);
             f_.prog_[e].aux = static_cast<std::uint32_t>(b);
-            return Cost{1, 0} + inner * rc;
+            // Every repetition also passes the closing parenthesis: an empty
+            // group repeated a million times is a million operations.
+            return Cost{1, 0} + (inner + Cost{1, 0}) * rc;
         }
         if (c == 'x') {
             ++i_;

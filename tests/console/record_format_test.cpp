@@ -62,6 +62,9 @@ TEST(FormatParse, HostileFormatsAreRejectedQuicklyWithoutHugeAllocations) {
     EXPECT_EQ(error_of("(1000(1000000x),i4)"), "the format makes records longer than 10000000 columns at column 1");
     EXPECT_EQ(error_of("(100(100(100(100(100(100(i1)))))))"),
               "the format is too large (more than 10000000 edit operations) at column 1");
+    EXPECT_EQ(error_of("(213270(3270()))"), "the format is too large (more than 10000000 edit operations) at column 1");
+    EXPECT_EQ(error_of("(20000(),i4)", true),
+              "the format is too large for reading (more than 10000 edit operations) at column 1");
     // Nesting up to the limit and the repeat counts of the export layouts are fine.
     EXPECT_EQ(error_of(std::string(32, '(') + "i4" + std::string(32, ')')), "");
     EXPECT_EQ(error_of("(1x,i4,i10,21000(1x,f8.3))"), "");
@@ -109,7 +112,7 @@ TEST(FormatParse, ReadingFormatsNeedAnIntegerAndNoText) {
     EXPECT_EQ(error_of("(a8,f6.2,2x,i4)", true), "");
     EXPECT_EQ(error_of("(2x,'id',i4)"), "");  // fine for writing
     // Read once per line of a file: a pass of more than 10^4 operations is refused.
-    EXPECT_EQ(error_of("(5000(9x),i4)", true), "");
+    EXPECT_EQ(error_of("(4000(9x),i4)", true), "");
     EXPECT_EQ(error_of("(1000000(9x),i4)", true),
               "the format is too large for reading (more than 10000 edit operations) at column 1");
     EXPECT_EQ(error_of("(1000000(9x),i4)"), "");
@@ -220,7 +223,7 @@ TEST(RecordReader, HostilePositionsAndWidthsStayCheap) {
     EXPECT_EQ(read("(1000000x,i4)", {"12"}).value, 0);
     EXPECT_EQ(read("(tl1000000,i4)", {"  12"}).value, 12);
     EXPECT_EQ(read("(i1000000)", {"  12"}).value, 12);
-    EXPECT_EQ(read("(50(100(tr100)),t1000000,tl999999,i2)", {"42"}).value, 42);
+    EXPECT_EQ(read("(40(100(tr100)),t1000000,tl999999,i2)", {"42"}).value, 42);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
 }
 
