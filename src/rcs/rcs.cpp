@@ -83,18 +83,6 @@ void tarnikrcs(Console& con, Stores& st, RcsState& state, const std::string& tit
     const std::int32_t min_age = st.summary.min_first_age;
     const std::int32_t max_age = st.summary.max_last_age;
     const std::int32_t n = max_age - min_age + 1;
-    if (st.nser < 1 || n < 3) {
-        // The spline needs three ages; an empty file or very short series have
-        // fewer. The stored ring widths stay as they are.
-        con.line();
-        con.line(ind13("The regional curve needs series that span at least 3 cambial ages;"));
-        con.line(ind13(st.nser < 1 ? std::string("the file holds no series.")
-                                   : "these span " + std::to_string(n) + "."));
-        con.line(ind13("The raw ring widths are kept for the analysis."));
-        state.ivar = 1;
-        state.regional_curve.clear();
-        return;
-    }
     std::vector<float> mean = mean_by_age(st);
     std::vector<float> rgc(static_cast<std::size_t>(std::max(n, 0)), 0.0f);
     for (std::int32_t age = min_age; age <= max_age; ++age) rgc[static_cast<std::size_t>(age - min_age)] = mean[static_cast<std::size_t>(age)];

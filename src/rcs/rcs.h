@@ -44,9 +44,7 @@ struct RcsState {
 };
 
 // tarnikrcs: the whole dialog; the stores must hold raw ring widths. `display`
-// is the series display's state, shared with the main menu. With fewer than 3
-// cambial ages (or no series) there is no curve to fit: a notice is shown, the
-// widths stay raw and state.ivar becomes 1.
+// is the series display's state, shared with the main menu.
 void tarnikrcs(Console& con, Stores& st, RcsState& state, const std::string& title,
                plot::SeriesDisplayState& display);
 

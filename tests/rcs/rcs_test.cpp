@@ -4,8 +4,6 @@
 
 #include <cmath>
 
-#include "support/test_support.h"
-
 namespace tarnik::rcs {
 namespace {
 
@@ -71,23 +69,6 @@ TEST(RegionalCurve, IndexTooLargeForTheStoreIsUndefined) {
     EXPECT_EQ(res.undefined, 1);
     EXPECT_FLOAT_EQ(res.y_min, 1000.0f);  // start values stay when no ring has an index
     EXPECT_FLOAT_EQ(res.y_max, -9999.0f);
-}
-
-// Fewer than three cambial ages leave no curve to fit: the widths stay raw,
-// without a question asked and without the spline's internal-error stop.
-TEST(RegionalCurve, TooFewAgesKeepTheRawWidths) {
-    for (const auto& series : {std::vector<std::vector<std::int32_t>>{}, {{120, 130}}, {{120, 130}, {140}}}) {
-        Stores st = make_stores(series, std::vector<std::int32_t>(series.size(), 0));
-        const std::vector<std::int32_t> before = st.values;
-        RcsState state;
-        plot::SeriesDisplayState display;
-        test::MemConsole mc;
-        tarnikrcs(mc.con(), st, state, "short.rwl", display);
-        EXPECT_EQ(state.ivar, 1);
-        EXPECT_EQ(st.values, before);
-        EXPECT_NE(mc.output().find("The raw ring widths are kept for the analysis."), std::string::npos)
-            << mc.output();
-    }
 }
 
 }  // namespace
