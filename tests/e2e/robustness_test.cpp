@@ -19,31 +19,47 @@ namespace {
 using test::run_tarnik;
 using test::TempDir;
 
+// What the prompt reads.
+enum Kind { kNumber, kReal, kText };
+
 struct Row {
-    Row(const char* n, std::vector<std::string> p, std::string pr, std::vector<std::string> t = {}, bool r = false)
-        : name(n), path(std::move(p)), prompt(std::move(pr)), then(std::move(t)), real(r) {}
+    Row(const char* n, std::vector<std::string> p, std::string pr, std::vector<std::string> t = {},
+        Kind k = kNumber)
+        : name(n), path(std::move(p)), prompt(std::move(pr)), then(std::move(t)), kind(k) {}
     const char* name;
     std::vector<std::string> path;   // answers that lead to the prompt
     std::string prompt;              // the prompt that the path ends at
     std::vector<std::string> then;   // answers after the hostile one
-    bool real;                       // a real number is read: also tiny and huge reals
+    Kind kind;                       // kReal: also tiny and huge reals
 };
 void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
 
 // Hostile inputs: one run each. Every line goes to whatever prompt is asked at
 // that moment: the same prompt again when the answer is refused, the next one
 // when it is taken. The first input is empty: the input ends at the prompt.
-const std::vector<std::vector<std::string>>& hostile_inputs() {
-    static const std::vector<std::vector<std::string>> in = {
+std::vector<std::vector<std::string>> hostile_inputs(Kind kind) {
+    std::vector<std::vector<std::string>> in = {
         {},
-        {""},
-        {std::string("x\x01\x7f\xff\xfe\x1b[2J\0z ,.t", 15), std::string(100000, '7')},
         {"-7", "0"},
-        {"99999999999", "2147483648", "-2147483649"},
+        {"99999999999", "2147483648", "-2147483649", "2147483647"},
+        {"-2147483648"},
     };
+    // A run costs five times as much in a sanitizer build. There a number prompt
+    // gets only the answers it takes and acts on: the refused ones (empty,
+    // unreadable, binary, very long) reach no further than the answer parsers,
+    // which the fuzz corpus replay covers in that build.
+#ifdef TARNIK_SANITIZER_BUILD
+    const bool refused_too = kind == kText;
+#else
+    const bool refused_too = true;
+#endif
+    if (refused_too) {
+        in.push_back({""});
+        in.push_back({std::string("x\x01\x7f\xff\xfe\x1b[2J\0z ,.t", 15), std::string(100000, '7')});
+    }
+    if (kind == kReal) in.push_back({"1e-30", "-4e38", "1.0e300"});
     return in;
 }
-const std::vector<std::string> kHostileReals = {"1e-30", "-4e38", "1.0e300"};
 
 // A path followed by more answers.
 std::vector<std::string> after(std::vector<std::string> path, std::initializer_list<std::string> more) {
@@ -70,16 +86,17 @@ const std::vector<std::string> kCloudRedraw = {"0", ""};  // the dot clouds paus
 std::vector<Row> rows() {
     std::vector<Row> r = {
         // Start-up and reading.
-        {"InputFile", {}, "Enter raw ring width file  name : "},
+        {"InputFile", {}, "Enter raw ring width file  name : ", {}, kText},
         {"PithQuestion", {"ca533.rwl"}, "[t]rue-[f]alse             : "},
-        {"PithFile", {"ca533.rwl", "t"}, "Enter pith offset file name : "},
+        {"PithFile", {"ca533.rwl", "t"}, "Enter pith offset file name : ", {}, kText},
         {"PithMethod", kOffsets, "Enter option number            : "},
         {"PithMethodPause", after(kOffsets, {"9"}), " Hit RETURN and try again."},
-        {"PithFormat", after(kOffsets, {"2"}), "[e.g.,(2x,i3)]                  : ", {"(i4)", "1"}},
+        {"PithFormat", after(kOffsets, {"2"}), "[e.g.,(2x,i3)]                  : ", {"(i4)", "1"}, kText},
         {"TransformationMenu", {"ca533.rwl", "f"}, "             Enter a value between   [1-3]  : "},
         {"SplineParameter", {"ca533.rwl", "f", "2"}, "             Enter spline parameter          : "},
         {"MainMenu", kRaw, "Enter option [1-5] : "},
         {"MainMenuPause", after(kRaw, {"9"}), "             Hit RETURN to continue : "},
+        {"ReadErrorPause", {"bad.rwl", "f", "1"}, "             Hit RETURN to Terminate program : "},
         {"ChangeVariable", after(kRaw, {"4"}), "             Enter a value between   [1-3]  : "},
         // Regional curve standardisation.
         {"RcsParameter", kRcs, "             Enter spline parameter           : "},
@@ -91,6 +108,7 @@ std::vector<Row> rows() {
         {"RcsIndexMenu", after(kRcs, {"-10", "-1", "f", "f"}), kSeriesMenu},
         // Series displays and their appearance options.
         {"SeriesMenu", kSeries, kSeriesMenu},
+        {"SeriesMenuPause", after(kSeries, {"50"}), "             Hit RETURN to continue : "},
         {"SeriesMenuByYear", after(kRaw, {"2"}), kSeriesMenu, kRedraw},
         {"SeriesBackground", after(kSeries, {"1"}),
          "             Select new BACKGROUND color [0/1/2] : ", kRedraw},
@@ -107,19 +125,20 @@ std::vector<Row> rows() {
         {"SeriesNotAvailable", after(kSeries, {"5"}), "             Hit RETURN to continue : "},
         {"SeriesLineStyle", after(kSeries, {"6"}),
          "             Change LINE style: Enter a value [1-8] > ", kRedraw},
-        {"SeriesXMajor", after(kSeries, {"8"}), kTo, kRedraw, true},
+        {"SeriesXMajor", after(kSeries, {"8"}), kTo, kRedraw, kReal},
         {"SeriesXMinor", after(kSeries, {"9"}), kTo, kRedraw},
-        {"SeriesYMajor", after(kSeries, {"10"}), kTo, kRedraw, true},
+        {"SeriesYMajor", after(kSeries, {"10"}), kTo, kRedraw, kReal},
         {"SeriesYMinor", after(kSeries, {"11"}), kTo, kRedraw},
-        {"SeriesXMax", after(kSeries, {"14"}), kTo, kRedraw, true},
-        {"SeriesXMin", after(kSeries, {"15"}), kTo, kRedraw, true},
-        {"SeriesYMax", after(kSeries, {"16"}), kTo, kRedraw, true},
-        {"SeriesYMin", after(kSeries, {"17"}), kTo, kRedraw, true},
+        {"SeriesXMax", after(kSeries, {"14"}), kTo, kRedraw, kReal},
+        {"SeriesXMin", after(kSeries, {"15"}), kTo, kRedraw, kReal},
+        {"SeriesYMax", after(kSeries, {"16"}), kTo, kRedraw, kReal},
+        {"SeriesYMin", after(kSeries, {"17"}), kTo, kRedraw, kReal},
         {"SeriesExportMenu", after(kSeries, {"66"}), "             Enter Selection : "},
         {"SeriesExportPause", after(kSeries, {"66", "2"}), "             Hit RETURN to continue : "},
-        {"PostScriptName", after(kSeries, {"77"}), "Enter graphics output file name: "},
+        {"PostScriptName", after(kSeries, {"77"}), "Enter graphics output file name: ", {}, kText},
+        {"ColourPostScriptName", after(kSeries, {"88"}), "Enter graphics output file name: ", {}, kText},
         // Age class definition.
-        {"ClassMode", kClouds, "             Enter either [r]andom [a]utomatic or [m]anual  :  "},
+        {"ClassMode", kClouds, "             Enter either [r]andom [a]utomatic or [m]anual  :  ", {}, kText},
         {"ClassModePause", after(kClouds, {"x"}), "             Hit RETURN to continue : "},
         {"RandomCount", after(kClouds, {"r"}), "             Value cannot exceed [50]   : "},
         {"RandomStart", after(kClouds, {"r", "4"}), "             [   1,1343] : "},
@@ -133,14 +152,19 @@ std::vector<Row> rows() {
          "             Enter the age increment                     : "},
         {"AutoTerminal", after(kClouds, {"a", "1", "10", "5"}),
          "             Enter the terminal age limit. (must be < 1007) : "},
+        {"AutoOrderPause", after(kClouds, {"a", "10", "5"}),
+         "             Hit RETURN to re-enter stop and start ages : "},
+        {"AutoIncrementPause", after(kClouds, {"a", "1", "10", "0"}), "             Hit RETURN to continue : "},
         {"AutoConfirm", after(kClouds, {"a", "1", "10", "5", "30"}), "             Is this ok? [t]rue or [f]alse : "},
         {"ManualCount", after(kClouds, {"m"}),
          "             Enter the number of age classes to plot  :  "},
         {"ManualStart", after(kClouds, {"m", "2"}), "             for age class   1 : "},
         {"ManualStop", after(kClouds, {"m", "2", "5"}), "             for age class   1 : "},
+        {"ManualStartPause", after(kClouds, {"m", "2", "0"}), "             Hit RETURN to continue : "},
+        {"ManualStopPause", after(kClouds, {"m", "2", "5", "1"}), "             Hit RETURN to continue : "},
         {"SmallClass", after(kClouds, {"m", "1", "1342", "1343", "t", "a", "0", "t"}),
          "             Redefine Dot Cloud parameters     [2] : "},
-        {"BandwidthMode", kAuto, "             Enter [a]utomatic or [m]anual   :   "},
+        {"BandwidthMode", kAuto, "             Enter [a]utomatic or [m]anual   :   ", {}, kText},
         {"BandwidthAll", after(kAuto, {"a"}), "             Enter the spline parameter: ", {"t", ""}},
         {"BandwidthClass", after(kAuto, {"m"}),
          "             Enter spline parameter for age class   1     1-  10 : ", {"0", "0", "0", "0", "t", ""}},
@@ -171,28 +195,32 @@ std::vector<Row> rows() {
          {"5", "-1", "0", ""}},
         {"CloudSymbolType", after(kPlot, {"7", "5"}),
          "             Select new SYMBOL style [0-126] <32 = no symbol> : ", {"-1", "0", ""}},
-        {"CloudXMajor", after(kPlot, {"8"}), kTo, kCloudRedraw, true},
+        {"CloudXMajor", after(kPlot, {"8"}), kTo, kCloudRedraw, kReal},
         {"CloudXMinor", after(kPlot, {"9"}), kTo, kCloudRedraw},
-        {"CloudYMajor", after(kPlot, {"10"}), kTo, kCloudRedraw, true},
+        {"CloudYMajor", after(kPlot, {"10"}), kTo, kCloudRedraw, kReal},
         {"CloudYMinor", after(kPlot, {"11"}), kTo, kCloudRedraw},
-        {"CloudZMajor", after(kPlot, {"33", "", "12"}), kTo, kCloudRedraw, true},
+        {"CloudZMajor", after(kPlot, {"33", "", "12"}), kTo, kCloudRedraw, kReal},
         {"CloudZMinor", after(kPlot, {"33", "", "13"}), kTo, kCloudRedraw},
-        {"CloudXMax", after(kPlot, {"14"}), kTo, kCloudRedraw, true},
-        {"CloudXMin", after(kPlot, {"15"}), kTo, kCloudRedraw, true},
-        {"CloudYMax", after(kPlot, {"16"}), kTo, kCloudRedraw, true},
-        {"CloudYMin", after(kPlot, {"17"}), kTo, kCloudRedraw, true},
-        {"CloudZMax", after(kPlot, {"33", "", "18"}), kTo, kCloudRedraw, true},
-        {"CloudZMin", after(kPlot, {"33", "", "19"}), kTo, kCloudRedraw, true},
-        {"Altitude", after(kPlot, {"33", "", "20"}), "              change altitude from  80.00 to : ", {""}},
-        {"Azimuth", after(kPlot, {"33", "", "21"}), "              change azimuth from 125.00 to : ", {""}},
-        {"CloudPostScript", after(kPlot, {"88", ""}), "Enter graphics output file name: "},
+        {"CloudXMax", after(kPlot, {"14"}), kTo, kCloudRedraw, kReal},
+        {"CloudXMin", after(kPlot, {"15"}), kTo, kCloudRedraw, kReal},
+        {"CloudYMax", after(kPlot, {"16"}), kTo, kCloudRedraw, kReal},
+        {"CloudYMin", after(kPlot, {"17"}), kTo, kCloudRedraw, kReal},
+        {"CloudZMax", after(kPlot, {"33", "", "18"}), kTo, kCloudRedraw, kReal},
+        {"CloudZMin", after(kPlot, {"33", "", "19"}), kTo, kCloudRedraw, kReal},
+        {"Altitude", after(kPlot, {"33", "", "20"}), "              change altitude from  80.00 to : ", {""}, kReal},
+        {"Azimuth", after(kPlot, {"33", "", "21"}), "              change azimuth from 125.00 to : ", {""}, kReal},
+        {"CloudPostScript", after(kPlot, {"88", ""}), "Enter graphics output file name: ", {}, kText},
         {"PlotMenuPause", after(kPlot, {"50"}), "               Hit RETURN to continue : "},
+        {"CloudReset", after(kPlot, {"99"}), "     >>> Hit Return to Display Plot <<<"},
         // Normalisation.
-        {"NormalisePeriod", after(kPlot, {"44"}), "Enter a lower case [y]es or [n]o  : "},
-        {"NormaliseFirst", after(kPlot, {"44", "y"}), "New First Year? : ", {}, true},
-        {"NormaliseLast", after(kPlot, {"44", "y", "1200"}), "New Last Year?  : ", {}, true},
+        {"NormalisePeriod", after(kPlot, {"44"}), "Enter a lower case [y]es or [n]o  : ", {}, kText},
+        {"NormaliseFirst", after(kPlot, {"44", "y"}), "New First Year? : ", {}, kReal},
+        {"NormaliseLast", after(kPlot, {"44", "y", "1200"}), "New Last Year?  : ", {}, kReal},
         {"NormaliseMethod", after(kPlot, {"44", "n"}), "Enter [1 or 2] :    ", kCloudRedraw},
         {"NormalisePause", after(kPlot, {"44", "y", "9000"}), "Hit RETURN to try again "},
+        {"NormaliseAnswerPause", after(kPlot, {"44", "x"}), "Hit RETURN to continue "},
+        {"NormaliseMethodPause", after(kPlot, {"44", "n", "7"}), "Hit RETURN to try again "},
+        {"NormaliseAfterViewPause", after(kSingle, {"-1", "44"}), "               Hit RETURN to continue : "},
         // Single age-class view.
         {"SingleSelect", after(kPlot, {"55"}), "enter selection : "},
         {"SingleSelectPause", after(kPlot, {"55", "9"}), "  Hit RETURN to continue : "},
@@ -207,9 +235,9 @@ std::vector<Row> rows() {
          "             Select new SYMBOL color [0-15]  : ", kRedraw},
         {"SingleSymbolType", after(kSingle, {"7"}),
          "             Select new SYMBOL style [0-126] <32 = no symbol> : ", kRedraw},
-        {"SingleYMax", after(kSingle, {"16"}), kTo, kRedraw, true},
-        {"SingleExportName", after(kSingle, {"66"}), "             Enter the name of the output file : "},
-        {"SinglePostScript", after(kSingle, {"77"}), "Enter graphics output file name: "},
+        {"SingleYMax", after(kSingle, {"16"}), kTo, kRedraw, kReal},
+        {"SingleExportName", after(kSingle, {"66"}), "             Enter the name of the output file : ", {}, kText},
+        {"SinglePostScript", after(kSingle, {"77"}), "Enter graphics output file name: ", {}, kText},
         {"SingleMenuPause", after(kSingle, {"50"}), "               Hit RETURN to continue : "},
         // A ring-width file with a title and no series.
         {"EmptyMainMenu", {"empty.rwl", "f", "1"}, "Enter option [1-5] : "},
@@ -218,9 +246,11 @@ std::vector<Row> rows() {
         {"EmptyRcs", {"empty.rwl", "f", "3"}, "Enter option [1-5] : "},
         // Cloud export.
         {"CloudExportMenu", after(kPlot, {"66"}), "             Enter Selection : "},
+        {"CloudExportMenuPause", after(kPlot, {"66", "9"}), "             Hit RETURN to continue : "},
         {"CloudExportName", after(kPlot, {"66", "3"}),
-         "             Enter the name of the output file : ", {"7"}},
-        {"CloudExportNotNormalised", after(kPlot, {"66", "5"}), "             Hit any other key to save data.\n"},
+         "             Enter the name of the output file : ", {"7"}, kText},
+        {"CloudExportNotNormalised", after(kPlot, {"66", "5"}), "             Hit any other key to save data.\n", {},
+         kText},
         {"CloudExportPause", after(kPlot, {"66", "4", "stats.txt"}),
          "             Hit RETURN to continue : "},
     };
@@ -231,15 +261,14 @@ class HostileAnswers : public ::testing::TestWithParam<Row> {};
 
 TEST_P(HostileAnswers, EndTheRunCleanly) {
     const Row& row = GetParam();
-    std::vector<std::vector<std::string>> inputs = hostile_inputs();
-    if (row.real) inputs.push_back(kHostileReals);
-    for (const auto& hostile : inputs) {
+    for (const auto& hostile : hostile_inputs(row.kind)) {
         TempDir dir;
         dir.copy_data("ca533.rwl");
         std::string offsets = "pith offsets\n";
         for (int i = 0; i < 34; ++i) offsets += std::to_string(i % 7) + "\n";
         dir.write("offsets.txt", offsets);
         dir.write("empty.rwl", "a title and nothing else\n");
+        dir.write("bad.rwl", "title\nA       1901   100   1x0   999\n");
 
         std::string input, shown;
         for (const auto& a : row.path) input += a + "\n";
@@ -256,8 +285,13 @@ TEST_P(HostileAnswers, EndTheRunCleanly) {
         ASSERT_FALSE(r.timed_out) << r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0);
         EXPECT_TRUE(r.status >= 0 && r.status <= 3) << "status " << r.status << "\n" << r.err;
         if (hostile.empty()) {
-            // The path leads to the prompt: it is the last thing shown before the input ends.
-            EXPECT_TRUE(test::contains_block(r.out, row.prompt + "\n End of input: no more answers can be read"));
+            // The path leads to the prompt: it is the last thing shown before the
+            // input ends (the closing pause of a failed run ends without a notice).
+            const std::string last = row.prompt + "\n";
+            const bool at_end =
+                r.out.size() >= last.size() && r.out.compare(r.out.size() - last.size(), last.size(), last) == 0;
+            EXPECT_TRUE(at_end || test::contains_block(r.out, last + " End of input: no more answers can be read"))
+                << r.out.substr(r.out.size() > 400 ? r.out.size() - 400 : 0);
         }
     }
 }
