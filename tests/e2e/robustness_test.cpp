@@ -243,7 +243,7 @@ std::vector<Row> rows() {
         {"EmptyMainMenu", {"empty.rwl", "f", "1"}, "Enter option [1-5] : "},
         {"EmptySeriesMenu", {"empty.rwl", "f", "1", "2"}, kSeriesMenu, {"66", "1", "", "2", "", "3", "0"}},
         {"EmptyClouds", {"empty.rwl", "f", "1", "3"}, "               Hit RETURN to continue : "},
-        {"EmptyRcs", {"empty.rwl", "f", "3"}, "Enter option [1-5] : "},
+        {"EmptyRcs", {"empty.rwl", "f", "3"}, "             Enter spline parameter           : "},
         // Cloud export.
         {"CloudExportMenu", after(kPlot, {"66"}), "             Enter Selection : "},
         {"CloudExportMenuPause", after(kPlot, {"66", "9"}), "             Hit RETURN to continue : "},
