@@ -246,6 +246,16 @@ std::vector<Row> rows() {
         {"EmptySeriesMenu", {"empty.rwl", "f", "1", "2"}, kSeriesMenu, {"66", "2", "", "3"}},
         {"EmptyClouds", {"empty.rwl", "f", "1", "3"}, "               Hit RETURN to continue : "},
         {"EmptyRcs", {"empty.rwl", "f", "3"}, "             Enter spline parameter           : "},
+        // Two short series (no age with 3 series) and a single ring.
+        {"TinyAutomatic", {"two.rwl", "f", "1", "3", "a", "1", "3"}, "             Hit RETURN to continue : "},
+        {"TinyPlotMenu", {"two.rwl", "f", "1", "3", "m", "1", "1", "5", "t", "a", "0", "t", ""}, kPlotMenu,
+         kCloudRedraw},
+        {"TinySingleView", {"two.rwl", "f", "1", "3", "m", "1", "1", "5", "t", "a", "0", "t", "", "55", "1"},
+         kPlotMenu, kRedraw},
+        {"OneRingRandom", {"one.rwl", "f", "1", "3", "r"}, "             Hit RETURN to continue : "},
+        {"OneRingClass", {"one.rwl", "f", "1", "3", "m", "1", "1", "1", "t", "a", "0", "t"},
+         "             Redefine Dot Cloud parameters     [2] : "},
+        {"OneRingSeries", {"one.rwl", "f", "1", "1"}, kSeriesMenu, kRedraw},
         // Cloud export.
         {"CloudExportMenu", after(kPlot, {"66"}), "             Enter Selection : "},
         {"CloudExportMenuPause", after(kPlot, {"66", "9"}), "             Hit RETURN to continue : "},
@@ -294,6 +304,9 @@ TEST_P(HostileAnswers, EndTheRunCleanly) {
         dir.write("offsets.txt", offsets);
         dir.write("empty.rwl", "a title and nothing else\n");
         dir.write("bad.rwl", "title\nA       1901   100   1x0   999\n");
+        dir.write("two.rwl", "two series\nA       1901   100   110   120   130   140   150   160   170   180\n"
+                             "A       1910   999\nB       1903   200   210   220   230   240   250   260   999\n");
+        dir.write("one.rwl", "one ring\nC       1955   123   999\n");
 
         std::string input, shown;
         for (const auto& a : row.path) input += a + "\n";
