@@ -17,20 +17,17 @@ using test::TempDir;
 struct Defined {
     CloudStore cs;
     AgeClassDialogState st;
-    std::string out, report;
+    std::string out;
 };
 
 // Runs the whole definition dialog with the given answers; ages 1..200, depth-3 age 150.
 Defined define(std::string_view answers, AgeRange range = {1, 200, 150}) {
     Defined d;
     TempDir dir;
-    TextFile report;
-    EXPECT_TRUE(report.open((dir / "report").string()));
+    TextFile report((dir / "report").string());
     MemConsole mc(answers);
     define_age_classes(mc.con(), report, d.cs, d.st, range);
-    report.close();
     d.out = mc.output();
-    d.report = dir.read("report");
     return d;
 }
 

