@@ -21,30 +21,25 @@ using test::TempDir;
 CloudStore view_store() {
     CloudStore cs;
     cs.classnum = 2;
-    cs.start_age[0] = 10, cs.stop_age[0] = 20;
-    cs.start_age[1] = 21, cs.stop_age[1] = 40;
+    cs.start_age = {10, 21}, cs.stop_age = {20, 40};
     cs.bw[0] = 25.4f, cs.bw[1] = 1.0e10f;
-    CloudClass& a = cs.cls[0];
-    for (int y = 1853; y <= 1987; ++y) {
-        a.spline_year.push_back(float(y));
-        a.spline_value.push_back(0.5f + float(y - 1853) / 134.0f);
-        a.spline_se.push_back(0.25f);
-    }
-    a.cloud_year = {1853, 1900, 1950, 1987};
-    a.cloud_value = {0.2f, 1.0f, 2.3f, 1.2f};
-    cs.nps[0] = 135, cs.num[0] = 4;
-    CloudClass& b = cs.cls[1];
-    for (int y = 1905; y <= 1990; ++y) {
-        b.spline_year.push_back(float(y));
-        b.spline_value.push_back(2.0f);
-        b.spline_se.push_back(0.0f);
-    }
-    b.cloud_year = {1905, 1990, 1950};
-    b.cloud_value = {-3.2f, 7.9f, 2.0f};
-    cs.nps[1] = 86, cs.num[1] = 3;
+    for (std::size_t k = 0; k < 2; ++k)
+        for (int y = k ? 1905 : 1853; y <= (k ? 1990 : 1987); ++y) {
+            cs.cls[k].spline_year.push_back(float(y));
+            cs.cls[k].spline_value.push_back(k ? 2.0f : 0.5f + float(y - 1853) / 134.0f);
+            cs.cls[k].spline_se.push_back(k ? 0.0f : 0.25f);
+        }
+    cs.cls[0].cloud_year = {1853, 1900, 1950, 1987}, cs.cls[0].cloud_value = {0.2f, 1.0f, 2.3f, 1.2f};
+    cs.cls[1].cloud_year = {1905, 1990, 1950}, cs.cls[1].cloud_value = {-3.2f, 7.9f, 2.0f};
+    cs.nps = {135, 86}, cs.num = {4, 3};
     cs.fit_stats[0] = {25.0f, 3.4f, 0.125f, 1.5f, 2.25f, 0.0625f, 1.0f, 135.0f};
     cs.fit_stats[1] = {1.0e10f, 80.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 86.0f};
     return cs;
+}
+
+// Axis ranges and ticks: x min, max, major, minor, then the same for y.
+std::vector<float> ranges(const plot::PlotAppearance& ap) {
+    return {ap.x_min, ap.x_max, ap.x_major, float(ap.x_minor), ap.y_min, ap.y_max, ap.y_major, float(ap.y_minor)};
 }
 
 // Runs the view in a scratch directory (the screen plot becomes an image file there).
@@ -94,14 +89,7 @@ TEST_F(SingleClassView, ClassTableSelectionAndRanges) {
                                     "              enter option number : "));
 
     // Years 1853-1987, values 0.2 .. 2.3 (band 0.25 .. 1.75).
-    EXPECT_EQ(ap_.x_min, 1850.0f);
-    EXPECT_EQ(ap_.x_max, 1990.0f);
-    EXPECT_EQ(ap_.y_min, 0.0f);
-    EXPECT_EQ(ap_.y_max, 2.5f);
-    EXPECT_EQ(ap_.x_major, 20.0f);
-    EXPECT_EQ(ap_.x_minor, 10);
-    EXPECT_EQ(ap_.y_major, 1.0f);
-    EXPECT_EQ(ap_.y_minor, 10);
+    EXPECT_EQ(ranges(ap_), (std::vector<float>{1850, 1990, 20, 10, 0, 2.5f, 1, 10}));
 
     const std::string header = "       bw      df      gcv     msr     mse     EV      msw     nps";
     EXPECT_TRUE(contains_block(report_, "\nfrom Tarnikplt4 *****\n " + fmt::pad(header, 256) + "\n" +
@@ -113,13 +101,8 @@ TEST_F(SingleClassView, AnotherClassGetsFreshRanges) {
     // Option 14 changes the X maximum; choosing class 2 recomputes everything.
     const std::string out = run("1\n14\n2100\n55\n2\n-1\n");
     EXPECT_TRUE(contains_block(out, "Change X axis MAX value from: "));
-    EXPECT_EQ(ap_.x_min, 1900.0f);
-    EXPECT_EQ(ap_.x_max, 2000.0f);  // last year 1990 lies on a decade: the axis ends at the next
-    EXPECT_EQ(ap_.y_min, -3.0f);
-    EXPECT_EQ(ap_.y_max, 8.5f);
-    EXPECT_EQ(ap_.x_major, 10.0f);  // width 100
-    EXPECT_EQ(ap_.y_major, 2.0f);
-    EXPECT_EQ(ap_.y_minor, 5);
+    // Last year 1990 lies on a decade: the axis ends at the next; width 100.
+    EXPECT_EQ(ranges(ap_), (std::vector<float>{1900, 2000, 10, 10, -3, 8.5f, 2, 5}));
     EXPECT_EQ(count_of(report_, "       bw      df"), 2u);
     EXPECT_TRUE(contains_block(report_, "\n ********      80   1.000   1.000    1.000   1.000   1.000      86"));
 }

@@ -26,82 +26,71 @@ std::string rep(std::string_view s, int n) {
 CloudStore two_classes() {
     CloudStore cs;
     cs.classnum = 2;
-    cs.start_age[0] = 10, cs.stop_age[0] = 12;
-    cs.start_age[1] = 13, cs.stop_age[1] = 20;
+    cs.start_age = {10, 13}, cs.stop_age = {12, 20};
     cs.cls[0].cloud_year = {1901, 1902, 1901, 1903, 1777, 1778};
     cs.cls[0].cloud_value = {0.5f, 1.25f, 2.125f, -0.75f, 9.0f, 9.0f};
-    cs.num[0] = 4;
     cs.cls[0].spline_year = {1901, 1902, 1903, 1666};
     cs.cls[0].spline_value = {1.0f, 1.5f, 0.25f, 7.0f};
     cs.cls[0].spline_se = {0.125f, 0.0f, 0.5f, 7.0f};
-    cs.nps[0] = 3;
     cs.cls[1].cloud_year = {1950, 1951, 1555};
     cs.cls[1].cloud_value = {3.0f, 4.5f, 8.0f};
-    cs.num[1] = 2;
     cs.cls[1].spline_year = {1950, 1951, 1444};
     cs.cls[1].spline_value = {3.5f, -4.0f, 8.0f};
     cs.cls[1].spline_se = {0.25f, 0.75f, 8.0f};
-    cs.nps[1] = 2;
-    cs.max_num = 4;
-    cs.max_nps = 3;
+    cs.num = {4, 2}, cs.nps = {3, 2};
+    cs.max_num = 4, cs.max_nps = 3;
     cs.fit_stats[0] = {1.0e10f, 2.5f, 0.125f, 1.5f, 2.25f, 0.0625f, 1.0f, 3.0f};
     cs.fit_stats[1] = {25.0f, 3.5f, 12.0f, -0.5f, 100.0f, 0.001f, 0.5f, 2.0f};
     return cs;
 }
 
 struct Saved {
-    std::string console;
-    std::string file;
+    std::string console, file;
 };
 
 // Runs the save menu with one choice and the file name "out.txt", then returns.
 Saved save_choice(const CloudStore& cs, std::int32_t normalized, std::string_view choice) {
     TempDir dir;
-    const std::string path = (dir / "out.txt").string();
-    MemConsole mc(std::string(choice) + "\n" + path + "\n\n7\n");
+    MemConsole mc(std::string(choice) + "\n" + (dir / "out.txt").string() + "\n\n7\n");
     tarnikwrt2(mc.con(), cs, normalized);
     return {mc.output(), dir.read("out.txt")};
 }
 
-// trrw into a fresh file: the file's text and what went to the console.
-Saved index_series(std::string_view id, std::int32_t first_year, const std::vector<float>& v,
-                   const std::vector<std::int32_t>& depth = {}) {
-    TempDir dir;
-    MemConsole mc;
-    TextFile f((dir / "i.txt").string());
-    trrw(mc.con(), f, id, first_year, v, depth);
-    f.close();
-    return {mc.output(), dir.read("i.txt")};
-}
-
-TEST(IndexSeries, DecadeLinesWithEmptyPositions) {
+TEST(IndexSeries, DecadeLinesEmptyPositionsAndScaling) {
+    // trrw into a fresh file: the file's text and what went to the console.
+    auto index_series = [](std::string_view id, std::int32_t first_year, const std::vector<float>& v,
+                           const std::vector<std::int32_t>& depth = {}) {
+        TempDir dir;
+        MemConsole mc;
+        TextFile f((dir / "i.txt").string());
+        trrw(mc.con(), f, id, first_year, v, depth);
+        f.close();
+        return Saved{mc.output(), dir.read("i.txt")};
+    };
     std::vector<float> v;
     for (int i = 1; i <= 12; ++i) v.push_back(0.125f * static_cast<float>(i));
-    const Saved a = index_series("CLD 12", 1873, v);
+    Saved a = index_series("CLD 12", 1873, v);
     EXPECT_EQ(a.file, "CLD 121873" + rep("9990  0", 3) + " 125  1 250  1 375  1 500  1 625  1 750  1 875  1\n" +
                           "CLD 121880" + "1000  11125  11250  11375  11500  1" + rep("9990  0", 5) + "\n");
     EXPECT_EQ(a.console, "");  // factor 1: nothing reported
-
     // A full last line is followed by a line of empty positions; counts from the depth.
-    const Saved b = index_series("CLD  1", 1871, std::vector<float>(9, 0.5f), {3, 4, 5, 6, 7, 8, 9, 10, 11});
-    EXPECT_EQ(b.file, "CLD  11871" + rep("9990  0", 1) +
-                          " 500  3 500  4 500  5 500  6 500  7 500  8 500  9 500 10 500 11\n" + "CLD  11880" +
-                          rep("9990  0", 10) + "\n");
-}
-
-TEST(IndexSeries, LargeValuesAreScaledAndReported) {
-    const Saved a = index_series("CLD  3", 1990, {25.0f, 1.5f, -2.0f});
+    a = index_series("CLD  1", 1871, std::vector<float>(9, 0.5f), {3, 4, 5, 6, 7, 8, 9, 10, 11});
+    EXPECT_EQ(a.file, "CLD  11871" + rep("9990  0", 1) + " 500  3 500  4 500  5 500  6 500  7 500  8 500  9 500 10 500 11\n" +
+                          "CLD  11880" + rep("9990  0", 10) + "\n");
+    // Large values are scaled and reported.
+    a = index_series("CLD  3", 1990, {25.0f, 1.5f, -2.0f});
     EXPECT_EQ(a.file, "CLD  31990" + std::string("2500  1 150  1-200  1") + rep("9990  0", 7) + "\n");
     EXPECT_EQ(a.console, ">> sbr trrw: series   CLD  3 max value      25.000 multiplied by  0.100000\n");
     // 9.9 keeps factor 1 and 9.99 needs 0.1; a value below -0.999 cannot be shown.
-    const Saved b = index_series("X", 2000, {9.9f, -1.5f});
-    EXPECT_EQ(b.file, "X     2000" + std::string("9900  1****  1") + rep("9990  0", 8) + "\n");
-    EXPECT_EQ(b.console, "");
+    a = index_series("X", 2000, {9.9f, -1.5f});
+    EXPECT_EQ(a.file, "X     2000" + std::string("9900  1****  1") + rep("9990  0", 8) + "\n");
+    EXPECT_EQ(a.console, "");
     EXPECT_EQ(index_series("Y", 2000, {9.99f}).file, "Y     2000" + std::string(" 999  1") + rep("9990  0", 9) + "\n");
 }
 
-TEST(CloudSaveMenu, RawCloudsShowEmptySlotsPastEachClass) {
-    const Saved s = save_choice(two_classes(), 0, "1");
+TEST(CloudSaveMenu, ColumnTablesAndStatistics) {
+    // Raw clouds show empty slots past each class.
+    Saved s = save_choice(two_classes(), 0, "1");
     EXPECT_EQ(s.file,
               " Raw Age Class Clouds  ------\n"
               " YEAR  10-  12  YEAR  13-  20  \n"
@@ -111,34 +100,23 @@ TEST(CloudSaveMenu, RawCloudsShowEmptySlotsPastEachClass) {
               " 1903  -0.750      0   0.000   \n");
     EXPECT_TRUE(contains_block(s.console, "file : \n             Raw Age Class Clouds saved to file.\n\n"
                                           "             Hit RETURN to continue : "));
-}
-
-TEST(CloudSaveMenu, SplineColumnsCompressedAndNormalised) {
-    const Saved c = save_choice(two_classes(), 0, "2");
-    EXPECT_EQ(c.file,
-              " YEAR  10-  12  YEAR  13-  20  \n"
-              " 1901   1.000   1950   3.500   \n"
-              " 1902   1.500   1951  -4.000   \n"
-              " 1903   0.250      0   0.000   \n");
-    EXPECT_TRUE(contains_block(c.console, "file : \n             Compressed Age Class Splines <COL. FORMAT> saved to file.\n"));
-
+    const std::string splines = " YEAR  10-  12  YEAR  13-  20  \n"
+                                " 1901   1.000   1950   3.500   \n"
+                                " 1902   1.500   1951  -4.000   \n"
+                                " 1903   0.250      0   0.000   \n";
+    s = save_choice(two_classes(), 0, "2");
+    EXPECT_EQ(s.file, splines);
+    EXPECT_TRUE(contains_block(s.console, "file : \n             Compressed Age Class Splines <COL. FORMAT> saved to file.\n"));
     // The normalised table rounds the years instead of truncating them.
     CloudStore cs = two_classes();
     cs.cls[0].spline_year[0] = 1900.6f;
     cs.cls[1].spline_year[1] = 1951.4f;
-    const Saved n = save_choice(cs, 1, "5");
-    EXPECT_EQ(n.file,
-              " Normailzed Age Class Splines ------\n"
-              " YEAR  10-  12  YEAR  13-  20  \n"
-              " 1901   1.000   1950   3.500   \n"
-              " 1902   1.500   1951  -4.000   \n"
-              " 1903   0.250      0   0.000   \n");
+    s = save_choice(cs, 1, "5");
+    EXPECT_EQ(s.file, " Normailzed Age Class Splines ------\n" + splines);
     // this notice comes without an empty line before it
-    EXPECT_TRUE(contains_block(n.console, "file :              Normailzed Age Class Splines <COL.FORMAT> saved to file.\n"));
-}
+    EXPECT_TRUE(contains_block(s.console, "file :              Normailzed Age Class Splines <COL.FORMAT> saved to file.\n"));
 
-TEST(CloudSaveMenu, StatisticsTable) {
-    const Saved s = save_choice(two_classes(), 0, "4");
+    s = save_choice(two_classes(), 0, "4");
     const std::string head = "    bw      df      gcv     msr     MSE     EV      msw     nps\n";
     EXPECT_EQ(s.file, "\n Age class    1 Start=   10Stop=   12\n" + head +
                           " ********       3   0.125   1.500   2.250   0.062   1.000       3\n"
@@ -150,12 +128,9 @@ TEST(CloudSaveMenu, StatisticsTable) {
 TEST(CloudSaveMenu, IndexSeriesPerClass) {
     CloudStore cs = two_classes();
     cs.classnum = 12;
-    for (int k = 3; k <= 12; ++k) {
-        cs.start_age[k - 1] = k, cs.stop_age[k - 1] = k;
-        cs.cls[k - 1].spline_year = {2001};
-        cs.cls[k - 1].spline_value = {0.001f * k};
-        cs.cls[k - 1].spline_se = {0};
-        cs.nps[k - 1] = 1;
+    for (std::size_t i = 2; i < 12; ++i) {
+        cs.start_age[i] = cs.stop_age[i] = static_cast<std::int32_t>(i) + 1, cs.nps[i] = 1;
+        cs.cls[i].spline_year = {2001}, cs.cls[i].spline_value = {0.001f * static_cast<float>(i + 1)}, cs.cls[i].spline_se = {0};
     }
     const Saved s = save_choice(cs, 0, "3");
     EXPECT_TRUE(contains_block(s.file, " Compressed Age Class Splines ------\n"
@@ -175,10 +150,15 @@ TEST(CloudSaveMenu, IndexSeriesPerClass) {
     EXPECT_TRUE(contains_block(n.console, "file : \n             Normailzed Age Class Splines <INDEX FORMAT> saved to file.\n"));
 }
 
-TEST(CloudSaveMenu, MenuChoicesDependOnTheNormalisedFlag) {
+TEST(CloudSaveMenu, ChoicesFileNamesAndUnwritableFiles) {
     const std::string five = "             Normalized Splines               - Column [5]\n"
                              "             Normalized Splines               - Index  [6]\n";
-    MemConsole plain("\n\n5\nx\n6\nr\n");
+    // Without a normalisation 5 and 6 give a notice: "x" shows the menu again,
+    // any other answer too. The file name is asked until given; a file that
+    // cannot be written saves nothing.
+    TempDir dir;
+    MemConsole plain("\n\n5\nx\n6\n\n4\n/nonexistent-dir/x/y.txt\n\n4\n\n   \n" + (dir / "s.txt").string() +
+                     "\n\n5\nr\n");
     tarnikwrt2(plain.con(), two_classes(), 0);
     const std::string out = plain.output();
     EXPECT_FALSE(contains_block(out, five));
@@ -188,29 +168,20 @@ TEST(CloudSaveMenu, MenuChoicesDependOnTheNormalisedFlag) {
                                     "             Enter Selection : \n"
                                     "             You must enter a [1]-[4] or [7 to RETURN to Main Menu] \n\n"
                                     "             Hit RETURN to continue : "));
-    // 5 without a normalisation: the notice; "x" shows the menu again, "r" returns.
-    EXPECT_EQ(test::count_of(out, "Before you may select this option you must first\n"), 2u);
-    EXPECT_EQ(test::count_of(out, "Enter Selection : "), 3u);
+    EXPECT_EQ(test::count_of(out, "Before you may select this option you must first\n"), 3u);
+    EXPECT_EQ(test::count_of(out, "Enter Selection : "), 6u);
     EXPECT_TRUE(contains_block(out, "\n             Normalize your cloud spline fits.  \n\n"
                                     "             Enter [R] to RETURN to the main menue.\n"
                                     "             Hit any other key to save data.\n"));
+    EXPECT_TRUE(contains_block(out, "The file \"/nonexistent-dir/x/y.txt\" cannot be written; nothing was saved.\n"));
+    EXPECT_EQ(test::count_of(out, "Spline Statistics saved to file."), 1u);
+    EXPECT_EQ(test::count_of(out, "Enter the name of the output file : "), 4u);
+    EXPECT_TRUE(dir.exists("s.txt"));
 
     MemConsole norm("9\n\n7\n");
     tarnikwrt2(norm.con(), two_classes(), 1);
     EXPECT_TRUE(contains_block(norm.output(), five));
     EXPECT_TRUE(contains_block(norm.output(), "You must enter a [1]-[6] or [7 to RETURN to Main Menu] \n"));
-}
-
-TEST(CloudSaveMenu, FileNameIsAskedUntilGivenAndUnwritableFilesSaveNothing) {
-    TempDir dir;
-    const std::string good = (dir / "stats.txt").string();
-    MemConsole mc("4\n/nonexistent-dir/x/y.txt\n\n4\n\n   \n" + good + "\n\n7\n");
-    tarnikwrt2(mc.con(), two_classes(), 0);
-    const std::string out = mc.output();
-    EXPECT_TRUE(contains_block(out, "The file \"/nonexistent-dir/x/y.txt\" cannot be written; nothing was saved.\n"));
-    EXPECT_EQ(test::count_of(out, "Spline Statistics saved to file."), 1u);
-    EXPECT_EQ(test::count_of(out, "Enter the name of the output file : "), 4u);
-    EXPECT_TRUE(dir.exists("stats.txt"));
 }
 
 TEST(ClassSplineExport, SplinesWithStandardErrors) {
@@ -228,12 +199,9 @@ TEST(ClassSplineExport, SplinesWithStandardErrors) {
 
     // Classes past the 25th continue on a line of their own.
     cs.classnum = 27;
-    for (int k = 3; k <= 27; ++k) {
-        cs.start_age[k - 1] = k, cs.stop_age[k - 1] = k;
-        cs.cls[k - 1].spline_year = {1900};
-        cs.cls[k - 1].spline_value = {0.5f};
-        cs.cls[k - 1].spline_se = {0.25f};
-        cs.nps[k - 1] = 1;
+    for (std::size_t i = 2; i < 27; ++i) {
+        cs.start_age[i] = cs.stop_age[i] = static_cast<std::int32_t>(i) + 1, cs.nps[i] = 1;
+        cs.cls[i].spline_year = {1900}, cs.cls[i].spline_value = {0.5f}, cs.cls[i].spline_se = {0.25f};
     }
     MemConsole mc2((dir / "se2.txt").string() + "\n");
     EXPECT_TRUE(tarnikwrt3(mc2.con(), cs));

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <sstream>
 
 #include "export/series_export.h"
@@ -12,69 +11,54 @@ namespace tarnik::exporting {
 namespace {
 
 using test::TempDir;
+using Lines = std::vector<std::string>;
 
-std::vector<std::string> split_lines(const std::string& text) {
-    std::vector<std::string> out;
+Lines split_lines(const std::string& text) {
+    Lines out;
     std::istringstream in(text);
     for (std::string l; std::getline(in, l);) out.push_back(l);
     return out;
 }
 
-std::vector<std::string> decadal(std::vector<float> values, std::int32_t start, std::int32_t marker = 999,
-                                 std::string_view id = "ABC01") {
-    TempDir dir;
-    {
+TEST(DecadalExport, DecadeLinesUnitsAndTheReservedValue) {
+    auto decadal = [](std::vector<float> values, std::int32_t start, std::int32_t marker = 999,
+                      std::string_view id = "ABC01") {
+        TempDir dir;
         TextFile f(dir.path() / "s.dec");
         writeinc(f, values, start, id, marker);
-    }
-    return split_lines(dir.read("s.dec"));
-}
-
-TEST(DecadalExport, LinesEndWithTheirDecade) {
+        f.close();
+        return split_lines(dir.read("s.dec"));
+    };
     // 1876 and 5 rings: 4 values, then the 1880 line as a 73-column record.
     EXPECT_EQ(decadal({0.1f, 0.2f, 0.3f, 0.4f, 0.5f}, 1876),
-              (std::vector<std::string>{"ABC01   1876    10    20    30    40",
-                                        "ABC01   1880    50   999" + std::string(49, ' ')}));
+              (Lines{"ABC01   1876    10    20    30    40", "ABC01   1880    50   999" + std::string(49, ' ')}));
     // A full decade leaves the marker alone on the next line, and nothing after it.
     EXPECT_EQ(decadal(std::vector<float>(10, 0.01f), 1870).back(), "ABC01   1880   999" + std::string(55, ' '));
     EXPECT_EQ(decadal(std::vector<float>(9, 0.01f), 1870).size(), 1u);
-}
-
-TEST(DecadalExport, UnitsAndTheReservedValue) {
     // 999 would read back as the end marker in either unit: written as 998. Values
-    // come back as stored (0.53f * 100 is slightly below 53 in single precision).
+    // are rounded to the nearest unit (0.53f * 100 is slightly below 53).
     EXPECT_EQ(decadal({9.99f, 2.59f, 0.53f}, 1901, 999, "LONGIDENTIFIER")[0], "LONGIDEN1901   998   259    53   999");
     EXPECT_EQ(decadal({0.999f, 1.234f, 0.0f, 12.345f}, 1905, -9999)[0], "ABC01   1905   998  1234     0 12345 -9999");
 }
 
-const Stores& small_stores() {
-    static const Stores st = test::make_stores({{"A", 1901, 2, 100, {100, 250, 5}},
-                                                {"LONGERID", 1902, 0, 1000, {1234, 999, 0, 20}}});
-    return st;
-}
-
-TEST(ColumnExport, CellsAreF83OfTheStoredValue) {
+TEST(ColumnExport, CellsAreF83OfTheStoredValueAndWideTablesWrap) {
     std::vector<std::int32_t> entries;
     for (std::int32_t k = 0; k < 2100; ++k) entries.push_back((k * 7919) % 2000003 - 1000001);
     entries[0] = 9999999;   // 9999.999 fills the field
     entries[1] = 10000000;  // 10000.000 does not
-    const Stores st = test::make_stores({{"X", 1, 0, 1000, entries}});
     TempDir dir;
-    ASSERT_TRUE(write_series_columns(st, kByYear, dir / "t.inc"));
-    const auto lines = split_lines(dir.read("t.inc"));
+    ASSERT_TRUE(write_series_columns(test::make_stores({{"X", 1, 0, 1000, entries}}), kByYear, dir / "t.inc"));
+    Lines lines = split_lines(dir.read("t.inc"));
     for (std::size_t k = 0; k < entries.size(); ++k) {
         char cell[64];
         std::snprintf(cell, sizeof cell, " %8.3f", static_cast<double>(static_cast<float>(entries[k]) / 1000.0f));
-        ASSERT_EQ(lines[k + 1].substr(15), std::strlen(cell) > 9 ? " ********" : cell) << entries[k];
+        ASSERT_EQ(lines[k + 1].substr(15), std::string_view(cell).size() > 9 ? " ********" : cell) << entries[k];
     }
-}
-
-TEST(ColumnExport, MoreThan21000SeriesContinueOnANewLine) {
+    // More than 21000 series continue on a new line.
     std::vector<test::SeriesSpec> specs;
     for (int i = 1; i <= 21001; ++i) specs.push_back({"S" + std::to_string(i), 1950, 0, 100, {i}});
-    TempDir dir;
     ASSERT_TRUE(write_series_columns(test::make_stores(specs), kByYear, dir / "t.inc"));
-    const auto lines = split_lines(dir.read("t.inc"));
+    lines = split_lines(dir.read("t.inc"));
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0].size(), 17u + 21000 * 9);
     EXPECT_EQ(lines[1], " S21001  ");
@@ -87,7 +71,8 @@ TEST(SaveMenu, SelectionsNoticesAndUnwritableFiles) {
     TempDir dir;
     std::filesystem::create_directory(dir / "AgeAligned.raw.INC");  // cannot be opened as a file
     test::MemConsole mc("\n\nx\n\n1\n\n2\n\n3\n");
-    tarnikwrt1(mc.con(), small_stores(), kByAge, dir.path());
+    const Stores st = test::make_stores({{"A", 1901, 2, 100, {100, 250, 5}}, {"LONGERID", 1902, 0, 1000, {1234, 999, 0, 20}}});
+    tarnikwrt1(mc.con(), st, kByAge, dir.path());
     const std::string out = mc.output();
     EXPECT_TRUE(test::contains_block(out, "\n             ******** SAVE Data Options *************\n"
                                           "             AGE Aligned or X-Dated Series - Decade [1]\n"
