@@ -9,21 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "plot/rwl_fixture.h"
 #include "support/test_support.h"
 
 namespace tarnik {
 namespace {
 
 using test::contains_block;
+using test::count_of;
 using test::lines;
 using test::run_tarnik;
 using test::TempDir;
-
-std::string f83(double v) {
-    char b[32];
-    std::snprintf(b, sizeof b, "%8.3f", v);
-    return b;
-}
 
 // Two series with cambial ages 1..5 whose mean by age (2, 3, 4, 5, 6 mm) is a
 // straight line, which the spline reproduces exactly at any bandwidth.
@@ -40,57 +36,47 @@ TEST(Rcs, DialogFileAndIndicesOnAHandCheckableCurve) {
     auto r = run_tarnik(dir, lines({"lin.rwl", "f", "3", "1", "-1", "t", "-50", "-1", "f", "t", "66", "2", "", "3",
                                     "-1", "5"}));
     ASSERT_EQ(r.status, 0) << r.out << r.err;
-    EXPECT_TRUE(contains_block(r.out,
-        "\n\n"
-        "             ________ RCS spline detrending menu ________\n"
-        "\n"
-        "             Enter an integer [jdt] for the bandwidth.\n"
-        "             if jdt is < 0, bandwidth = (-jdt/100)*n.\n"
-        "             if jdt is > 1, bandwidth = jdt.\n"
-        "             if jdt is = 0, minimum-gcv bandwidth\n"
-        "                            is computed by program.\n"
-        "             ______________________________________________\n"
-        "\n"
-        "             Enter spline parameter           : \n"
-        "             The spline bandwidth must be >= 2 years.\n"
-        "             It will be set to 2.\n"));
-    EXPECT_EQ(test::count_of(r.out, "RCS spline detrending menu"), 2u);
-    EXPECT_EQ(test::count_of(r.out, "RETURN to RCS MENU [-1]"), 2u);
-    EXPECT_TRUE(contains_block(r.out,
-        "\n\n             Do you want to recalculate the mean Regional Growth Curve?\n"
-        "             Enter [T]rue or [F]alse > "));
-    EXPECT_TRUE(contains_block(r.out,
-        "\n\n             Do you want to save the current RCS mean and spline fit\n"
-        "             data ?\n"
-        "             Enter [T]rue or [F]alse > "));
+    EXPECT_TRUE(contains_block(r.out, "\n\n             ________ RCS spline detrending menu ________\n\n"
+                                      "             Enter an integer [jdt] for the bandwidth.\n"
+                                      "             if jdt is < 0, bandwidth = (-jdt/100)*n.\n"
+                                      "             if jdt is > 1, bandwidth = jdt.\n"
+                                      "             if jdt is = 0, minimum-gcv bandwidth\n"
+                                      "                            is computed by program.\n"
+                                      "             ______________________________________________\n\n"
+                                      "             Enter spline parameter           : \n"
+                                      "             The spline bandwidth must be >= 2 years.\n"
+                                      "             It will be set to 2.\n"));
+    EXPECT_EQ(count_of(r.out, "RCS spline detrending menu"), 2u);
+    EXPECT_EQ(count_of(r.out, "RETURN to RCS MENU [-1]"), 2u);
+    EXPECT_TRUE(contains_block(r.out, "\n\n             Do you want to recalculate the mean Regional Growth Curve?\n"
+                                      "             Enter [T]rue or [F]alse > "));
+    EXPECT_TRUE(contains_block(r.out, "\n\n             Do you want to save the current RCS mean and spline fit\n"
+                                      "             data ?\n             Enter [T]rue or [F]alse > "));
+    EXPECT_EQ(count_of(r.out, "regional curve is 0 or undefined"), 0u);
+    EXPECT_TRUE(dir.exists("tarnik_screen.png"));
 
     std::string expected = " Tarnik RCS output.  Input File : lin.rwl" + std::string(33, ' ') + "\n" +
                            " AGE     MEAN    RG-curve\n";
+    char row[64];
     for (int age = 1; age <= 5; ++age) {
-        char b[8];
-        std::snprintf(b, sizeof b, "%4d", age);
-        expected += std::string(" ") + b + "  " + f83(age + 1) + "  " + f83(age + 1) + "\n";
+        std::snprintf(row, sizeof row, " %4d  %8.3f  %8.3f\n", age, age + 1.0, age + 1.0);
+        expected += row;
     }
     EXPECT_EQ(dir.read("TarnikRCS_out"), expected);
 
     // Indices: width / curve, times 100, truncated.
-    const std::string table = dir.read("AgeAligned.raw.INC");
-    std::istringstream in(table);
+    std::istringstream in(dir.read("AgeAligned.raw.INC"));
     std::string header;
     std::getline(in, header);
-    const double a[] = {1, 2, 3, 4, 5}, b[] = {3, 4, 5, 6, 7};
     for (int age = 1; age <= 5; ++age) {
         int got_age = 0, depth = 0;
         double va = 0, vb = 0;
         in >> got_age >> depth >> va >> vb;
         EXPECT_EQ(got_age, age);
         EXPECT_EQ(depth, 2);
-        const double curve = age + 1;
-        EXPECT_DOUBLE_EQ(va, std::trunc(100.0 * (a[age - 1] / curve) + 1e-9) / 100.0) << age;
-        EXPECT_DOUBLE_EQ(vb, std::trunc(100.0 * (b[age - 1] / curve) + 1e-9) / 100.0) << age;
+        EXPECT_DOUBLE_EQ(va, std::trunc(100.0 * age / (age + 1) + 1e-9) / 100.0) << age;
+        EXPECT_DOUBLE_EQ(vb, std::trunc(100.0 * (age + 2) / (age + 1) + 1e-9) / 100.0) << age;
     }
-    // The index display's label and the RCS note under the depth panel.
-    EXPECT_TRUE(dir.exists("tarnik_screen.png"));
 }
 
 TEST(Rcs, RegionalMeanOfARealFile) {
@@ -100,56 +86,39 @@ TEST(Rcs, RegionalMeanOfARealFile) {
     ASSERT_EQ(r.status, 0) << r.out;
     // An independent mean by cambial age (no pith offsets: age = ring number).
     std::vector<double> sum(1400, 0.0), count(1400, 0.0);
-    std::istringstream f(test::read_file(test::data_file("ca533.rwl")));
-    std::string line;
-    std::getline(f, line);
-    int age = 0;
-    bool open = false;
-    while (std::getline(f, line)) {
-        const int year = std::stoi(line.substr(8, 4));
-        if (!open) {
-            open = true;
-            age = 0;
-        }
-        const int count_here = open && age == 0 ? 10 - year % 10 : 10;
-        for (int k = 0; k < count_here; ++k) {
-            const std::size_t p = 12 + 6 * static_cast<std::size_t>(k);
-            if (p >= line.size()) break;
-            const int v = std::stoi(line.substr(p, 6));
-            if (v == 999) {
-                open = false;
-                break;
-            }
-            ++age;
-            sum[static_cast<std::size_t>(age)] += v / 100.0;
-            count[static_cast<std::size_t>(age)] += 1;
+    for (const auto& s : test::parse_rwl_hundredths(test::read_file(test::data_file("ca533.rwl")))) {
+        for (std::size_t k = 0; k < s.entries.size(); ++k) {
+            sum[k + 1] += s.entries[k] / 100.0;
+            count[k + 1] += 1;
         }
     }
     std::istringstream out(dir.read("TarnikRCS_out"));
+    std::string line;
     std::getline(out, line);
     std::getline(out, line);
-    int rows = 0;
+    std::size_t rows = 0;
     while (std::getline(out, line)) {
         ++rows;
-        const int a = std::stoi(line.substr(1, 4));
-        ASSERT_EQ(a, rows);
-        const double mean = std::stod(line.substr(7, 8));
-        EXPECT_NEAR(mean, sum[static_cast<std::size_t>(a)] / count[static_cast<std::size_t>(a)], 0.0005 + 1e-6) << a;
-        const double curve = std::stod(line.substr(17, 8));
-        EXPECT_GT(curve, 0.0) << a;
+        ASSERT_EQ(std::stoul(line.substr(1, 4)), rows);
+        EXPECT_NEAR(std::stod(line.substr(7, 8)), sum[rows] / count[rows], 0.0005 + 1e-6) << rows;
+        EXPECT_GT(std::stod(line.substr(17, 8)), 0.0) << rows;
     }
-    EXPECT_EQ(rows, 1343);
+    EXPECT_EQ(rows, 1343u);
 }
 
-TEST(Rcs, UnwritableSaveIsReported) {
+TEST(Rcs, UndefinedIndicesAndAnUnwritableSaveAreReported) {
     TempDir dir;
-    dir.write("lin.rwl", kLinear);
-    // A directory of that name cannot be opened as a file.
+    // Widths of 0 only: the regional curve is 0 at every age.
+    dir.write("zero.rwl", "zeros\nA       1901     0     0     0     0     0   999\n"
+                          "B       1951     0     0     0     0     0   999\n");
+    // A directory of the file's name cannot be opened as a file.
     std::filesystem::create_directory(dir / "TarnikRCS_out");
-    auto r = run_tarnik(dir, lines({"lin.rwl", "f", "3", "2", "-1", "f", "t", "-1", "5"}));
+    auto r = run_tarnik(dir, lines({"zero.rwl", "f", "3", "2", "-1", "f", "t", "-1", "5"}));
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(contains_block(r.out,
-        "             The file TarnikRCS_out could not be written here; nothing was saved.\n"));
+        "\n             The file TarnikRCS_out could not be written here; nothing was saved.\n\n"
+        "             Note: 10 rings lie where the regional curve is 0 or undefined, or its index is too large;\n"
+        "             such rings are stored as 0.\n"));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <random>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 extern char** environ;
 
@@ -27,17 +28,14 @@ std::string read_file(const fs::path& p) {
     return s.str();
 }
 
-void write_file(const fs::path& p, std::string_view content) {
-    std::ofstream f(p, std::ios::binary);
-    f.write(content.data(), static_cast<std::streamsize>(content.size()));
+static void write_file(const fs::path& p, std::string_view content) {
+    std::ofstream(p, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
 }
 
 TempDir::TempDir() {
     std::random_device rd;
-    for (;;) {
-        path_ = fs::temp_directory_path() / ("tarnik-test-" + std::to_string(rd()));
-        if (fs::create_directory(path_)) break;
-    }
+    do path_ = fs::temp_directory_path() / ("tarnik-test-" + std::to_string(rd()));
+    while (!fs::create_directory(path_));
 }
 
 TempDir::~TempDir() {
@@ -62,10 +60,7 @@ MemConsole::MemConsole(std::string_view input)
       in_(fmemopen(input_.empty() ? nullptr : input_.data(), input_.empty() ? 1 : input_.size(), "r")),
       out_(open_memstream(&buf_, &size_)),
       con_(in_, out_) {
-    if (input_.empty()) {
-        // An empty input stream: at end of file from the start.
-        std::fgetc(in_);
-    }
+    if (input_.empty()) std::fgetc(in_);  // an empty input stream: at end of file from the start
 }
 
 MemConsole::~MemConsole() {
@@ -81,22 +76,17 @@ std::string MemConsole::output() {
 
 RunResult run_tarnik(const TempDir& dir, std::string_view input, int timeout_seconds,
                      const std::map<std::string, std::string>& env) {
-    const fs::path in_path = dir / ".stdin";
-    const fs::path out_path = dir / ".stdout";
-    const fs::path err_path = dir / ".stderr";
+    const fs::path in_path = dir / ".stdin", out_path = dir / ".stdout", err_path = dir / ".stderr";
     write_file(in_path, input);
 
-    std::map<std::string, std::string> vars;
-    for (char** e = environ; *e; ++e) {
-        std::string kv = *e;
-        auto eq = kv.find('=');
-        if (eq != std::string::npos) vars[kv.substr(0, eq)] = kv.substr(eq + 1);
-    }
-    vars.erase("DISPLAY");
-    vars.erase("WAYLAND_DISPLAY");
-    for (const auto& [k, v] : env) vars[k] = v;
+    // The caller's environment without a display, with the given variables set.
     std::vector<std::string> env_strings;
-    for (const auto& [k, v] : vars) env_strings.push_back(k + "=" + v);
+    for (char** e = environ; *e; ++e) {
+        const std::string_view kv = *e;
+        const std::string name(kv.substr(0, kv.find('=')));
+        if (name != "DISPLAY" && name != "WAYLAND_DISPLAY" && !env.contains(name)) env_strings.emplace_back(kv);
+    }
+    for (const auto& [k, v] : env) env_strings.push_back(k + "=" + v);
     std::vector<char*> envp;
     for (auto& s : env_strings) envp.push_back(s.data());
     envp.push_back(nullptr);
@@ -111,18 +101,15 @@ RunResult run_tarnik(const TempDir& dir, std::string_view input, int timeout_sec
     char* argv[] = {binary.data(), nullptr};
     pid_t pid = 0;
     RunResult r;
-    if (posix_spawn(&pid, binary.c_str(), &fa, nullptr, argv, envp.data()) != 0) {
-        posix_spawn_file_actions_destroy(&fa);
+    const bool started = posix_spawn(&pid, binary.c_str(), &fa, nullptr, argv, envp.data()) == 0;
+    posix_spawn_file_actions_destroy(&fa);
+    if (!started) {
         r.err = "could not start " + binary;
         return r;
     }
-    posix_spawn_file_actions_destroy(&fa);
-
     int wstatus = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
-    for (;;) {
-        pid_t w = waitpid(pid, &wstatus, WNOHANG);
-        if (w == pid) break;
+    while (waitpid(pid, &wstatus, WNOHANG) != pid) {
         if (std::chrono::steady_clock::now() > deadline) {
             kill(pid, SIGKILL);
             waitpid(pid, &wstatus, 0);
@@ -131,8 +118,7 @@ RunResult run_tarnik(const TempDir& dir, std::string_view input, int timeout_sec
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    if (WIFEXITED(wstatus)) r.status = WEXITSTATUS(wstatus);
-    else if (WIFSIGNALED(wstatus)) r.status = 128 + WTERMSIG(wstatus);
+    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : WIFSIGNALED(wstatus) ? 128 + WTERMSIG(wstatus) : -1;
     r.out = read_file(out_path);
     r.err = read_file(err_path);
     // In a sanitizer build a memory or undefined-behaviour error is reported on
@@ -140,16 +126,28 @@ RunResult run_tarnik(const TempDir& dir, std::string_view input, int timeout_sec
     for (const char* report : {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:"})
         if (r.err.find(report) != std::string::npos) ADD_FAILURE() << "sanitizer report from tarnik:\n" << r.err;
     std::error_code ec;
-    fs::remove(in_path, ec);
-    fs::remove(out_path, ec);
-    fs::remove(err_path, ec);
+    for (const fs::path& p : {in_path, out_path, err_path}) fs::remove(p, ec);
     return r;
 }
 
 std::string lines(std::initializer_list<std::string_view> answers) {
     std::string s;
-    for (auto a : answers) {
-        s += a;
+    for (auto a : answers) (s += a) += '\n';
+    return s;
+}
+
+std::string decadal(std::string_view id, int year, const std::vector<int>& widths) {
+    std::vector<int> items = widths;
+    items.push_back(999);
+    std::string s;
+    char buf[32];
+    for (std::size_t i = 0; i < items.size(); year = (year / 10) * 10 + 10) {
+        std::snprintf(buf, sizeof buf, "%-8.8s%4d", std::string(id).c_str(), year);
+        s += buf;
+        for (int k = year % 10; k < 10 && i < items.size(); ++k, ++i) {
+            std::snprintf(buf, sizeof buf, "%6d", items[i]);
+            s += buf;
+        }
         s += '\n';
     }
     return s;
@@ -157,26 +155,16 @@ std::string lines(std::initializer_list<std::string_view> answers) {
 
 ::testing::AssertionResult contains_block(std::string_view out, std::string_view block) {
     if (out.find(block) != std::string_view::npos) return ::testing::AssertionSuccess();
-    // Show the output around the longest leading part of the block that was found.
-    std::size_t best_len = 0, best_pos = 0;
-    std::size_t lo = 0, hi = block.size();
+    // Show the output from the longest leading part of the block that was found.
+    std::size_t lo = 0, hi = block.size(), at = 0;
     while (lo < hi) {
-        std::size_t mid = (lo + hi + 1) / 2;
-        auto p = out.find(block.substr(0, mid));
-        if (p != std::string_view::npos) {
-            lo = mid;
-            best_len = mid;
-            best_pos = p;
-        } else {
-            hi = mid - 1;
-        }
+        const std::size_t mid = (lo + hi + 1) / 2, p = out.find(block.substr(0, mid));
+        if (p != std::string_view::npos) std::tie(lo, at) = std::pair(mid, p);
+        else hi = mid - 1;
     }
-    std::size_t from = best_pos;
-    std::size_t to = std::min(out.size(), best_pos + best_len + 400);
-    return ::testing::AssertionFailure()
-           << "block not found.\n--- expected block ---\n" << block << "\n--- output from the longest match ("
-           << best_len << " of " << block.size() << " characters matched) ---\n" << out.substr(from, to - from)
-           << "\n--- end ---";
+    return ::testing::AssertionFailure() << "block not found.\n--- expected block ---\n" << block
+                                         << "\n--- output from the longest match (" << lo << " of " << block.size()
+                                         << " characters matched) ---\n" << out.substr(at, lo + 400) << "\n--- end ---";
 }
 
 std::size_t count_of(std::string_view text, std::string_view what) {

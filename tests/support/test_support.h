@@ -20,7 +20,6 @@ namespace tarnik::test {
 std::filesystem::path data_file(std::string_view name);
 
 std::string read_file(const std::filesystem::path& p);
-void write_file(const std::filesystem::path& p, std::string_view content);
 
 // A fresh directory under the system temporary directory, removed afterwards.
 class TempDir {
@@ -72,6 +71,10 @@ struct RunResult {
 // by "\n"), without an X display. Extra environment variables may be given.
 RunResult run_tarnik(const TempDir& dir, std::string_view input, int timeout_seconds = 120,
                      const std::map<std::string, std::string>& env = {});
+
+// One series in decadal layout: the identifier (a8) and year (i4) of each line,
+// then (i6) values up to the end of the decade, closed by the end marker 999.
+std::string decadal(std::string_view id, int year, const std::vector<int>& widths);
 
 // Answer lines joined with line ends: lines({"ca533.rwl", "f", "1"}) == "ca533.rwl\nf\n1\n".
 std::string lines(std::initializer_list<std::string_view> answers);
