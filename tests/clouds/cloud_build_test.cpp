@@ -79,16 +79,13 @@ TEST(CloudBuild, FitsEveryClassAndSetsRangesTicksAndReport) {
     EXPECT_EQ(cs.bw_label[2], "  15 %n years cutoff");
 
     const plot::PlotAppearance& ap = b.s.ap;
-    EXPECT_EQ(std::vector<float>({ap.x_min, ap.x_max, ap.x_major, ap.y_max, ap.y_major}),
-              std::vector<float>({1840, 2000, 20, 2.5f, 1}));
-    EXPECT_EQ(ap.x_minor, 10);
-    EXPECT_EQ(ap.y_minor, 10);
+    EXPECT_EQ(std::vector<float>({ap.x_min, ap.x_max, ap.x_major, float(ap.x_minor), ap.y_max, ap.y_major, float(ap.y_minor)}),
+              std::vector<float>({1840, 2000, 20, 10, 2.5f, 1, 10}));
     // Values 0.5 .. 1.5: the maximum rounds (away from zero) to 2, plus 0.5; the
     // window then widens down to the lowest spline value.
     EXPECT_EQ(ap.y_min, ap.z_min);
     EXPECT_LT(ap.z_min, 0.6f);
     EXPECT_LE(ap.z_max, 1.5f);
-    EXPECT_EQ(b.s.y_label, "(RRW mm.)");
     EXPECT_TRUE(contains_block(b.report, "\n Xhigh  Xlow   Yhigh  Ylow   Zhigh  Zlow\n 1993.  1843.    1.500  0.500"));
     EXPECT_TRUE(contains_block(b.report, " Max Number of age clase cloud values =          160\n"
                                          " Max Number of age clase compressed cloud values =          111\n"));
@@ -102,6 +99,7 @@ TEST(CloudBuild, ShortBandwidthsAreRaisedToTwoAndKeepTheirLabel) {
                                            "", "             Hit return to CONTINUE", ""})),
               2u);
     EXPECT_EQ(b.s.cs.bw[0], 2.0f);
+    EXPECT_EQ(b.s.cs.fit_stats[0][0], 2.0f);
     EXPECT_EQ(b.s.cs.bw_label[0], "   1 fixed years cutoff");
     EXPECT_EQ(b.s.cs.bw_label[1], "   0 %n years cutoff");  // 1 % of 39 years
 }

@@ -48,30 +48,29 @@ TEST(Legend, OneLinePerClassUpToFifteenThenFourColumns) {
     EXPECT_EQ(legend[5].text, "age:  51-  60");
 }
 
-// Three classes with clouds and splines over 1900-1950.
+// Three classes with clouds (3 points a year) and splines over 1900-1950.
 DotCloudState three_classes(std::int32_t view3d = 0) {
     DotCloudState s;
     s.cs = classes(3);
     s.view3d = view3d;
     for (std::size_t i = 0; i < 3; ++i) {
         CloudClass& cl = s.cs.cls[i];
+        const float shift = 0.3f * static_cast<float>(i);
         for (int y = 1900; y <= 1950; ++y) {
             for (int r = 0; r < 3; ++r) {
                 cl.cloud_year.push_back(static_cast<float>(y));
-                cl.cloud_value.push_back(0.5f + 0.3f * static_cast<float>(i) + 0.1f * static_cast<float>((y * 7 + r) % 5));
+                cl.cloud_value.push_back(0.5f + shift + 0.1f * static_cast<float>((y * 7 + r) % 5));
             }
             cl.spline_year.push_back(static_cast<float>(y));
-            cl.spline_value.push_back(0.7f + 0.3f * static_cast<float>(i) + 0.1f * std::sin(static_cast<float>(y) / 5.0f));
+            cl.spline_value.push_back(0.7f + shift + 0.1f * std::sin(static_cast<float>(y) / 5.0f));
             cl.spline_se.push_back(0.05f);
         }
-        s.cs.num[i] = static_cast<std::int32_t>(cl.cloud_year.size());
-        s.cs.nps[i] = static_cast<std::int32_t>(cl.spline_year.size());
+        s.cs.num[i] = 153, s.cs.nps[i] = 51;
     }
     MemConsole mc;
     plot::plotstyle(mc.con(), 99, s.ap, plot::kDotClouds, 3, s.cs.start_age, s.cs.stop_age, s.dark);
     s.ap.x_min = 1900, s.ap.x_max = 1960, s.ap.x_major = 10, s.ap.x_minor = 10;
-    s.ap.y_min = 0, s.ap.y_max = 2.5, s.ap.y_major = 1, s.ap.y_minor = 10;
-    s.ap.z_min = 0.6f, s.ap.z_max = 1.4f;
+    s.ap.y_min = 0, s.ap.y_max = 2.5, s.ap.y_major = 1, s.ap.y_minor = 10, s.ap.z_min = 0.6f, s.ap.z_max = 1.4f;
     s.y_label = "(RRW mm.)";
     return s;
 }
