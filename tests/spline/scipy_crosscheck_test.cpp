@@ -25,11 +25,10 @@ std::string num(double v) {
     std::snprintf(buf, sizeof buf, "%.17g", v);
     return buf;
 }
-
 std::string json(const Vec& v) {
-    std::string s = "[";
-    for (std::size_t i = 0; i < v.size(); ++i) s += (i ? "," : "") + num(v[i]);
-    return s + "]";
+    std::string s;
+    for (double d : v) s += (s.empty() ? "[" : ",") + num(d);
+    return s.empty() ? "[]" : s + "]";
 }
 
 std::string cases;
@@ -104,9 +103,7 @@ TEST(SplineCrossCheck, AgreesWithScipy) {
 
     tarnik::test::TempDir dir;
     dir.write("cases.json", "{\"cases\": [\n" + cases + "\n]}\n");
-    const std::string command = std::string("/usr/bin/python3 ") + TARNIK_SPLINE_CHECK_SCRIPT + " " +
-                                (dir / "cases.json").string() + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
+    FILE* pipe = popen(("/usr/bin/python3 " TARNIK_SPLINE_CHECK_SCRIPT " " + (dir / "cases.json").string() + " 2>&1").c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string out;
     char buf[4096];

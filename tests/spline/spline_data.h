@@ -33,9 +33,8 @@ private:
 inline std::vector<float> growth_series(int n, std::uint64_t seed, double noise = 0.15) {
     Rng rng(seed);
     std::vector<float> v;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n; ++i)
         v.push_back(static_cast<float>(0.4 + 1.6 * std::exp(-i / 60.0) + 0.2 * std::sin(i / 23.0) + noise * rng.normal()));
-    }
     return v;
 }
 
