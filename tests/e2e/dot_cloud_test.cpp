@@ -54,155 +54,119 @@ const std::string kPlotMenuTail = lines({
     "",
 }) + "              enter option number : ";
 
-TEST(DotCloudE2E, AutomaticClassesAreBuiltFittedDrawnAndRecorded) {
-    TempDir dir;
-    // Terminal age 0 first (a negative class count), then the definition 1-10 by 5 up to 30.
-    auto r = visit(dir, {"a", "1", "10", "5", "0", "", "1", "10", "5", "30", "t", "a", "-10", "t", ""});
-    ASSERT_EQ(r.status, 0) << r.out << r.err;
-    EXPECT_TRUE(contains_block(r.out, "             Classnum is negative.\n"));
-    EXPECT_TRUE(contains_block(r.out, lines({"             Number of age classes =    5", "",
-                                             "             Initial start age     =    1",
-                                             "             Final end age         =   30",
-                                             "             Increment             =    5"})));
-    EXPECT_TRUE(contains_block(r.out, lines({"             Age Class   First Year   Last Year   Spline",
-                                             "                   1           1          10       -10",
-                                             "                   2           6          15       -10"})));
-    EXPECT_TRUE(contains_block(r.out, lines({"", " Dot Cloud Plotting Control _______________", "",
-                                             "     >>> Hit Return to Display Plot <<<", ""}) +
-                                          kPlotMenuTail));
-    EXPECT_TRUE(dir.exists("tarnik_screen.png"));
-    const std::string report = dir.read("ca533_Tarnik");
-    EXPECT_EQ(count_of(report, " Dot-Cloud Construction *********************\n"), 1u);
-    EXPECT_TRUE(contains_block(report, lines({
-        " Automated age classes defined by user",
-        "   #    start    stop   inc/length spline",
-        "    1      1  to   10       10     -10",
-        "    2      6  to   15       10     -10",
-        "    3     11  to   20       10     -10",
-        "    4     16  to   25       10     -10",
-        "    5     21  to   30       10     -10",
-        "",
-        " Xhigh  Xlow   Yhigh  Ylow   Zhigh  Zlow",
-    })));
-    EXPECT_TRUE(contains_block(report, " Max Number of age clase cloud values = "));
-}
-
-TEST(DotCloudE2E, ManualClassesMayOverlapAndHoldOneAge) {
-    TempDir dir;
-    // The review is answered false and then 7: the definition stands.
-    auto r = visit(dir, {"m", "3", "30", "40", "35", "50", "30", "30", "t", "m", "1000", "-25", "0", "f", "7", ""});
-    ASSERT_EQ(r.status, 0) << r.out << r.err;
-    EXPECT_TRUE(contains_block(r.out, "                3     30 to   30      1\n"));
-    const std::string report = dir.read("ca533_Tarnik");
-    EXPECT_TRUE(contains_block(report, lines({
-        " *** manual mode age class selectioin ***",
-        "",
-        " Manual age classes defined by user",
-        "   #    start    stop   inc/length spline",
-        "    1     30  to   40       11     100",
-        "    2     35  to   50       16     -25",
-        "    3     30  to   30        1       0",
-    })));
-}
-
-TEST(DotCloudE2E, RandomClassesFollowTheSeed) {
-    TempDir dir;
-    auto r = visit(dir, {"r", "4", "1", "100", "1", "a", "20", "t", ""});
-    ASSERT_EQ(r.status, 0) << r.out << r.err;
-    EXPECT_TRUE(contains_block(r.out, "             This partition required     1 passes.\n"));
-    // Without an earlier automatic definition the record carries the manual heading.
-    EXPECT_TRUE(contains_block(dir.read("ca533_Tarnik"), lines({
-        " Manual age classes defined by user",
-        "   #    start    stop   inc/length spline",
-        "    1      1  to   10       10      20",
-        "    2     10  to   42       33      20",
-        "    3     42  to   76       35      20",
-        "    4     76  to  100       25      20",
-    })));
+// Each definition mode: its dialog, the plot menu and the report record.
+TEST(DotCloudE2E, ClassesOfEveryModeAreBuiltDrawnAndRecorded) {
+    const struct {
+        std::vector<std::string> answers, blocks;
+        std::string record;
+    } cases[] = {
+        // Terminal age 0 first (a negative class count), then 1-10 by 5 up to 30.
+        {{"a", "1", "10", "5", "0", "", "1", "10", "5", "30", "t", "a", "-10", "t", ""},
+         {"             Classnum is negative.\n",
+          lines({"             Number of age classes =    5", "", "             Initial start age     =    1",
+                 "             Final end age         =   30", "             Increment             =    5"}),
+          lines({"             Age Class   First Year   Last Year   Spline",
+                 "                   1           1          10       -10",
+                 "                   2           6          15       -10"}),
+          lines({"", " Dot Cloud Plotting Control _______________", "", "     >>> Hit Return to Display Plot <<<",
+                 ""}) + kPlotMenuTail},
+         lines({" Automated age classes defined by user", "   #    start    stop   inc/length spline",
+                "    1      1  to   10       10     -10", "    2      6  to   15       10     -10",
+                "    3     11  to   20       10     -10", "    4     16  to   25       10     -10",
+                "    5     21  to   30       10     -10", "", " Xhigh  Xlow   Yhigh  Ylow   Zhigh  Zlow"})},
+        // Overlapping classes and one of a single age; the review is answered
+        // false and then 7: the definition stands.
+        {{"m", "3", "30", "40", "35", "50", "30", "30", "t", "m", "1000", "-25", "0", "f", "7", ""},
+         {"                3     30 to   30      1\n"},
+         lines({" *** manual mode age class selectioin ***", "", " Manual age classes defined by user",
+                "   #    start    stop   inc/length spline", "    1     30  to   40       11     100",
+                "    2     35  to   50       16     -25", "    3     30  to   30        1       0"})},
+        // Without an earlier automatic definition the record carries the manual heading.
+        {{"r", "4", "1", "100", "1", "a", "20", "t", ""},
+         {"             This partition required     1 passes.\n"},
+         lines({" Manual age classes defined by user", "   #    start    stop   inc/length spline",
+                "    1      1  to   10       10      20", "    2     10  to   42       33      20",
+                "    3     42  to   76       35      20", "    4     76  to  100       25      20"})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answers[0]);
+        TempDir dir;
+        auto r = visit(dir, c.answers);
+        ASSERT_EQ(r.status, 0) << r.out << r.err;
+        for (const auto& block : c.blocks) EXPECT_TRUE(contains_block(r.out, block));
+        EXPECT_TRUE(dir.exists("tarnik_screen.png"));
+        const std::string report = dir.read("ca533_Tarnik");
+        EXPECT_EQ(count_of(report, " Dot-Cloud Construction *********************\n"), 1u);
+        EXPECT_TRUE(contains_block(report, c.record));
+        EXPECT_TRUE(contains_block(report, " Max Number of age clase cloud values = "));
+    }
 }
 
 TEST(DotCloudE2E, ASmallClassIsReportedAndCutOrRedefined) {
     // Ages 1342-1343 hold only two rings in ca533.
     const std::vector<std::string> define = {"m", "3", "1", "10", "1342", "1343", "11", "20", "t", "a", "0", "t"};
-    const std::string warning = lines({
-        "             Classnum StartAge  StopAge   Size",
-        "                 2       ***     ***         2",
-    });
-    {
-        TempDir dir;
-        auto answers = define;
-        answers.insert(answers.end(), {"1", ""});
-        auto r = visit(dir, answers);
-        ASSERT_EQ(r.status, 0) << r.out << r.err;
-        EXPECT_TRUE(contains_block(r.out, warning));
-        // Only class 1 is left: the 3-D line of the menu is gone.
-        EXPECT_EQ(count_of(r.out, "VIEW 3D plot"), 0u);
-        EXPECT_EQ(count_of(dir.read("ca533_Tarnik"), "Xhigh  Xlow"), 1u);
-    }
-    {
-        TempDir dir;
-        auto answers = define;
-        answers.insert(answers.end(), {"2", "m", "2", "1", "10", "11", "20", "t", "a", "0", "t", ""});
-        auto r = visit(dir, answers);
-        ASSERT_EQ(r.status, 0) << r.out << r.err;
-        EXPECT_EQ(count_of(r.out, "Enter either [r]andom [a]utomatic or [m]anual  :  "), 2u);
-        EXPECT_EQ(count_of(dir.read("ca533_Tarnik"), "Dot-Cloud Construction"), 2u);
-        EXPECT_TRUE(contains_block(r.out, "              VIEW 3D plot        [33]  save PLOT(b/w) [77]\n"));
-    }
-    {
-        // Keeping the classes before the first one leaves nothing: back to the main menu.
-        TempDir dir;
-        auto r = visit(dir, {"m", "1", "1342", "1343", "t", "a", "0", "t", "1", ""}, false);
-        ASSERT_EQ(r.status, 0) << r.out << r.err;
-        EXPECT_TRUE(contains_block(r.out, "             No age class with 3 or more data points remains,\n"));
-        EXPECT_FALSE(dir.exists("tarnik_screen.png"));
-        EXPECT_TRUE(contains_block(r.out, "Normal termination of program"));
-    }
+    TempDir cut, redefined, empty;
+    auto answers = define;
+    answers.insert(answers.end(), {"1", ""});
+    auto r = visit(cut, answers);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_TRUE(contains_block(r.out, lines({"             Classnum StartAge  StopAge   Size",
+                                             "                 2       ***     ***         2"})));
+    // Only class 1 is left: the 3-D line of the menu is gone.
+    EXPECT_EQ(count_of(r.out, "VIEW 3D plot"), 0u);
+    EXPECT_EQ(count_of(cut.read("ca533_Tarnik"), "Xhigh  Xlow"), 1u);
+
+    answers = define;
+    answers.insert(answers.end(), {"2", "m", "2", "1", "10", "11", "20", "t", "a", "0", "t", ""});
+    r = visit(redefined, answers);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(count_of(r.out, "Enter either [r]andom [a]utomatic or [m]anual  :  "), 2u);
+    EXPECT_EQ(count_of(redefined.read("ca533_Tarnik"), "Dot-Cloud Construction"), 2u);
+    EXPECT_TRUE(contains_block(r.out, "              VIEW 3D plot        [33]  save PLOT(b/w) [77]\n"));
+
+    // Keeping the classes before the first one leaves nothing: back to the main menu.
+    r = visit(empty, {"m", "1", "1342", "1343", "t", "a", "0", "t", "1", ""}, false);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_TRUE(contains_block(r.out, "             No age class with 3 or more data points remains,\n"));
+    EXPECT_FALSE(empty.exists("tarnik_screen.png"));
+    EXPECT_TRUE(contains_block(r.out, "Normal termination of program"));
 }
 
-TEST(DotCloudE2E, PlotMenuSavesPostScriptAndSwitchesTheView) {
+TEST(DotCloudE2E, PlotMenuOptions) {
     TempDir dir;
     auto r = visit(dir, {"m", "2", "1", "10", "11", "20", "t", "a", "0", "t", "",
-                         "77", "", "clouds.ps",          // black-and-white plot
-                         "33", "",                       // 3-D view on the screen
-                         "20", "45", "",                 // altitude 0.45 (implied decimals), redraw
-                         "21", "200.", "",               // azimuth 200
-                         "88", "", "view3d.ps",          // colour plot of the 3-D view
-                         "50", "",                       // unknown option
-                         "7", "1", "5", "-1",            // symbol type of class 1
-                         "", "",                         // empty answer: replot
-                         "99", ""},                      // reset: rebuild and redraw
-                   true);
+                         "77", "", "clouds.ps",  // black-and-white plot
+                         "33", "",               // 3-D view on the screen
+                         "20", "45", "",         // altitude 0.45 (implied decimals), redraw
+                         "21", "200.", "",       // azimuth 200
+                         "88", "", "view3d.ps",  // colour plot of the 3-D view
+                         "50", "",               // unknown option
+                         "7", "1", "5", "-1",    // symbol type of class 1
+                         "", "",                 // empty answer: replot
+                         "99", "",               // reset: rebuild and redraw
+                         "44", "n", "1", "",     // normalise over the common period, mean only
+                         "55", "",               // refused after a normalisation
+                         "99", "",               // reset
+                         "55", "1", "77", "single.ps", "-1",  // the single-class view of class 1
+                         "44", ""});             // refused after viewing the fits
     ASSERT_EQ(r.status, 0) << r.out << r.err;
-    EXPECT_EQ(dir.read("clouds.ps").rfind("%!PS", 0), 0u);
-    EXPECT_EQ(dir.read("view3d.ps").rfind("%!PS", 0), 0u);
+    for (const char* ps : {"clouds.ps", "view3d.ps", "single.ps"}) EXPECT_EQ(dir.read(ps).rfind("%!PS", 0), 0u) << ps;
     EXPECT_NE(dir.read("clouds.ps"), dir.read("view3d.ps"));
     EXPECT_TRUE(contains_block(r.out, "              turn 3D OFF         [33]  save PLOT(b/w) [77]\n"));
     EXPECT_TRUE(contains_block(r.out, "\n              change altitude from  80.00 to : "));
     EXPECT_TRUE(contains_block(r.out, "\n              change azimuth from 125.00 to : "));
     EXPECT_TRUE(contains_block(r.out, lines({"", "             Unknown option re-enter a valid number", ""}) +
                                           "               Hit RETURN to continue : "));
-    EXPECT_EQ(count_of(r.out, "     >>> Hit Return to Display Plot <<<"), 8u);
-    EXPECT_EQ(count_of(dir.read("ca533_Tarnik"), "Xhigh  Xlow"), 2u);  // the first build and the reset
-}
-
-TEST(DotCloudE2E, NormalisationAndTheSingleClassViewExcludeEachOther) {
-    TempDir dir;
-    auto r = visit(dir, {"m", "2", "1", "10", "11", "20", "t", "a", "0", "t", "",
-                         "44", "n", "1", "",   // normalise over the common period, mean only
-                         "55", "",             // refused after a normalisation
-                         "99", "",             // reset
-                         "55", "1", "-1",      // the single-class view of class 1
-                         "44", ""});           // refused after viewing the fits
-    ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_TRUE(contains_block(r.out, lines({"", "             To see the spline fits for the age clouds",
                                              "             AFTER normalizing you must select RESET OPTIONS",
                                              "             to rebuild the original age clouds.", ""})));
     EXPECT_TRUE(contains_block(r.out, lines({"", "             To see the Normalized Splines and Clouds",
                                              "             AFTER viewing the spline fits you must select",
-                                             "             RESET OPTIONS to rebuild the original age clouds.",
-                                             ""})));
-    EXPECT_TRUE(contains_block(dir.read("ca533_Tarnik"), "Normalization by MEAN removal"));
+                                             "             RESET OPTIONS to rebuild the original age clouds.", ""})));
+    EXPECT_EQ(count_of(r.out, "     >>> Hit Return to Display Plot <<<"), 10u);  // 8 before the normalisation
+    const std::string report = dir.read("ca533_Tarnik");
+    EXPECT_EQ(count_of(report, "Xhigh  Xlow"), 3u);  // the first build and the two resets
+    EXPECT_TRUE(contains_block(report, "Normalization by MEAN removal"));
 }
 
 }  // namespace
