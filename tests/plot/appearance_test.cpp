@@ -30,14 +30,13 @@ Styled style(std::int32_t option, PlotKind kind, std::string_view answers, std::
 }
 
 TEST(PlotStyle, DefaultsDependOnThePlotKind) {
-    Styled clouds = style(99, kDotClouds, "", 5);
+    const Styled clouds = style(99, kDotClouds, "", 5);
     EXPECT_EQ(clouds.out, "");
-    for (std::size_t i : {0u, 14u, 15u, 19u, 49u}) {
-        EXPECT_EQ(clouds.ap.line_colour[i], static_cast<std::int32_t>(i % 15 + 1)) << i;
-        EXPECT_EQ(clouds.ap.symbol_colour[i], static_cast<std::int32_t>(i % 15 + 1)) << i;
+    for (std::size_t i : {0u, 14u, 15u, 49u}) {
+        EXPECT_EQ(clouds.ap.line_colour[i] * 100 + clouds.ap.symbol_colour[i], static_cast<std::int32_t>(i % 15 + 1) * 101) << i;
         EXPECT_EQ(clouds.ap.line_style[i] * 100 + clouds.ap.symbol_type[i], 118) << i;
     }
-    Styled series = style(99, kSeriesByYear, "");
+    const Styled series = style(99, kSeriesByYear, "");
     EXPECT_EQ(series.ap.line_colour[2], 15);  // the regional curve
     EXPECT_EQ(series.ap.line_colour[3], 0);
     EXPECT_EQ(series.ap.symbol_type[0], 18);
@@ -45,7 +44,7 @@ TEST(PlotStyle, DefaultsDependOnThePlotKind) {
 }
 
 TEST(PlotStyle, BackgroundBlackWhiteOrUserDefined) {
-    Styled black = style(1, kSeriesByAge, "0\n");
+    const Styled black = style(1, kSeriesByAge, "0\n");
     EXPECT_EQ(black.out,
               "\n             COLOR TABLE (Background Only) ____________________________\n"
               "             Black(0) White(1)  USER DEFINED (2)\n"
@@ -53,7 +52,6 @@ TEST(PlotStyle, BackgroundBlackWhiteOrUserDefined) {
               "             Select new BACKGROUND color [0/1/2] : ");
     EXPECT_EQ(black.ap.bg_red + black.ap.bg_green + black.ap.bg_blue, 0);
     EXPECT_EQ(black.dark, 1);
-
     PlotAppearance ap = black.ap;
     std::int32_t dark = 1;
     test::MemConsole user("2\n10\n\n20\n30\n");
@@ -61,7 +59,6 @@ TEST(PlotStyle, BackgroundBlackWhiteOrUserDefined) {
     EXPECT_TRUE(contains_block(user.output(), ":              Enter RED value [0-255] >              Enter GREEN"));
     EXPECT_EQ(ap.bg_red * 10000 + ap.bg_green * 100 + ap.bg_blue, 102030);
     EXPECT_EQ(dark, 0);
-
     // Another number changes nothing; an unreadable answer is asked again.
     test::MemConsole other("x\n7\n");
     plotstyle(other.con(), 1, ap, kSeriesByAge, 0, {}, {}, dark);
@@ -70,10 +67,8 @@ TEST(PlotStyle, BackgroundBlackWhiteOrUserDefined) {
 }
 
 TEST(PlotStyle, ClassLoopSetsAllOrOneClassUntilMinusOne) {
-    Styled r = style(3, kDotClouds, "0\n6\n2\n  9\n4\n60\n-2\n-1\n", 3);
-    EXPECT_EQ(r.ap.line_colour[0], 6);
-    EXPECT_EQ(r.ap.line_colour[1], 9);
-    EXPECT_EQ(r.ap.line_colour[2], 6);
+    const Styled r = style(3, kDotClouds, "0\n6\n2\n  9\n4\n60\n-2\n-1\n", 3);
+    EXPECT_EQ(r.ap.line_colour[0] * 100 + r.ap.line_colour[1] * 10 + r.ap.line_colour[2], 696);
     EXPECT_EQ(r.ap.line_colour[3], 4);  // beyond nc: the default of class 4, untouched
     // Class numbers not in use are refused without asking for a value.
     EXPECT_EQ(count_of(r.out, "There is no age class"), 3u);
@@ -86,22 +81,21 @@ TEST(PlotStyle, ClassLoopSetsAllOrOneClassUntilMinusOne) {
                               "             [  3]   21-  30   \n\n"
                               "             Enter the classnum to color: "),
               6u);
-    Styled sym = style(7, kDotClouds, "1\n32\n-1\n", 1);
+    const Styled sym = style(7, kDotClouds, "1\n32\n-1\n", 1);
     EXPECT_TRUE(contains_block(sym.out, "[enter -1  to quit]  <32 = no symbol, 18 = star>\n\n"
                                         "             [  1]    1-  10   \n"));
     EXPECT_EQ(sym.ap.symbol_type[0], 32);
 }
 
 TEST(PlotStyle, SingleClassAndSeriesVariants) {
-    Styled bounds = style(3, kSingleClass, "2\n7\n");
+    const Styled bounds = style(3, kSingleClass, "2\n7\n");
     EXPECT_TRUE(contains_block(bounds.out, "\n\n             Change Spline Fit color   [1]\n"
                                            "             Change Error Bounds color [2] :\n"
                                            "             Select new LINE color [0-15] : "));
     EXPECT_EQ(bounds.ap.line_colour[1], 7);
-    Styled neither = style(6, kSingleClass, "3\n7\n");
-    EXPECT_EQ(neither.ap.line_style, style(99, kSingleClass, "").ap.line_style);
+    EXPECT_EQ(style(6, kSingleClass, "3\n7\n").ap.line_style, style(99, kSingleClass, "").ap.line_style);
     for (int option : {5, 7}) {
-        Styled none = style(option, kSeriesByAge, "any line\n");
+        const Styled none = style(option, kSeriesByAge, "any line\n");
         EXPECT_TRUE(contains_block(none.out, "\n             This option not available for your plot\n"
                                              "             Hit return to enter new selection"));
         EXPECT_EQ(none.ap.symbol_colour[0] * 100 + none.ap.symbol_type[0], 1518);
@@ -115,22 +109,18 @@ TEST(PlotStyle, AxisDialogsShowTheCurrentValue) {
     ap.y_max = 3.5f;
     ap.y_minor = 4;
     std::int32_t dark = 0;
-    test::MemConsole major("\n50\n");
-    plotstyle(major.con(), 8, ap, kSeriesByAge, 0, {}, {}, dark);
-    EXPECT_EQ(major.output(), "\n             Change X axis major tics from:    20.\n             to > ");
+    test::MemConsole mc("\n50\n2.5e1\n\n123456\n\n3\n");
+    plotstyle(mc.con(), 8, ap, kSeriesByAge, 0, {}, {}, dark);
+    EXPECT_EQ(mc.output(), "\n             Change X axis major tics from:    20.\n             to > ");
     EXPECT_EQ(ap.x_major, 50.0f);
-    test::MemConsole top("2.5e1\n");
-    plotstyle(top.con(), 16, ap, kSeriesByAge, 0, {}, {}, dark);
-    EXPECT_TRUE(contains_block(top.output(), "Change Y axis MAX value from:    3.500\n"));
+    plotstyle(mc.con(), 16, ap, kSeriesByAge, 0, {}, {}, dark);
+    EXPECT_TRUE(contains_block(mc.output(), "Change Y axis MAX value from:    3.500\n"));
     EXPECT_EQ(ap.y_max, 25.0f);
     // Minor ticks of Y and Z are fields (empty line = 0), of X a free number.
-    test::MemConsole minor("\n123456\n\n3\n");
-    plotstyle(minor.con(), 11, ap, kSeriesByAge, 0, {}, {}, dark);
-    plotstyle(minor.con(), 13, ap, kSeriesByAge, 0, {}, {}, dark);
-    plotstyle(minor.con(), 9, ap, kSeriesByAge, 0, {}, {}, dark);
-    EXPECT_EQ(ap.y_minor, 0);
-    EXPECT_EQ(ap.z_minor, 1234);
-    EXPECT_EQ(ap.x_minor, 3);
+    plotstyle(mc.con(), 11, ap, kSeriesByAge, 0, {}, {}, dark);
+    plotstyle(mc.con(), 13, ap, kSeriesByAge, 0, {}, {}, dark);
+    plotstyle(mc.con(), 9, ap, kSeriesByAge, 0, {}, {}, dark);
+    EXPECT_TRUE(ap.y_minor == 0 && ap.z_minor == 1234 && ap.x_minor == 3);
     // Options outside the table read nothing and change nothing.
     test::MemConsole none;
     for (int option : {0, 20, 50, -1}) plotstyle(none.con(), option, ap, kDotClouds, 3, kStart, kStop, dark);
