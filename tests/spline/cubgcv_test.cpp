@@ -12,22 +12,7 @@ namespace {
 
 using test::fatal;
 
-// Cloud-like data: distinct years with gaps, means of 1..6 replicates weighted
-// by 1/count.
-struct Cloud {
-    std::vector<double> x, f, df;
-    Cloud(int n, std::uint64_t seed) {
-        test::Rng rng(seed);
-        for (double year = 1700; static_cast<int>(x.size()) < n;) {
-            year += 1 + (rng.uniform() < 0.2 ? 1 + static_cast<int>(3 * rng.uniform()) : 0);
-            const int reps = 1 + static_cast<int>(6 * rng.uniform());
-            x.push_back(year);
-            f.push_back(1.0 + 0.4 * std::sin((year - 1700) / 30.0) + 0.3 * rng.normal() / std::sqrt(reps));
-            df.push_back(1.0 / reps);
-        }
-    }
-    int n() const { return static_cast<int>(x.size()); }
-};
+using test::Cloud;
 
 struct Fit {
     std::vector<double> y, se;

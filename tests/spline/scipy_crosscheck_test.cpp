@@ -59,17 +59,9 @@ void add_cgcv1(const std::string& name, const std::vector<float>& v, const std::
     if (request <= 0) add("gcv_equal", name, x, f, df, rho, Vec(fit.begin(), fit.end()), 2e-6);
 }
 
-// Distinct years with gaps, means of 1..8 replicates weighted by 1/count.
 void add_general(const std::string& name, std::uint64_t seed, bool equal_weights) {
-    test::Rng rng(seed);
-    Vec x, f, df;
-    for (double year = 1600; x.size() < 110;) {
-        year += 1 + (rng.uniform() < 0.25 ? 1 + static_cast<int>(4 * rng.uniform()) : 0);
-        const int reps = equal_weights ? 1 : 1 + static_cast<int>(8 * rng.uniform());
-        x.push_back(year);
-        f.push_back(1.2 + 0.5 * std::sin((year - 1600) / 25.0) + 0.35 * rng.normal() / std::sqrt(reps));
-        df.push_back(equal_weights ? 0.7 : 1.0 / reps);
-    }
+    test::Cloud c(110, seed, equal_weights);
+    Vec &x = c.x, &f = c.f, &df = c.df;
     const auto n = static_cast<std::int32_t>(x.size());
     GeneralSplineWork w;
     Vec y(x.size()), se(x.size());

@@ -38,6 +38,23 @@ inline std::vector<float> growth_series(int n, std::uint64_t seed, double noise 
     return v;
 }
 
+// Cloud-like data: distinct years with gaps, means of 1..8 replicates weighted
+// by 1/count (or equal weights of 0.7).
+struct Cloud {
+    std::vector<double> x, f, df;
+    Cloud(int n, std::uint64_t seed, bool equal_weights = false) {
+        Rng rng(seed);
+        for (double year = 1600; static_cast<int>(x.size()) < n;) {
+            year += 1 + (rng.uniform() < 0.25 ? 1 + static_cast<int>(4 * rng.uniform()) : 0);
+            const int reps = equal_weights ? 1 : 1 + static_cast<int>(8 * rng.uniform());
+            x.push_back(year);
+            f.push_back(1.2 + 0.5 * std::sin((year - 1600) / 25.0) + 0.35 * rng.normal() / std::sqrt(reps));
+            df.push_back(equal_weights ? 0.7 : 1.0 / reps);
+        }
+    }
+    int n() const { return static_cast<int>(x.size()); }
+};
+
 // Runs `f`, which must stop with an InternalError, and returns it.
 inline InternalError fatal(const std::function<void()>& f) {
     try {
