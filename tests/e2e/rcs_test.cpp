@@ -1,4 +1,5 @@
-// End-to-end dialogs of regional curve standardisation (Data Transformation Menu choice 3).
+// End-to-end dialogs of regional curve standardisation (Data Transformation Menu
+// choice 3). The mean by cambial age itself is checked by the unit tests.
 
 #include <gtest/gtest.h>
 
@@ -7,9 +8,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
-#include <vector>
 
-#include "plot/rwl_fixture.h"
 #include "support/test_support.h"
 
 namespace tarnik {
@@ -77,33 +76,6 @@ TEST(Rcs, DialogFileAndIndicesOnAHandCheckableCurve) {
         EXPECT_DOUBLE_EQ(va, std::trunc(100.0 * age / (age + 1) + 1e-9) / 100.0) << age;
         EXPECT_DOUBLE_EQ(vb, std::trunc(100.0 * (age + 2) / (age + 1) + 1e-9) / 100.0) << age;
     }
-}
-
-TEST(Rcs, RegionalMeanOfARealFile) {
-    TempDir dir;
-    dir.copy_data("ca533.rwl");
-    auto r = run_tarnik(dir, lines({"ca533.rwl", "f", "3", "100", "-1", "f", "t", "-1", "5"}));
-    ASSERT_EQ(r.status, 0) << r.out;
-    // An independent mean by cambial age (no pith offsets: age = ring number).
-    std::vector<double> sum(1400, 0.0), count(1400, 0.0);
-    for (const auto& s : test::parse_rwl_hundredths(test::read_file(test::data_file("ca533.rwl")))) {
-        for (std::size_t k = 0; k < s.entries.size(); ++k) {
-            sum[k + 1] += s.entries[k] / 100.0;
-            count[k + 1] += 1;
-        }
-    }
-    std::istringstream out(dir.read("TarnikRCS_out"));
-    std::string line;
-    std::getline(out, line);
-    std::getline(out, line);
-    std::size_t rows = 0;
-    while (std::getline(out, line)) {
-        ++rows;
-        ASSERT_EQ(std::stoul(line.substr(1, 4)), rows);
-        EXPECT_NEAR(std::stod(line.substr(7, 8)), sum[rows] / count[rows], 0.0005 + 1e-6) << rows;
-        EXPECT_GT(std::stod(line.substr(17, 8)), 0.0) << rows;
-    }
-    EXPECT_EQ(rows, 1343u);
 }
 
 TEST(Rcs, UndefinedIndicesAndAnUnwritableSaveAreReported) {

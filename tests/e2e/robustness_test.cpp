@@ -1,10 +1,8 @@
-// Hostile answers at every prompt of the program. Each row of the table leads to
-// one prompt with ordinary answers; each hostile input (one or more answer
-// lines) is then tried there in a run of its own, followed by the row's
-// follow-up answers (a redraw, say) and the end of input. The program must end
-// by itself within the time limit, without a signal, with one of its own exit
-// statuses, and (in a sanitizer build) without a memory or undefined-behaviour
-// report.
+// Hostile answers at every prompt of the program. Each row leads to one prompt
+// with ordinary answers; each hostile input is then tried there in a run of its
+// own, followed by the row's follow-up answers and the end of input. The program
+// must end by itself in time, without a signal, with one of its own exit
+// statuses, and (in a sanitizer build) without a memory or undefined-behaviour report.
 
 #include <gtest/gtest.h>
 

@@ -22,9 +22,8 @@ namespace fs = std::filesystem;
 fs::path data_file(std::string_view name) { return fs::path(TARNIK_TEST_DATA_DIR) / name; }
 
 std::string read_file(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
     std::ostringstream s;
-    s << f.rdbuf();
+    s << std::ifstream(p, std::ios::binary).rdbuf();
     return s.str();
 }
 
@@ -39,8 +38,7 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
-    std::error_code ec;
-    // A test may have made the directory read-only; give permissions back first.
+    std::error_code ec;  // a test may have made the directory read-only: give permissions back first
     fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(path_, ec);
 }
@@ -71,7 +69,7 @@ MemConsole::~MemConsole() {
 
 std::string MemConsole::output() {
     std::fflush(out_);
-    return std::string(buf_, size_);
+    return {buf_, size_};
 }
 
 RunResult run_tarnik(const TempDir& dir, std::string_view input, int timeout_seconds,

@@ -27,7 +27,6 @@ public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
     // Copies a data file into the directory under its own (or the given) name.
@@ -46,24 +45,20 @@ public:
     explicit MemConsole(std::string_view input = {});
     ~MemConsole();
     MemConsole(const MemConsole&) = delete;
-    MemConsole& operator=(const MemConsole&) = delete;
     Console& con() { return con_; }
-    // Everything written so far.
-    std::string output();
+    std::string output();  // everything written so far
 
 private:
     std::string input_;
-    std::FILE* in_ = nullptr;
-    std::FILE* out_ = nullptr;
+    std::FILE *in_ = nullptr, *out_ = nullptr;
     char* buf_ = nullptr;
     std::size_t size_ = 0;
     Console con_;
 };
 
 struct RunResult {
-    std::string out;     // everything the program wrote to stdout
-    std::string err;     // stderr
-    int status = -1;     // exit status (128 + signal when killed by a signal)
+    std::string out, err;  // everything the program wrote to stdout and stderr
+    int status = -1;       // exit status (128 + signal when killed by a signal)
     bool timed_out = false;
 };
 
@@ -79,8 +74,7 @@ std::string decadal(std::string_view id, int year, const std::vector<int>& width
 // Answer lines joined with line ends: lines({"ca533.rwl", "f", "1"}) == "ca533.rwl\nf\n1\n".
 std::string lines(std::initializer_list<std::string_view> answers);
 
-// Success when `block` occurs in `out` as one contiguous piece; the failure
-// message shows the nearest part of `out`.
+// Success when `block` occurs in `out` as one piece; a failure shows the nearest part of `out`.
 ::testing::AssertionResult contains_block(std::string_view out, std::string_view block);
 
 // Number of non-overlapping occurrences of `what` in `text`.
