@@ -13,9 +13,9 @@ TEST(Answers, IntegerFieldsReadOnlyTheirColumns) {
         int w;
         std::optional<std::int32_t> want;
     };
-    const Row rows[] = {{"123", 2, 12},  {"", 2, 0},      {"7 ", 2, 7},           {"1 2", 4, 12},
-                        {"-25", 3, -25}, {"a", 2, {}},     {"-", 2, {}},           {"5/", 2, {}},
-                        {"\t5", 2, {}},  {"1.5", 4, {}},   {"99999999999", 11, {}}};
+    const Row rows[] = {{"123", 2, 12},     {"", 2, 0},    {"7 ", 2, 7},   {"1 2", 4, 12}, {"-25", 3, -25},
+                        {"1000", 3, 100},   {"-1", 2, -1}, {"+", 1, {}},   {"a", 2, {}},   {"-", 2, {}},
+                        {"5/", 2, {}},      {"\t5", 2, {}}, {"1.5", 4, {}}, {"99999999999", 11, {}}};
     for (const Row& r : rows) EXPECT_EQ(parse_int_field(r.line, r.w), r.want) << "[" << r.line << "] w " << r.w;
 }
 
@@ -23,21 +23,30 @@ TEST(Answers, RealsLogicalsAndCharacters) {
     EXPECT_DOUBLE_EQ(*parse_real_field("45", 6, 2), 0.45);  // implied decimals only without a point
     EXPECT_DOUBLE_EQ(*parse_real_field("45.", 6, 2), 45.0);
     EXPECT_DOUBLE_EQ(*parse_real_field("12.3456789", 6, 2), 12.345);
+    EXPECT_DOUBLE_EQ(*parse_real_field("1e3", 6, 2), 10.0);
+    EXPECT_DOUBLE_EQ(*parse_real_field("", 6, 2), 0.0);
     EXPECT_FALSE(parse_real_field("x", 6, 2));
     EXPECT_EQ(parse_free_int("  -50  7"), -50);
     EXPECT_EQ(parse_free_int("3,4"), 3);
+    EXPECT_EQ(parse_free_int("\t5/"), 5);
     EXPECT_FALSE(parse_free_int("12.5"));
+    EXPECT_FALSE(parse_free_int(",5"));
     EXPECT_FALSE(parse_free_int("2147483648"));
     EXPECT_EQ(parse_free_int("-2147483648"), -2147483648LL);
     EXPECT_DOUBLE_EQ(*parse_free_real("2.5d0"), 2.5);
+    EXPECT_DOUBLE_EQ(*parse_free_real("-1.5e2"), -150.0);
     EXPECT_FALSE(parse_free_real("nan"));
+    EXPECT_FALSE(parse_free_real("1x"));
+    EXPECT_FALSE(parse_free_real("1e999"));
     // Beyond the single-precision range the value would become infinite.
     EXPECT_DOUBLE_EQ(*parse_free_real("-3.4e38"), -3.4e38);
     EXPECT_FALSE(parse_free_real("-3.5e38"));
     EXPECT_FALSE(parse_real_field("1.e300", 6, 2));
     EXPECT_EQ(parse_free_logical(".TRUE."), true);
     EXPECT_EQ(parse_free_logical("  Fx"), false);
+    EXPECT_EQ(parse_free_logical("t"), true);
     EXPECT_FALSE(parse_free_logical("yes"));
+    EXPECT_FALSE(parse_free_logical("."));
     EXPECT_EQ(first_char("yes"), 'y');
     EXPECT_EQ(first_char(""), ' ');
 }
@@ -49,6 +58,8 @@ TEST(Answers, ConsoleSkipsEmptyLinesAsksAgainAndThrowsAtTheEnd) {
     EXPECT_EQ(mc.output(), "N? " + std::string(kUnreadableAnswer) + "\nN? ");
     test::MemConsole blank("\n\n");
     EXPECT_THROW(blank.con().ask_free_int("N? "), EndOfInput);
+    test::MemConsole empty("");
+    EXPECT_THROW(empty.con().pause("Hit RETURN to continue : "), EndOfInput);
     test::MemConsole field("x\ny\n");
     EXPECT_THROW(field.con().pause_field("Hit RETURN : "), EndOfInput);
     test::MemConsole ends("abc\r\r\ndef\r\nlast");
