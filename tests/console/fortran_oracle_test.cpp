@@ -105,8 +105,8 @@ std::vector<Multi> multi_cases() {
         // Positioning and the end of a record.
         {"(a,5x)", V{"abc"}}, {"(a,5x,a)", V{"abc", "d"}}, {"(a,t20)", V{"abc"}}, {"(a,t20,tl18)", V{"abcdef"}},
         {"(a,tl2,a)", V{"abcdef", "X"}}, {"(a,t10,a,t3,a)", V{"abcdef", "X", "Y"}}, {"(a,tl30,a)", V{"abcdef", "Z"}},
-        {"(a,5x,tl3,a)", V{"abc", "d"}}, {"(a,t3,tr2,a)", V{"abcdefgh", "X"}}, {"(f8.3,tl4,i2)", V{1.5, 7}}, {"(i4,tl2,f6.2)", V{7, 1.5}},
-        {"(a,5x,/,a)", V{"abc", "z"}},
+        {"(a,5x,tl3,a)", V{"abc", "d"}}, {"(a,t3,tr2,a)", V{"abcdefgh", "X"}}, {"(f8.3,tl4,i2)", V{1.5, 7}},
+        {"(i4,tl2,f6.2)", V{7, 1.5}}, {"(a,5x,/,a)", V{"abc", "z"}},
         // Records, reversion into the last group and running out of items.
         {"(a//a)", V{"x", "y"}}, {"(a,2/a)", V{"x", "y"}}, {"()", V{}}, {"(i4,3x,'a',t20,'b',i4)", V{1}},
         {"(a,:,'lit',i4)", V{"x"}}, {"(i2,3(i3,2(i1)),i2)", V{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
