@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <sstream>
 #include <string>
 
 #include "clouds/cloud_drawing.h"
+#include "clouds/dot_cloud_display.h"
+#include "plot/rwl_fixture.h"
 #include "plot/appearance.h"
-#include "support/test_support.h"
+#include "cloud_fixture.h"
 
 namespace tarnik::clouds {
 namespace {
@@ -53,19 +56,12 @@ DotCloudState three_classes(std::int32_t view3d = 0) {
     DotCloudState s;
     s.cs = classes(3);
     s.view3d = view3d;
-    for (std::size_t i = 0; i < 3; ++i) {
-        CloudClass& cl = s.cs.cls[i];
-        const float shift = 0.3f * static_cast<float>(i);
-        for (int y = 1900; y <= 1950; ++y) {
-            for (int r = 0; r < 3; ++r) {
-                cl.cloud_year.push_back(static_cast<float>(y));
-                cl.cloud_value.push_back(0.5f + shift + 0.1f * static_cast<float>((y * 7 + r) % 5));
-            }
-            cl.spline_year.push_back(static_cast<float>(y));
-            cl.spline_value.push_back(0.7f + shift + 0.1f * std::sin(static_cast<float>(y) / 5.0f));
-            cl.spline_se.push_back(0.05f);
-        }
-        s.cs.num[i] = 153, s.cs.nps[i] = 51;
+    for (int k = 1; k <= 3; ++k) {
+        const float shift = 0.3f * static_cast<float>(k);
+        std::vector<std::pair<float, float>> cloud;
+        for (int y = 1900; y <= 1950; ++y)
+            for (int r = 0; r < 3; ++r) cloud.push_back({float(y), 0.2f + shift + 0.1f * static_cast<float>((y * 7 + r) % 5)});
+        test::set_class(s.cs, k, 1900, 1950, [&](int y) { return 0.4f + shift + 0.1f * std::sin(float(y) / 5.0f); }, cloud, 0.05f);
     }
     MemConsole mc;
     plot::plotstyle(mc.con(), 99, s.ap, plot::kDotClouds, 3, s.cs.start_age, s.cs.stop_age, s.dark);
@@ -116,6 +112,35 @@ TEST(Drawing, The3dViewAndClassesLeftOutByTheNormalisation) {
     cloud_only.cs.cloud_skipped[2] = true;
     no_points.cs.num[2] = 0;
     EXPECT_EQ(postscript(cloud_only), postscript(no_points));
+}
+
+// Runs one visit of the display in a scratch directory (the screen plot becomes
+// an image file there) and returns the console output.
+std::string visit(const test::TempDir& dir, std::string_view answers) {
+    std::vector<test::SeriesSpec> specs;
+    for (int j = 0; j < 3; ++j) specs.push_back({"S", 1900 + 5 * j, 0, 100, std::vector<std::int32_t>(40, 100 + 10 * j)});
+    const Stores st = test::make_stores(specs);
+    const auto old = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    test::MemConsole mc(answers);
+    TextFile report((dir / "report").string());
+    DotCloudDisplay display;
+    display.tarnikplt2(mc.con(), st, report, 1, "three.rwl");
+    std::filesystem::current_path(old);
+    return mc.output();
+}
+
+TEST(DotCloudDisplay, WhiteBackgroundOfTheSingleClassViewClearsTheDarkPalette) {
+    // A black background draws frame and text white; after the single-class view
+    // restored the white background they must be drawn black again.
+    test::TempDir dir;
+    // One manual class (ages 1-20), black background, a colour plot, the view of
+    // class 1, another colour plot.
+    visit(dir, "m\n1\n1\n20\nt\na\n0\nt\n\n1\n0\n88\n\n" + (dir / "dark.ps").string() + "\n55\n1\n-1\n88\n\n" +
+                   (dir / "after.ps").string() + "\n-1\n");
+    const std::string white = "1.0000 1.0000 1.0000 C";
+    EXPECT_NE(dir.read("dark.ps").find(white), std::string::npos);
+    EXPECT_EQ(dir.read("after.ps").find(white), std::string::npos);
 }
 
 }  // namespace

@@ -1,37 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "clouds/normalise.h"
 #include "console/errors.h"
-#include "support/test_support.h"
+#include "cloud_fixture.h"
 
 namespace tarnik::clouds {
 namespace {
 
 using test::contains_block;
 using test::count_of;
+using test::set_class;
 using V = std::vector<float>;
-
-// Class k gets a spline on every year first..last with values f(year) and the
-// given cloud points.
-void set_class(CloudStore& cs, int k, int first, int last, const std::function<float(int)>& f,
-               std::vector<std::pair<float, float>> cloud = {}) {
-    const auto i = static_cast<std::size_t>(k - 1);
-    CloudClass& c = cs.cls[i] = {};
-    for (int y = first; y <= last; ++y) {
-        c.spline_year.push_back(static_cast<float>(y));
-        c.spline_value.push_back(f(y));
-        c.spline_se.push_back(0.0f);
-    }
-    for (auto [y, v] : cloud) c.cloud_year.push_back(y), c.cloud_value.push_back(v);
-    cs.nps[i] = last - first + 1;
-    cs.num[i] = static_cast<std::int32_t>(cloud.size());
-    cs.classnum = std::max(cs.classnum, k);
-}
 
 // Classes 1800-1900 and 1850-1950 whose splines hold their years.
 CloudStore overlapping() {
@@ -41,20 +24,13 @@ CloudStore overlapping() {
     return cs;
 }
 
-struct Outcome {
-    std::string console, report;
+struct Outcome : test::Scripted {
     std::int32_t abort = -1;
 };
 
 Outcome normalise(CloudStore& cs, std::string_view answers) {
-    test::TempDir dir;
-    TextFile report((dir / "report").string());
-    test::MemConsole mc(answers);
     Outcome r;
-    tarnikplt3(mc.con(), cs, report, r.abort);
-    report.close();
-    r.console = mc.output();
-    r.report = dir.read("report");
+    static_cast<test::Scripted&>(r) = test::scripted(answers, [&](Console& c, TextFile& f) { tarnikplt3(c, cs, f, r.abort); });
     return r;
 }
 
@@ -103,7 +79,7 @@ TEST(Normalise, CommonPeriodOfOverlappingClassesAndMeanRemoval) {
     cs.spline_skipped[1] = true;  // from an earlier normalisation
     const Outcome r = normalise(cs, "n\n1\n");
     EXPECT_EQ(r.abort, 0);
-    EXPECT_TRUE(contains_block(r.console, "\nThe full time span of the age classes is\nfrom 1800 to 2000.\n\n"
+    EXPECT_TRUE(contains_block(r.out, "\nThe full time span of the age classes is\nfrom 1800 to 2000.\n\n"
                                           "The common period for the age classes is\nfrom 1870 to 1900.\n"
                                           "Remember, the mean and the standard deviation\n"));
     EXPECT_TRUE(contains_block(r.report, "(Normalization ***************\n\n"
@@ -119,7 +95,7 @@ TEST(Normalise, CommonPeriodOfOverlappingClassesAndMeanRemoval) {
     EXPECT_EQ(cs.cls[0].cloud_value, (V{98.0f, -1.0f, 1.0f, 98.0f}));
     EXPECT_EQ(cs.cls[1].cloud_value, (V{0.0f}));
     // Class 3's only cloud point lies outside the period.
-    EXPECT_TRUE(contains_block(r.console, "\ncloud    3 has no points in the common period.\n"
+    EXPECT_TRUE(contains_block(r.out, "\ncloud    3 has no points in the common period.\n"
                                           "this cloud will not be plotted.\n"));
     EXPECT_EQ(cs.cls[2].cloud_value, (V{1.0f}));
     EXPECT_FALSE(cs.spline_skipped[0] || cs.spline_skipped[1] || cs.spline_skipped[2]);
@@ -134,7 +110,7 @@ TEST(Normalise, EmptyCommonPeriodNeedsABridgingPeriod) {
     const CloudStore before = cs;
     const Outcome no = normalise(cs, "n\n");
     EXPECT_EQ(no.abort, 1);
-    EXPECT_TRUE(contains_block(no.console, "from 1860 to 1850.\nThis is not an acceptable common period.\n"
+    EXPECT_TRUE(contains_block(no.out, "from 1860 to 1850.\nThis is not an acceptable common period.\n"
                                            "You must enter a common period that will\n"
                                            "span this gap and have additional years\n"
                                            "at both ends or return to the main program.\n"));
@@ -143,7 +119,7 @@ TEST(Normalise, EmptyCommonPeriodNeedsABridgingPeriod) {
 
     const Outcome yes = normalise(cs, "y\n1845\n1865\n2\n");
     EXPECT_EQ(yes.abort, 0);
-    EXPECT_TRUE(contains_block(yes.console, "Enter a lower case [y]es or [n]o  : \n"
+    EXPECT_TRUE(contains_block(yes.out, "Enter a lower case [y]es or [n]o  : \n"
                                             "Enter the first and last years of your common period.\n"));
     EXPECT_TRUE(contains_block(yes.report, "\nUser Define common period \n  cp:  1845 1865\n"
                                            "Normalization by MEAN removal AND scaled STD \n"
@@ -156,7 +132,7 @@ TEST(Normalise, EmptyCommonPeriodNeedsABridgingPeriod) {
     EXPECT_NEAR(cs.cls[0].spline_value[0], (0.0 - 47.5) / std::sqrt(3.5), 1e-4);
     EXPECT_NEAR(cs.cls[0].cloud_value[0], 8.0 / std::sqrt(2.0), 1e-5);
     // Cloud 2 has one point in the period: its mean is removed, it is not scaled.
-    EXPECT_TRUE(contains_block(yes.console, "\ncloud    2 has too few points in the common period\n"
+    EXPECT_TRUE(contains_block(yes.out, "\ncloud    2 has too few points in the common period\n"
                                             "for a standard deviation to be computed.\n"
                                             "this cloud will not be plotted.\n"));
     EXPECT_EQ(cs.cls[1].cloud_value, (V{0.0f, 4.0f}));
@@ -170,7 +146,7 @@ TEST(Normalise, UserPeriodIsCheckedInOrderAndInvalidAnswersAskAgain) {
     // 1955 > D: first year again; 1870 to 1880 is accepted.
     CloudStore cs = overlapping();
     Outcome r = normalise(cs, "y\n1950\n\n1700\n1880\n\n1860\n1840\n\n1955\n\n1870\n1880\n1\n");
-    EXPECT_TRUE(contains_block(r.console, "New First Year? : The first year must be \u2264 1900.\n\n"
+    EXPECT_TRUE(contains_block(r.out, "New First Year? : The first year must be \u2264 1900.\n\n"
                                           "Hit RETURN to try again New First Year? : New Last Year?  : "
                                           "The first year must be \u2265 1800.\n\nHit RETURN to try again "
                                           "New First Year? : New Last Year?  : The last year must be \u2265 1850.\n\n"
@@ -182,16 +158,16 @@ TEST(Normalise, UserPeriodIsCheckedInOrderAndInvalidAnswersAskAgain) {
 
     cs = overlapping();
     r = normalise(cs, "y\n1890\n1880\n\n1880\n1890\n1\n");
-    EXPECT_TRUE(contains_block(r.console, "The first year must be \u2264 the last year.\n"));
+    EXPECT_TRUE(contains_block(r.out, "The first year must be \u2264 the last year.\n"));
     EXPECT_TRUE(contains_block(r.report, "  cp:  1880 1890\n"));
 
     // "Y" shows the periods again; method 3 and the unreadable "x" the method choice.
     cs = overlapping();
     r = normalise(cs, "Y\n\nn\n3\n\nx\n1\n");
-    EXPECT_EQ(count_of(r.console, "The full time span of the age classes is"), 2u);
-    EXPECT_TRUE(contains_block(r.console, "\nInvalid entry try again.\n\nHit RETURN to continue \n"));
-    EXPECT_TRUE(contains_block(r.console, "Enter [1 or 2] :    \nInvalid Entry, try again.\n\nHit RETURN to try again \n"));
-    EXPECT_EQ(count_of(r.console, "It is time to compute the age class anomalies."), 3u);
+    EXPECT_EQ(count_of(r.out, "The full time span of the age classes is"), 2u);
+    EXPECT_TRUE(contains_block(r.out, "\nInvalid entry try again.\n\nHit RETURN to continue \n"));
+    EXPECT_TRUE(contains_block(r.out, "Enter [1 or 2] :    \nInvalid Entry, try again.\n\nHit RETURN to try again \n"));
+    EXPECT_EQ(count_of(r.out, "It is time to compute the age class anomalies."), 3u);
     EXPECT_TRUE(contains_block(r.report, "Normalization by MEAN removal\n"));
 }
 
@@ -202,8 +178,8 @@ TEST(Normalise, ClassesThatCannotBeScaledAreLeftOut) {
     set_class(cs, 1, 1800, 1900, [](int y) { return float(y - 1800); }, {{1900, 2.0f}, {1900, 4.0f}});
     set_class(cs, 2, 1900, 2000, [](int y) { return float(2000 - y); }, {{1950, 1.0f}});
     Outcome r = normalise(cs, "n\n2\n");
-    EXPECT_TRUE(contains_block(r.console, "from 1900 to 1900.\n"));
-    EXPECT_EQ(count_of(r.console, "has too few points in the common period\nfor a standard deviation to be computed.\n"
+    EXPECT_TRUE(contains_block(r.out, "from 1900 to 1900.\n"));
+    EXPECT_EQ(count_of(r.out, "has too few points in the common period\nfor a standard deviation to be computed.\n"
                                   "this age class will not be plotted.\n"),
               2u);
     EXPECT_TRUE(contains_block(r.report, "\nspline    1 has too few points in the common period\n"));
@@ -217,9 +193,9 @@ TEST(Normalise, ClassesThatCannotBeScaledAreLeftOut) {
     set_class(cs, 1, 1900, 1950, [](int) { return 3.0f; }, {{1910, 1.0f}});
     set_class(cs, 2, 1900, 1950, [](int y) { return float(y); }, {{1910, 5.0f}, {1920, 5.0f}, {1800, 7.0f}});
     r = normalise(cs, "n\n2\n");
-    EXPECT_TRUE(contains_block(r.console, "\nspline    1 has a standard deviation of 0 in the common period\n"
+    EXPECT_TRUE(contains_block(r.out, "\nspline    1 has a standard deviation of 0 in the common period\n"
                                           "so it cannot be scaled to one.\nthis age class will not be plotted.\n"));
-    EXPECT_TRUE(contains_block(r.console, "\ncloud    2 has a standard deviation of 0 in the common period\n"
+    EXPECT_TRUE(contains_block(r.out, "\ncloud    2 has a standard deviation of 0 in the common period\n"
                                           "so it cannot be scaled to one.\nthis cloud will not be plotted.\n"));
     EXPECT_EQ(cs.cls[0].spline_value, V(51, 0.0f));
     EXPECT_EQ(cs.cls[1].cloud_value, (V{0.0f, 0.0f, 2.0f}));
@@ -229,7 +205,7 @@ TEST(Normalise, ClassesThatCannotBeScaledAreLeftOut) {
     cs = overlapping();
     const CloudStore before = cs;
     r = normalise(cs, "y\n1850.5\n1850.5\n1\n\n\n");
-    EXPECT_EQ(count_of(r.console, "has no points in the common period\nand so the cloud cannot.\n"
+    EXPECT_EQ(count_of(r.out, "has no points in the common period\nand so the cloud cannot.\n"
                                   "this age class will not be plotted.\n\n  Hit RETURN to continue : "),
               2u);
     EXPECT_EQ(cs.cls[0].spline_value, before.cls[0].spline_value);

@@ -5,14 +5,13 @@
 
 #include "clouds/single_class_view.h"
 #include "console/format.h"
-#include "support/test_support.h"
+#include "cloud_fixture.h"
 
 namespace tarnik::clouds {
 namespace {
 
 using test::contains_block;
 using test::count_of;
-using test::MemConsole;
 using test::TempDir;
 
 // Class 1 (ages 10-20): spline 1853..1987 between 0.5 and 1.5 with a standard
@@ -20,18 +19,11 @@ using test::TempDir;
 // 1905..1990, values from -3.2 to 7.9.
 CloudStore view_store() {
     CloudStore cs;
-    cs.classnum = 2;
+    test::set_class(cs, 1, 1853, 1987, [](int y) { return 0.5f + float(y - 1853) / 134.0f; },
+                    {{1853, 0.2f}, {1900, 1.0f}, {1950, 2.3f}, {1987, 1.2f}}, 0.25f);
+    test::set_class(cs, 2, 1905, 1990, [](int) { return 2.0f; }, {{1905, -3.2f}, {1990, 7.9f}, {1950, 2.0f}});
     cs.start_age = {10, 21}, cs.stop_age = {20, 40};
     cs.bw[0] = 25.4f, cs.bw[1] = 1.0e10f;
-    for (std::size_t k = 0; k < 2; ++k)
-        for (int y = k ? 1905 : 1853; y <= (k ? 1990 : 1987); ++y) {
-            cs.cls[k].spline_year.push_back(float(y));
-            cs.cls[k].spline_value.push_back(k ? 2.0f : 0.5f + float(y - 1853) / 134.0f);
-            cs.cls[k].spline_se.push_back(k ? 0.0f : 0.25f);
-        }
-    cs.cls[0].cloud_year = {1853, 1900, 1950, 1987}, cs.cls[0].cloud_value = {0.2f, 1.0f, 2.3f, 1.2f};
-    cs.cls[1].cloud_year = {1905, 1990, 1950}, cs.cls[1].cloud_value = {-3.2f, 7.9f, 2.0f};
-    cs.nps = {135, 86}, cs.num = {4, 3};
     cs.fit_stats[0] = {25.0f, 3.4f, 0.125f, 1.5f, 2.25f, 0.0625f, 1.0f, 135.0f};
     cs.fit_stats[1] = {1.0e10f, 80.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 86.0f};
     return cs;
@@ -55,12 +47,9 @@ protected:
     void TearDown() override { std::filesystem::current_path(old_); }
 
     std::string run(std::string_view answers) {
-        MemConsole mc(answers);
-        TextFile report((dir_ / "report").string());
-        tarnikplt4(mc.con(), cs_, ap_, report, 1);
-        report.close();
-        report_ = dir_.read("report");
-        return mc.output();
+        const test::Scripted r = test::scripted(answers, [&](Console& c, TextFile& f) { tarnikplt4(c, cs_, ap_, f, 1); });
+        report_ = r.report;
+        return r.out;
     }
 
     TempDir dir_;
