@@ -118,57 +118,53 @@ TEST(Driver, SummariesOfTheOtherExampleFilesAndEndOfInput) {
                                       "Ranging from Min. y =    0.000 to Max. y =   15.028\n"));
 }
 
-TEST(Driver, PithOffsetsWithTheFixedMethod) {
-    TempDir dir;
-    dir.write("s.rwl", "three series\n" + five("A", 1901) + five("B", 1902) + five("C", 1903));
-    dir.write("off.txt", "offsets\n  12\n\n   7\n");
-    // Method 3 is out of range: the message, a pause, the method again.
-    auto r = run_tarnik(dir, lines({"s.rwl", "t", "nothere.txt", "off.txt", "3", "", "1", "1", "5"}));
-    EXPECT_EQ(r.status, 0) << r.out;
-    EXPECT_TRUE(contains_block(r.out, "[t]rue-[f]alse             : \n"
-                                      "Enter the name of the pith offset file for these measurements.\n"
-                                      "WARNING: the order of pith offset information must follow\n"
-                                      "the order of the records in the raw ring width file > " + pad40("s.rwl") +
-                                      "\n\n\nEnter pith offset file name : \n\nFile > " + pad40("nothere.txt") +
-                                      " < not found\nPlease enter a new file name or terminate the program\n"));
+// Both offset reading methods on three series of 5 rings from 1901, 1902 and 1903.
+TEST(Driver, PithOffsetDialogAndMethods) {
     const std::string method = "Select method to read only the offset information.\n\n"
                                "Single column offset ie. <i4>    [1]\nUser defined fortran format      [2]\n"
                                "Enter option number            : ";
-    EXPECT_TRUE(contains_block(r.out, "Enter pith offset file name : " + method +
-                                          "\nPlease enter a value between 1 and 2 \n Hit RETURN and try again."));
-    EXPECT_TRUE(contains_block(r.out, method + "\nReading offset file: off.txt\n\nTitle Line: offsets" +
-                                          std::string(73, ' ') + "\n"));
-    // Offsets 12, 0, 7 give ages 13-17, 1-5 and 8-12.
-    EXPECT_TRUE(contains_block(r.out, "Spanning bological ages    1-  17\n"));
-}
-
-TEST(Driver, PithOffsetsWithAUserFormat) {
+    const struct {
+        std::string offsets;
+        std::vector<std::string> answers, blocks;
+    } cases[] = {
+        // A missing file is asked again; method 3 is out of range: the message, a
+        // pause, the method again. Offsets 12, 0 (blank line), 7: ages 13-17, 1-5, 8-12.
+        {"offsets\n  12\n\n   7\n", {"nothere.txt", "off.txt", "3", "", "1"},
+         {"[t]rue-[f]alse             : \nEnter the name of the pith offset file for these measurements.\n"
+          "WARNING: the order of pith offset information must follow\n"
+          "the order of the records in the raw ring width file > " + pad40("s.rwl") +
+              "\n\n\nEnter pith offset file name : \n\nFile > " + pad40("nothere.txt") +
+              " < not found\nPlease enter a new file name or terminate the program\n",
+          "Enter pith offset file name : " + method + "\nPlease enter a value between 1 and 2 \n Hit RETURN and try again.",
+          method + "\nReading offset file: off.txt\n\nTitle Line: offsets" + std::string(73, ' ') + "\n",
+          "Spanning bological ages    1-  17\n"}},
+        // Columns 3-5 hold the offset whatever columns 1-2 hold; the line after the
+        // last record is not read. A format that cannot be used is asked again.
+        {"offsets\nxx 15\nab  4\n--  9\n", {"off.txt", "2", "(2x,i3", "(2x,i3)"},
+         {"Enter option number            : \nEnter format to read just the \n"
+          "offset values (within parentheses)\n[e.g.,(2x,i3)]                  : \n"
+          " The format (2x,i3 cannot be used: ",
+          "Spanning bological ages    5-  20\n"}},
+        // A record the method cannot read: the line is shown and the method asked
+        // again. With (i2) the offsets are 0 (a blank field) and 7: ages 1-5, 8-12, 1-5.
+        {"offsets\n  3\n 7x\n", {"off.txt", "1", "2", "(i2)"},
+         {" Line 3 of the pith offset file cannot be read with the format (i4):\n  7x\n"
+          " No offsets were taken from the file. Please choose the method again.\n\n" + method,
+          "Spanning bological ages    1-  12\n"}},
+        // Two lines per record with '/': the offset is on the second line.
+        {"offsets\nseries A\n  20\nseries B\n  30\n", {"off.txt", "2", "(/i4)"},
+         {"Spanning bological ages    1-  35\n"}},
+    };
     TempDir dir;
-    dir.write("s.rwl", "t\n" + five("A", 1901) + five("B", 1902) + five("C", 1903));
-    // Columns 3-5 hold the offset whatever columns 1-2 hold; the line after the
-    // last record is not read.
-    dir.write("off.txt", "offsets\nxx 15\nab  4\n--  9\n");
-    auto r = run_tarnik(dir, lines({"s.rwl", "t", "off.txt", "2", "(2x,i3", "(2x,i3)", "1", "5"}));
-    EXPECT_EQ(r.status, 0) << r.out;
-    EXPECT_TRUE(contains_block(r.out, "Enter option number            : \nEnter format to read just the \n"
-                                      "offset values (within parentheses)\n[e.g.,(2x,i3)]                  : \n"
-                                      " The format (2x,i3 cannot be used: "));
-    EXPECT_TRUE(contains_block(r.out, "Spanning bological ages    5-  20\n"));
-
-    // A record the format cannot read: the line is shown and the method asked again.
-    dir.write("bad.txt", "offsets\n  3\n 7x\n");
-    r = run_tarnik(dir, lines({"s.rwl", "t", "bad.txt", "1", "2", "(i2)", "1", "5"}));
-    EXPECT_EQ(r.status, 0) << r.out;
-    EXPECT_TRUE(contains_block(r.out, " Line 3 of the pith offset file cannot be read with the format (i4):\n  7x\n"));
-    EXPECT_EQ(count_of(r.out, "Select method to read only the offset information."), 2u);
-    // With (i2) the offsets are 0 (a blank field) and 7, so ages 1-5, 8-12, 1-5.
-    EXPECT_TRUE(contains_block(r.out, "Spanning bological ages    1-  12\n"));
-
-    // Two lines per record with '/': the offset is on the second line.
-    dir.write("two.txt", "offsets\nseries A\n  20\nseries B\n  30\n");
-    r = run_tarnik(dir, lines({"s.rwl", "t", "two.txt", "2", "(/i4)", "1", "5"}));
-    EXPECT_EQ(r.status, 0) << r.out;
-    EXPECT_TRUE(contains_block(r.out, "Spanning bological ages    1-  35\n"));
+    dir.write("s.rwl", "three series\n" + five("A", 1901) + five("B", 1902) + five("C", 1903));
+    for (const auto& c : cases) {
+        dir.write("off.txt", c.offsets);
+        std::string input = "s.rwl\nt\n";
+        for (const auto& a : c.answers) input += a + "\n";
+        const auto r = run_tarnik(dir, input + "1\n5\n");
+        EXPECT_EQ(r.status, 0) << r.out;
+        for (const auto& block : c.blocks) EXPECT_TRUE(contains_block(r.out, block)) << c.offsets;
+    }
 }
 
 TEST(Driver, ReportFileNames) {
