@@ -27,6 +27,7 @@ public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
     // Copies a data file into the directory under its own (or the given) name.
@@ -45,6 +46,7 @@ public:
     explicit MemConsole(std::string_view input = {});
     ~MemConsole();
     MemConsole(const MemConsole&) = delete;
+    MemConsole& operator=(const MemConsole&) = delete;
     Console& con() { return con_; }
     std::string output();  // everything written so far
 
