@@ -3,30 +3,39 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "console/answers.h"
 #include "console/format.h"
+#include "console/record_format.h"
 
 namespace tarnik::exporting {
 namespace {
 
 using fmt::F;
 using fmt::I;
+using fmt::RecordFormat;
+using fmt::RecordWriter;
 
 constexpr std::int32_t kUnitWrt2 = 18;  // the unit number the index listing shows
 
 std::string stars(int w) { return std::string(static_cast<std::size_t>(w), '*'); }
 
-// The real rounded to the nearest integer (halves away from zero), or
-// truncated toward zero, in w columns; asterisks when it is no 32-bit integer.
+// The real rounded to the nearest integer (halves away from zero) in w columns;
+// asterisks when it is no 32-bit integer.
 std::string nint(double v, int w) {
     if (!std::isfinite(v) || std::fabs(v) > 2147483647.0) return stars(w);
     return I(std::lround(v), w);
 }
-std::string trunc_int(double v, int w) {
-    if (!std::isfinite(v) || std::fabs(v) >= 2147483648.0) return stars(w);
-    return I(static_cast<std::int64_t>(std::trunc(v)), w);
+
+// A year as the integer its table writes: rounded (halves away from zero) or
+// truncated toward zero. A value that is no 32-bit integer is passed on as one
+// too wide for any field, so the field shows asterisks.
+std::int64_t year_field(float v, bool rounded) {
+    const double d = rounded ? std::round(static_cast<double>(v)) : std::trunc(static_cast<double>(v));
+    if (!std::isfinite(d) || std::fabs(d) > 2147483647.0) return std::numeric_limits<std::int64_t>::max();
+    return static_cast<std::int64_t>(d);
 }
 
 std::size_t idx(std::int32_t k) { return static_cast<std::size_t>(k - 1); }
@@ -56,16 +65,25 @@ enum class Table { RawClouds, Splines, NormalisedSplines };
 
 // The column tables: a year/value pair per class and row. A class with fewer
 // points than the row number shows an empty slot (year 0, value 0.000), never
-// values left over from an earlier definition.
+// values left over from an earlier definition. The records are written through
+// their formats, so they end where a Fortran runtime ends them: the header with
+// the "YEAR" that precedes the first unused field, a row without the closing 3x.
 void write_columns(TextFile& f, const CloudStore& cs, Table table) {
+    static const RecordFormat header("(1x,100('YEAR',i4,'-',i4,2x))");
+    static const RecordFormat body("(1x,100(i4,1x,f7.3,3x))");
     const std::int32_t nc = classes(cs);
     if (table == Table::RawClouds) f.line(" Raw Age Class Clouds  ------");
     if (table == Table::NormalisedSplines) f.line(" Normailzed Age Class Splines ------");
-    std::string row = " ";
-    for (std::int32_t k = 1; k <= nc; ++k) {
-        row += "YEAR" + I(cs.start_age[idx(k)], 4) + "-" + I(cs.stop_age[idx(k)], 4) + "  ";
+    std::string row;
+    {
+        RecordWriter w(header, row);
+        for (std::int32_t k = 1; k <= nc; ++k) {
+            w.put(cs.start_age[idx(k)]);
+            w.put(cs.stop_age[idx(k)]);
+        }
+        w.finish();
     }
-    f.line(row);
+    f.text(row);
 
     const bool clouds = table == Table::RawClouds;
     const std::int32_t rows = largest(clouds ? cs.num : cs.nps, nc);
@@ -76,7 +94,8 @@ void write_columns(TextFile& f, const CloudStore& cs, Table table) {
                            : held(cs.nps[idx(k)], c.spline_year.size(), c.spline_value.size());
     }
     for (std::int32_t i = 0; i < rows; ++i) {
-        row.assign(1, ' ');
+        row.clear();
+        RecordWriter w(body, row);
         for (std::int32_t k = 1; k <= nc; ++k) {
             const CloudClass& c = cs.cls[idx(k)];
             float year = 0.0f, value = 0.0f;
@@ -84,12 +103,11 @@ void write_columns(TextFile& f, const CloudStore& cs, Table table) {
                 year = clouds ? c.cloud_year[static_cast<std::size_t>(i)] : c.spline_year[static_cast<std::size_t>(i)];
                 value = clouds ? c.cloud_value[static_cast<std::size_t>(i)] : c.spline_value[static_cast<std::size_t>(i)];
             }
-            row += table == Table::NormalisedSplines ? nint(year, 4) : trunc_int(year, 4);
-            row += ' ';
-            row += F(value, 7, 3);
-            row += "   ";
+            w.put(year_field(year, table == Table::NormalisedSplines));
+            w.put(value);
         }
-        f.line(row);
+        w.finish();
+        f.text(row);
     }
 }
 
@@ -274,11 +292,20 @@ bool tarnikwrt3(Console& con, const CloudStore& cs) {
 
     const std::int32_t nc = classes(cs);
     f.line(" Raw Age Class Clouds and Splines ------");
-    std::string row = " ";
-    for (std::int32_t k = 1; k <= nc; ++k) {
-        row += "YR" + I(cs.start_age[idx(k)], 4) + "-" + I(cs.stop_age[idx(k)], 4) + " STD.ER  ";
+    // Past the 25th class a row continues on a line of its own (the format reverts
+    // to its group, without the leading 1x).
+    static const RecordFormat header("(1x,100('YR',i4,'-',i4,1x,'STD.ER',2x))");
+    static const RecordFormat body("(1x,25(i4,1x,f6.3,1x,f6.3,2x))");
+    std::string row;
+    {
+        RecordWriter w(header, row);
+        for (std::int32_t k = 1; k <= nc; ++k) {
+            w.put(cs.start_age[idx(k)]);
+            w.put(cs.stop_age[idx(k)]);
+        }
+        w.finish();
     }
-    f.line(row);
+    f.text(row);
 
     std::array<std::size_t, mxnc> n{};
     for (std::int32_t k = 1; k <= nc; ++k) {
@@ -286,14 +313,10 @@ bool tarnikwrt3(Console& con, const CloudStore& cs) {
         n[idx(k)] = std::min(held(cs.nps[idx(k)], c.spline_year.size(), c.spline_value.size()), c.spline_se.size());
     }
     const std::int32_t rows = largest(cs.nps, nc);
-    constexpr std::int32_t kPerLine = 25;  // further classes continue on the next line
     for (std::int32_t i = 0; i < rows; ++i) {
-        row.assign(1, ' ');
+        row.clear();
+        RecordWriter w(body, row);
         for (std::int32_t k = 1; k <= nc; ++k) {
-            if (k > 1 && (k - 1) % kPerLine == 0) {
-                f.line(row);
-                row.clear();
-            }
             const CloudClass& c = cs.cls[idx(k)];
             float year = 0.0f, value = 0.0f, se = 0.0f;
             if (static_cast<std::size_t>(i) < n[idx(k)]) {
@@ -301,9 +324,12 @@ bool tarnikwrt3(Console& con, const CloudStore& cs) {
                 value = c.spline_value[static_cast<std::size_t>(i)];
                 se = c.spline_se[static_cast<std::size_t>(i)];
             }
-            row += nint(year, 4) + " " + F(value, 6, 3) + " " + F(se, 6, 3) + "  ";
+            w.put(year_field(year, true));
+            w.put(value);
+            w.put(se);
         }
-        f.line(row);
+        w.finish();
+        f.text(row);
     }
     if (!f.close()) {
         con.line(ind13("Writing the file \"" + *name + "\" failed; the data were not saved completely."));
