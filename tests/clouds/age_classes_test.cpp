@@ -145,6 +145,15 @@ TEST(RandomDialog, RefusalsAskAgainUntilAPartitionIsDrawn) {
     EXPECT_TRUE(contains_block(out, "             WARNING. Maximum age must be less than [**]\n"
                                     "             and greater than [ 2]\n"));
 
+    // 20..25 offer five interior boundaries (20..24), so at most six classes: 7 is
+    // refused, 6 takes every boundary there is.
+    MemConsole tight("7\n20\n25\n6\n20\n25\n3\n");
+    ASSERT_TRUE(tarnikparti(tight.con(), st, ans, mxnc, 1, 200, cs));
+    EXPECT_EQ(count_of(tight.output(), "cannot hold"), 1u);
+    EXPECT_EQ(cs.classnum, 6);
+    EXPECT_EQ(std::vector<std::int32_t>(cs.start_age.begin(), cs.start_age.begin() + 6), (Part{20, 20, 21, 22, 23, 24}));
+    EXPECT_EQ(cs.stop_age[5], 25);
+
     MemConsole single("\n");  // a single age cannot be divided
     EXPECT_FALSE(tarnikparti(single.con(), st, ans, mxnc, 30, 30, cs));
     EXPECT_TRUE(contains_block(single.output(), "random age classes need at least two ages."));
