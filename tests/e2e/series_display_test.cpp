@@ -1,14 +1,9 @@
 // The series displays of the real program without an X display: the dialog on
 // standard output, the screen plot in tarnik_screen.png, PostScript files named
-// at the library's prompt, and the series saved from both displays (compared
-// with what this test computes from the input file, and read back).
+// at the library's prompt, and the series saved from both displays and read back.
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
-
-#include "plot/rwl_fixture.h"
 #include "support/test_support.h"
 
 namespace tarnik::test {
@@ -52,68 +47,6 @@ TEST(SeriesDisplayRun, MenusAndNoticesWithNothingElseOnStandardOutput) {
     EXPECT_EQ(count_of(r.out, "\n             Unknown option re-enter a valid number\n\n"
                               "             Hit RETURN to continue : " + kMenu), 2u);
     EXPECT_EQ(read_file(dir / "tarnik_screen.png").rfind("\x89PNG", 0), 0u);
-
-    // End of input at the PostScript file name prompt ends the run through the
-    // program, not the library.
-    const RunResult eof = run_tarnik(dir, lines({"ca533.rwl", "f", "1", "1", "77"}));
-    EXPECT_EQ(eof.status, 3);
-    EXPECT_EQ(eof.err.find("PLPLOT"), std::string::npos);
-    EXPECT_TRUE(contains_block(eof.out, "Enter graphics output file name: \n End of input"));
-}
-
-// (a8,i4,10i6): values up to the end of each decade, the marker after the last
-// (a width of 999 is written as 998); lines after the first are 73-column records.
-std::string expected_decadal(const std::vector<SeriesSpec>& series, bool by_age) {
-    std::string out;
-    char buf[32];
-    for (const SeriesSpec& s : series) {
-        std::vector<long> items(s.entries.begin(), s.entries.end());
-        std::replace(items.begin(), items.end(), 999L, 998L);
-        items.push_back(999);
-        long at = by_age ? 1 : s.first_year;
-        for (std::size_t i = 0; i < items.size();) {
-            std::snprintf(buf, sizeof buf, "%-8.8s%4ld", s.id.c_str(), at);
-            std::string line = buf;
-            const bool first_line = i == 0;
-            do {
-                std::snprintf(buf, sizeof buf, "%6ld", items[i++]);
-                line += buf;
-            } while (i < items.size() && ++at % 10 != 0);
-            if (!first_line) line.resize(73, ' ');
-            out += line + "\n";
-        }
-    }
-    return out;
-}
-
-// A header of the identifiers, then a row per year or age: the depth and an
-// f8.3 cell of every series (0 outside it).
-std::string expected_columns(const std::vector<SeriesSpec>& series, bool by_age) {
-    std::string out = by_age ? " AGE         N   " : " YEAR        N   ";
-    long lo = 100000, hi = -100000;
-    char buf[32];
-    for (const SeriesSpec& s : series) {
-        std::snprintf(buf, sizeof buf, " %-8.8s", s.id.c_str());
-        out += buf;
-        lo = std::min<long>(lo, by_age ? 1 : s.first_year);
-        hi = std::max<long>(hi, (by_age ? 0 : s.first_year - 1) + static_cast<long>(s.entries.size()));
-    }
-    out += "\n";
-    for (long row = lo; row <= hi; ++row) {
-        std::string cells;
-        int depth = 0;
-        for (const SeriesSpec& s : series) {
-            const long k = row - (by_age ? 1 : s.first_year);
-            const bool in = k >= 0 && k < static_cast<long>(s.entries.size());
-            depth += in;
-            const float v = in ? static_cast<float>(s.entries[static_cast<std::size_t>(k)]) / 100.0f : 0.0f;
-            std::snprintf(buf, sizeof buf, " %8.3f", static_cast<double>(v));
-            cells += buf;
-        }
-        std::snprintf(buf, sizeof buf, " %4ld%10d", row, depth);
-        out += buf + cells + "\n";
-    }
-    return out;
 }
 
 // Both displays save all four files; the by-year display also saves PostScript
@@ -129,19 +62,20 @@ TEST(SeriesDisplayRun, SavedFilesHoldTheStoredSeriesAndReadBackUnchanged) {
     first.copy_data("ca533.rwl");
     const RunResult a = run_tarnik(first, save_everything("ca533.rwl"));
     ASSERT_EQ(a.status, 0) << a.err;
-    const auto series = parse_rwl_hundredths(read_file(data_file("ca533.rwl")));
-    ASSERT_EQ(series.size(), 34u);
-    EXPECT_EQ(first.read("Xdated.raw.DEC"), expected_decadal(series, false));
-    EXPECT_EQ(first.read("AgeAligned.raw.DEC"), expected_decadal(series, true));
-    EXPECT_EQ(first.read("Xdated.raw.INC"), expected_columns(series, false));
-    EXPECT_EQ(first.read("AgeAligned.raw.INC"), expected_columns(series, true));
+    // Their layouts are checked value by value in the export tests; here the
+    // first line of each shows that the display saved what was read.
+    EXPECT_TRUE(first.read("Xdated.raw.DEC").starts_with("CAM011  1530   104    89   103    70    69   115   101   109    77   136\n"));
+    EXPECT_TRUE(first.read("AgeAligned.raw.DEC").starts_with("CAM011     1   104    89   103    70    69   115   101   109    77\n"));
+    EXPECT_TRUE(first.read("Xdated.raw.INC").starts_with(" YEAR        N    CAM011   CAM021 "));
+    EXPECT_TRUE(first.read("AgeAligned.raw.INC").starts_with(" AGE         N    CAM011   CAM021 "));
     EXPECT_EQ(count_of(a.out, "Enter graphics output file name: "), 4u);
     EXPECT_EQ(count_of(a.out, "/no/such/dir/plot.ps"), 1u);
     EXPECT_EQ(a.out.find("%!PS"), std::string::npos);
     EXPECT_EQ(first.read("bw.ps").rfind("%!PS", 0), 0u);
     EXPECT_EQ(first.read("-").rfind("%!PS", 0), 0u);
 
-    // The saved decadal file as input gives the same summary and the same files.
+    // The saved decadal file as input gives the same summary and the same files:
+    // a value changed on the way would change the column tables.
     second.write("again.dec", first.read("Xdated.raw.DEC"));
     const RunResult b = run_tarnik(second, save_everything("again.dec"));
     ASSERT_EQ(b.status, 0) << b.err;

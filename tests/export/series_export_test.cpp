@@ -67,9 +67,8 @@ TEST(ColumnExport, CellsAreF83OfTheStoredValueAndWideTablesWrap) {
     EXPECT_EQ(lines[3], "  210.010");
 }
 
-TEST(SaveMenu, SelectionsNoticesAndUnwritableFiles) {
+TEST(SaveMenu, SelectionsNoticesAndBothFiles) {
     TempDir dir;
-    std::filesystem::create_directory(dir / "AgeAligned.raw.INC");  // cannot be opened as a file
     test::MemConsole mc("\n\nx\n\n1\n\n2\n\n3\n");
     const Stores st = test::make_stores({{"A", 1901, 2, 100, {100, 250, 5}}, {"LONGERID", 1902, 0, 1000, {1234, 999, 0, 20}}});
     tarnikwrt1(mc.con(), st, kByAge, dir.path());
@@ -84,10 +83,22 @@ TEST(SaveMenu, SelectionsNoticesAndUnwritableFiles) {
     EXPECT_EQ(test::count_of(out, "Enter Selection : \n             Please enter a [1] [2] or [3]\n"
                                   "             Hit RETURN to continue : \n"),
               2u);
-    EXPECT_EQ(test::count_of(out, "Enter Selection : \n             Hit RETURN to continue : \n"), 1u);
-    EXPECT_TRUE(test::contains_block(out, "Enter Selection : \n             The file AgeAligned.raw.INC could not be "
-                                          "written: nothing was saved.\n\n             Hit RETURN to continue : "));
+    EXPECT_EQ(test::count_of(out, "Enter Selection : \n             Hit RETURN to continue : \n"), 2u);
     EXPECT_EQ(split_lines(dir.read("AgeAligned.raw.DEC"))[0], "A          3   100   250     5   999");
+    // Ages from the pith offsets, the depth, and 0 where a series has no value.
+    EXPECT_EQ(dir.read("AgeAligned.raw.INC"), " AGE         N    A        LONGERID\n"
+                                              "    1         1    0.000    1.234\n"
+                                              "    2         1    0.000    0.999\n"
+                                              "    3         2    1.000    0.000\n"
+                                              "    4         2    2.500    0.020\n"
+                                              "    5         1    0.050    0.000\n");
+    ASSERT_TRUE(write_series_columns(st, kByYear, dir / "y.inc"));
+    EXPECT_EQ(dir.read("y.inc"), " YEAR        N    A        LONGERID\n"
+                                 " 1901         1    1.000    0.000\n"
+                                 " 1902         2    2.500    1.234\n"
+                                 " 1903         2    0.050    0.999\n"
+                                 " 1904         1    0.000    0.000\n"
+                                 " 1905         1    0.000    0.020\n");
 }
 
 }  // namespace
