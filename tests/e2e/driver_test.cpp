@@ -89,21 +89,11 @@ TEST(Driver, BannerNotFoundLoopSummaryAndNormalEnd) {
     EXPECT_TRUE(dir.exists("ca533_Tarnik"));
 }
 
-TEST(Driver, SummariesOfTheOtherExampleFilesAndEndOfInput) {
+// The input ends at the main menu: the run ends with status 3 and the report
+// file holds the notices of the reading.
+TEST(Driver, NoticesSummaryAndEndOfInput) {
     TempDir dir;
-    dir.copy_data("TTHH_raw.txt");
     dir.copy_data("th001.rwl");
-    auto t = run_tarnik(dir, lines({"TTHH_raw.txt", "f", "1", "5"}));
-    EXPECT_EQ(t.status, 0);
-    EXPECT_TRUE(contains_block(t.out, "Input file =: TTHH_raw.txt\nContains:       74 series\n"
-                                      "Spanning the calander period 1459 -1999\nSpanning bological ages    1- 517\n"
-                                      "Maximum age for which there are 3 or more\ngrowth increments is :  448\n"
-                                      "For a total of      19593 measurements\n"
-                                      "Ranging from Min. y =    0.000 to Max. y =    1.993\n"));
-    EXPECT_TRUE(dir.exists("TTHH_raw_Tarnik"));
-
-    // The input ends at the main menu: the run ends with status 3 and the
-    // report file holds the notices of the reading.
     auto h = run_tarnik(dir, lines({"th001.rwl", "f", "1"}));
     EXPECT_EQ(h.status, 3);
     EXPECT_TRUE(contains_block(h.out, "Enter option [1-5] : \n End of input: no more answers can be read, so the "
@@ -180,14 +170,15 @@ TEST(Driver, ReportFileNames) {
 
 TEST(Driver, ChoiceFourReadsTheFileAgainKeepingOffsets) {
     TempDir dir;
-    dir.write("s.rwl", "t\n" + five("A", 1901) + five("B", 1950));
+    dir.write("s.rwl", "t\n" + decadal("A", 1901, {100, -5, -7, 100, 100}) + five("B", 1950));
     dir.write("off.txt", "offsets\n  10\n");
     auto r = run_tarnik(dir, lines({"s.rwl", "t", "off.txt", "1", "1", "4", "1", "5"}));
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(count_of(r.out, "Processing file s.rwl\n"), 2u);
     EXPECT_EQ(count_of(r.out, "Contains:        2 series\nSpanning the calander period 1901 -1954\n"
                               "Spanning bological ages    1-  15\n"), 2u);
     EXPECT_EQ(count_of(r.out, "Is there a pith offset file ?"), 1u);
+    EXPECT_EQ(count_of(r.out, "Processing file s.rwl\n Series 1 (A       ): 2 negative widths read as missing rings "
+                              "(0), the first in 1902.\n"), 2u);
 }
 
 TEST(Driver, MenuAnswersOutOfRange) {

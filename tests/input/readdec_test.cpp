@@ -112,6 +112,11 @@ TEST(Readdec, RealFilesReadCompletely) {
     EXPECT_EQ(untitled.notices, std::vector<std::string>{
                                     " The file has no title line: its first line was read as the first line of a series."});
     expect_same_series(untitled.series, f.series);
+    // Cut inside a line of series 20: that series is left out, with a notice.
+    const File cut = read_all(ca.substr(0, ca.find('\n', ca.size() / 2) - 20));
+    EXPECT_EQ(cut.series.size(), 19u);
+    EXPECT_EQ(cut.notices, std::vector<std::string>{" The file ends inside series 20 (CAM121  ): it has no end "
+                                                    "marker, and its 590 values were not read."});
 
     // CR CR LF line ends; identifiers running into the year; -9999 markers (0.001 mm).
     const std::string tt = test::read_file(test::data_file("TTHH_raw.txt"));
@@ -200,6 +205,19 @@ TEST(Readdec, UnreadableLinesEndTheRunNamingTheLine) {
                                                      "             A       1995   120   x98   999",
                                                      "             This should not happen. Check file format and LF"}));
         EXPECT_EQ(e.pause, "             Hit RETURN to Terminate program : ");
+    }
+    // Tabs and other bytes that are no digits are read errors, shown as '?'.
+    const char binary[] = "A       1995   1\x01\xff\x00   999";
+    const std::pair<std::string, std::string> shown[] = {
+        {"A       1995   120  \t98   999", "             A       1995   120  ?98   999"},
+        {std::string(binary, sizeof binary - 1), "             A       1995   1???   999"}};
+    for (const auto& [line, want] : shown) {
+        try {
+            read_all("title\n" + line + "\n");
+            ADD_FAILURE() << want;
+        } catch (const InternalError& e) {
+            EXPECT_EQ(e.lines.at(2), want);
+        }
     }
     // A year that is not a number, beyond the header position.
     EXPECT_THROW(read_all("title\n" + row("A", 1995, {120, 999}) + "B       19x5   120   999\n"), InternalError);
