@@ -25,7 +25,7 @@ const std::string kNotice =
     "             The spline bandwidth must be ≥ 2 years.\n"
     "             It will be set to 2.\n";
 
-TEST(SplineTrend, PercentageFixedAndMinimumGcvBandwidths) {
+TEST(SplineTrend, PercentageAndFixedBandwidths) {
     TempDir dir;
     // 31 rings of 1 mm with one ring of 10 mm: -50 asks for 15.5 years, which
     // rounds to 16. The summary shows the fitted peak and the trough beside it,
@@ -47,11 +47,6 @@ TEST(SplineTrend, PercentageFixedAndMinimumGcvBandwidths) {
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(contains_block(r.out, "Processing file two.rwl\n" + kNotice + kNotice));
     EXPECT_EQ(count_of(r.out, "It will be set to 2."), 2u);
-    // The minimum-GCV bandwidth needs no notice.
-    r = run_tarnik(dir, lines({"two.rwl", "f", "2", "0", "5"}));
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(count_of(r.out, "It will be set to 2."), 0u);
-    EXPECT_TRUE(contains_block(r.out, "For a total of         17 measurements\n"));
 }
 
 }  // namespace
