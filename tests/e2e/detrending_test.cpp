@@ -1,11 +1,15 @@
-// End-to-end dialogs of regional curve standardisation (Data Transformation Menu
-// choice 3). The mean by cambial age and the indices are checked by the unit tests.
+// End-to-end runs of the detrended variables of the Data Transformation Menu:
+// spline trend values (choice 2), with the bandwidth request, its notice and the
+// stored trends as the data summary shows them, and regional curve
+// standardisation (choice 3), whose mean by cambial age and indices are checked
+// by the unit tests. A series too short to spline is among the driver's limits.
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/test_support.h"
 
@@ -14,9 +18,39 @@ namespace {
 
 using test::contains_block;
 using test::count_of;
+using test::decadal;
 using test::lines;
 using test::run_tarnik;
 using test::TempDir;
+
+const std::string kNotice =
+    "\n"
+    "             The spline bandwidth must be ≥ 2 years.\n"
+    "             It will be set to 2.\n";
+
+TEST(SplineTrend, PercentageAndFixedBandwidths) {
+    TempDir dir;
+    // 31 rings of 1 mm with one ring of 10 mm: -50 asks for 15.5 years, which
+    // rounds to 16. The summary shows the fitted peak and the trough beside it,
+    // stored as whole hundredths (a dense textbook smoothing spline with the
+    // same smoothing parameter gives 0.940 and 2.240; 15 or 17 years would give
+    // a peak of 2.330 or 2.170).
+    std::vector<int> spike(31, 100);
+    spike[15] = 1000;
+    dir.write("spike.rwl", "spike\n" + decadal("SPK1", 1900, spike));
+    auto r = run_tarnik(dir, lines({"spike.rwl", "f", "2", "-50", "5"}));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(contains_block(r.out, "Ranging from Min. y =    0.940 to Max. y =    2.240\n"));
+    EXPECT_EQ(count_of(r.out, "It will be set to 2."), 0u);
+
+    dir.write("two.rwl", "two\n" + decadal("A", 1900, std::vector<int>(12, 120)) +
+                             decadal("B", 1950, {90, 140, 60, 100, 130}));
+    // A fixed bandwidth of 1 is raised to 2, with the notice for every series.
+    r = run_tarnik(dir, lines({"two.rwl", "f", "2", "1", "5"}));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(contains_block(r.out, "Processing file two.rwl\n" + kNotice + kNotice));
+    EXPECT_EQ(count_of(r.out, "It will be set to 2."), 2u);
+}
 
 // Two series with cambial ages 1..5 whose mean by age (2, 3, 4, 5, 6 mm) is a
 // straight line, which the spline reproduces exactly at any bandwidth.
