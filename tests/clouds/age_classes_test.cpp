@@ -108,10 +108,8 @@ TEST(Parti, InteriorBoundariesAreDistinctAndBelowTheStopAge) {
     for (std::int32_t seed = 1; seed <= 40; ++seed) {
         const Part p = draw(50, 1, 1000, seed);
         ASSERT_EQ(p.size(), 51u);
-        EXPECT_EQ(p.front(), 1);
-        EXPECT_EQ(p.back(), 1000);
-        for (std::size_t i = 2; i + 1 < p.size(); ++i) ASSERT_LT(p[i - 1], p[i]) << "seed " << seed;
-        EXPECT_LT(p[p.size() - 2], 1000);
+        EXPECT_TRUE(p.front() == 1 && p.back() == 1000 && p[49] < 1000) << seed;
+        for (std::size_t i = 2; i < 50; ++i) ASSERT_LT(p[i - 1], p[i]) << "seed " << seed;
     }
 }
 

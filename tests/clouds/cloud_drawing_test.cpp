@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <sstream>
 #include <string>
 
 #include "clouds/cloud_drawing.h"
-#include "clouds/dot_cloud_display.h"
-#include "plot/rwl_fixture.h"
 #include "plot/appearance.h"
 #include "cloud_fixture.h"
 
@@ -77,7 +74,6 @@ std::string postscript(DotCloudState s) {
     s.device = "psc";
     MemConsole mc("\n" + (dir / "plot.ps").string() + "\n");
     draw_dot_clouds(mc.con(), s, "ca533.rwl");
-    EXPECT_NE(mc.output().find("     >>> Hit Return to Display Plot <<<"), std::string::npos);
     std::istringstream in(dir.read("plot.ps"));
     std::string out, line;
     while (std::getline(in, line))
@@ -112,35 +108,6 @@ TEST(Drawing, The3dViewAndClassesLeftOutByTheNormalisation) {
     cloud_only.cs.cloud_skipped[2] = true;
     no_points.cs.num[2] = 0;
     EXPECT_EQ(postscript(cloud_only), postscript(no_points));
-}
-
-// Runs one visit of the display in a scratch directory (the screen plot becomes
-// an image file there) and returns the console output.
-std::string visit(const test::TempDir& dir, std::string_view answers) {
-    std::vector<test::SeriesSpec> specs;
-    for (int j = 0; j < 3; ++j) specs.push_back({"S", 1900 + 5 * j, 0, 100, std::vector<std::int32_t>(40, 100 + 10 * j)});
-    const Stores st = test::make_stores(specs);
-    const auto old = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    test::MemConsole mc(answers);
-    TextFile report((dir / "report").string());
-    DotCloudDisplay display;
-    display.tarnikplt2(mc.con(), st, report, 1, "three.rwl");
-    std::filesystem::current_path(old);
-    return mc.output();
-}
-
-TEST(DotCloudDisplay, WhiteBackgroundOfTheSingleClassViewClearsTheDarkPalette) {
-    // A black background draws frame and text white; after the single-class view
-    // restored the white background they must be drawn black again.
-    test::TempDir dir;
-    // One manual class (ages 1-20), black background, a colour plot, the view of
-    // class 1, another colour plot.
-    visit(dir, "m\n1\n1\n20\nt\na\n0\nt\n\n1\n0\n88\n\n" + (dir / "dark.ps").string() + "\n55\n1\n-1\n88\n\n" +
-                   (dir / "after.ps").string() + "\n-1\n");
-    const std::string white = "1.0000 1.0000 1.0000 C";
-    EXPECT_NE(dir.read("dark.ps").find(white), std::string::npos);
-    EXPECT_EQ(dir.read("after.ps").find(white), std::string::npos);
 }
 
 }  // namespace
