@@ -24,14 +24,7 @@ bool cloud_left_out(const DotCloudState& s, std::size_t i) {
 
 void draw_clouds_panel(Console& con, const DotCloudState& s, const std::string& title) {
     const plot::PlotAppearance& ap = s.ap;
-    const plot::DrawnAxis xa = plot::drawable_axis(con, "X", ap.x_min, ap.x_max, ap.x_major, ap.x_minor);
-    const plot::DrawnAxis ya = plot::drawable_axis(con, "Y", ap.y_min, ap.y_max, ap.y_major, ap.y_minor);
-    plvpor(0.1, 0.9, 0.2, 0.9);
-    plwind(xa.min, xa.max, ya.min, ya.max);
-    plcol0(ap.frame_colour);
-    plbox("abcintsn", xa.major, xa.minor, "abcints", ya.major, ya.minor);
-    plcol0(ap.text_colour);
-    pllab(kXLabel, s.y_label.c_str(), title.c_str());
+    plot::upper_panel(con, ap, kXLabel, s.y_label.c_str(), title.c_str());
     for (std::int32_t k = 1; k <= s.cs.classnum; ++k) {
         const auto i = static_cast<std::size_t>(k - 1);
         if (spline_left_out(s, i)) continue;

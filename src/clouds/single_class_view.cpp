@@ -171,14 +171,8 @@ void draw(Console& con, const CloudStore& cs, std::int32_t k, const plot::PlotAp
     pladv(0);
 
     // Upper panel: the cloud, the error band and the spline.
-    const plot::DrawnAxis xa = plot::drawable_axis(con, "X", ap.x_min, ap.x_max, ap.x_major, ap.x_minor);
-    const plot::DrawnAxis ya = plot::drawable_axis(con, "Y", ap.y_min, ap.y_max, ap.y_major, ap.y_minor);
-    plvpor(0.1, 0.9, 0.2, 0.9);
-    plwind(xa.min, xa.max, ya.min, ya.max);
-    plcol0(ap.frame_colour);
-    plbox("abcintsn", xa.major, xa.minor, "abcints", ya.major, ya.minor);
-    plcol0(ap.text_colour);
-    pllab("re-dated cambial growth years", ivar == 1 ? "(RRW mm.)" : "(Spline mm.)", t.title.c_str());
+    plot::upper_panel(con, ap, "re-dated cambial growth years", ivar == 1 ? "(RRW mm.)" : "(Spline mm.)",
+                      t.title.c_str());
     plcol0(ap.symbol_colour[0]);
     if (num > 0) plpoin(static_cast<PLINT>(num), cx.data(), cy.data(), ap.symbol_type[0]);
     pllsty(ap.line_style[1]);

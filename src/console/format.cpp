@@ -38,10 +38,10 @@ void put_infnan(std::string& out, double v, int w) {
 }
 
 // The decimal digits printf gives for the exact value, in a string of the needed size.
-std::string printf_digits(const char* spec, int precision, double a) {
-    int n = std::snprintf(nullptr, 0, spec, precision, a);
+std::string printf_digits(const char* conversion, int precision, double a) {
+    int n = std::snprintf(nullptr, 0, conversion, precision, a);
     std::string s(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) std::snprintf(s.data(), s.size() + 1, spec, precision, a);
+    if (n > 0) std::snprintf(s.data(), s.size() + 1, conversion, precision, a);
     return s;
 }
 

@@ -61,6 +61,18 @@ void pause_continue(Console& con) {
     con.pause(ind13("Hit RETURN to continue : "));
 }
 
+// The header record of a column table: the start and stop age of every class.
+void write_class_header(TextFile& f, const RecordFormat& header, const CloudStore& cs, std::int32_t nc) {
+    std::string row;
+    RecordWriter w(header, row);
+    for (std::int32_t k = 1; k <= nc; ++k) {
+        w.put(cs.start_age[idx(k)]);
+        w.put(cs.stop_age[idx(k)]);
+    }
+    w.finish();
+    f.text(row);
+}
+
 enum class Table { RawClouds, Splines, NormalisedSplines };
 
 // The column tables: a year/value pair per class and row. A class with fewer
@@ -74,16 +86,8 @@ void write_columns(TextFile& f, const CloudStore& cs, Table table) {
     const std::int32_t nc = classes(cs);
     if (table == Table::RawClouds) f.line(" Raw Age Class Clouds  ------");
     if (table == Table::NormalisedSplines) f.line(" Normailzed Age Class Splines ------");
+    write_class_header(f, header, cs, nc);
     std::string row;
-    {
-        RecordWriter w(header, row);
-        for (std::int32_t k = 1; k <= nc; ++k) {
-            w.put(cs.start_age[idx(k)]);
-            w.put(cs.stop_age[idx(k)]);
-        }
-        w.finish();
-    }
-    f.text(row);
 
     const bool clouds = table == Table::RawClouds;
     const std::int32_t rows = largest(clouds ? cs.num : cs.nps, nc);
@@ -296,16 +300,8 @@ bool tarnikwrt3(Console& con, const CloudStore& cs) {
     // to its group, without the leading 1x).
     static const RecordFormat header("(1x,100('YR',i4,'-',i4,1x,'STD.ER',2x))");
     static const RecordFormat body("(1x,25(i4,1x,f6.3,1x,f6.3,2x))");
+    write_class_header(f, header, cs, nc);
     std::string row;
-    {
-        RecordWriter w(header, row);
-        for (std::int32_t k = 1; k <= nc; ++k) {
-            w.put(cs.start_age[idx(k)]);
-            w.put(cs.stop_age[idx(k)]);
-        }
-        w.finish();
-    }
-    f.text(row);
 
     std::array<std::size_t, mxnc> n{};
     for (std::int32_t k = 1; k <= nc; ++k) {

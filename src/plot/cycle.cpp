@@ -118,6 +118,18 @@ DrawnAxis drawable_axis(Console& con, std::string_view name, double min, double 
     return a;
 }
 
+DrawnAxis upper_panel(Console& con, const PlotAppearance& ap, const char* x_label, const char* y_label, const char* title) {
+    const DrawnAxis xa = drawable_axis(con, "X", ap.x_min, ap.x_max, ap.x_major, ap.x_minor);
+    const DrawnAxis ya = drawable_axis(con, "Y", ap.y_min, ap.y_max, ap.y_major, ap.y_minor);
+    plvpor(0.1, 0.9, 0.2, 0.9);
+    plwind(xa.min, xa.max, ya.min, ya.max);
+    plcol0(ap.frame_colour);
+    plbox("abcintsn", xa.major, xa.minor, "abcints", ya.major, ya.minor);
+    plcol0(ap.text_colour);
+    pllab(x_label, y_label, title);
+    return xa;
+}
+
 DrawingCycle::DrawingCycle(Console& con, std::string_view device, const PlotAppearance& ap, std::int32_t dark)
     : con_(&con) {
     std::string dev;

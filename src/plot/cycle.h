@@ -69,4 +69,10 @@ DrawnAxis drawable_axis(double min, double max, double major, std::int32_t minor
 DrawnAxis drawable_axis(Console& con, std::string_view name, double min, double max, double major,
                         std::int32_t minor);
 
+// The upper panel of the two-panel plots: the X and Y ranges and ticks of the
+// appearance settings (replaced, with a notice, where the library cannot draw
+// them), the frame in the frame colour and the three labels in the text colour.
+// Gives the X axis as drawn, for a lower panel that shares it.
+DrawnAxis upper_panel(Console& con, const PlotAppearance& ap, const char* x_label, const char* y_label, const char* title);
+
 }  // namespace tarnik::plot

@@ -153,14 +153,7 @@ void draw_series(Console& con, std::string_view device, const Stores& st, const 
     pladv(0);
 
     // Upper panel: every series.
-    const DrawnAxis xa = drawable_axis(con, "X", ap.x_min, ap.x_max, ap.x_major, ap.x_minor);
-    const DrawnAxis ya = drawable_axis(con, "Y", ap.y_min, ap.y_max, ap.y_major, ap.y_minor);
-    plvpor(0.1, 0.9, 0.2, 0.9);
-    plwind(xa.min, xa.max, ya.min, ya.max);
-    plcol0(ap.frame_colour);
-    plbox("ABCINTSN", xa.major, xa.minor, "ABCINTS", ya.major, ya.minor);
-    plcol0(ap.text_colour);
-    pllab(x_label(in), y_label(in), title.c_str());
+    const DrawnAxis xa = upper_panel(con, ap, x_label(in), y_label(in), title.c_str());
     pllsty(ap.line_style[0]);
     plcol0(ap.line_colour[0]);
     for (std::int32_t i = 1; i <= st.nser; ++i) {
