@@ -54,9 +54,9 @@ TEST(CloudBuild, PointsGoSeriesBySeriesInAscendingAge) {
 
 TEST(CloudBuild, FitsEveryClassAndSetsRangesTicksAndReport) {
     // 8 series over 1843..1993 (ages 1..60, staggered start years).
-    std::vector<SeriesSpec> specs;
-    for (int j = 0; j < 8; ++j) specs.push_back(series(1843 + 13 * j, 60, j));
-    const Built b = build(make_stores(specs), {{1, 20, 0}, {21, 40, 30}, {41, 60, -10}});
+    std::vector<SeriesSpec> series_list;
+    for (int j = 0; j < 8; ++j) series_list.push_back(series(1843 + 13 * j, 60, j));
+    const Built b = build(make_stores(series_list), {{1, 20, 0}, {21, 40, 30}, {41, 60, -10}});
     ASSERT_EQ(b.result, BuildResult::Built);
     const CloudStore& cs = b.s.cs;
     EXPECT_EQ(cs.num[0], 160);

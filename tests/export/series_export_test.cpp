@@ -55,9 +55,9 @@ TEST(ColumnExport, CellsAreF83OfTheStoredValueAndWideTablesWrap) {
         ASSERT_EQ(lines[k + 1].substr(15), std::string_view(cell).size() > 9 ? " ********" : cell) << entries[k];
     }
     // More than 21000 series continue on a new line.
-    std::vector<test::SeriesSpec> specs;
-    for (int i = 1; i <= 21001; ++i) specs.push_back({"S" + std::to_string(i), 1950, 0, 100, {i}});
-    ASSERT_TRUE(write_series_columns(test::make_stores(specs), kByYear, dir / "t.inc"));
+    std::vector<test::SeriesSpec> series_list;
+    for (int i = 1; i <= 21001; ++i) series_list.push_back({"S" + std::to_string(i), 1950, 0, 100, {i}});
+    ASSERT_TRUE(write_series_columns(test::make_stores(series_list), kByYear, dir / "t.inc"));
     lines = split_lines(dir.read("t.inc"));
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0].size(), 17u + 21000 * 9);

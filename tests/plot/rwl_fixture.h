@@ -17,9 +17,9 @@ struct SeriesSpec {
     std::vector<std::int32_t> entries;
 };
 
-inline Stores make_stores(const std::vector<SeriesSpec>& specs) {
+inline Stores make_stores(const std::vector<SeriesSpec>& series_list) {
     Stores st;
-    for (const SeriesSpec& s : specs) {
+    for (const SeriesSpec& s : series_list) {
         const auto first = static_cast<std::int32_t>(st.values.size()) + 1;
         const auto n = static_cast<std::int32_t>(s.entries.size());
         st.series.push_back({first, first + n - 1, n, s.first_year, s.pith_offset, s.scale, 0, 0, 0});
@@ -30,7 +30,7 @@ inline Stores make_stores(const std::vector<SeriesSpec>& specs) {
             ++st.depth_by_age[static_cast<std::size_t>(s.pith_offset + k + 1)];
         }
     }
-    st.nser = static_cast<std::int32_t>(specs.size());
+    st.nser = static_cast<std::int32_t>(series_list.size());
     st.total = static_cast<std::int64_t>(st.values.size());
     aboutit(st);
     return st;
