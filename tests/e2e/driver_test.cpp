@@ -167,7 +167,9 @@ TEST(Driver, ReportFileNames) {
     TempDir dir;
     for (const auto& [input, report] : {std::pair{"abc12.rwl", "abc12_Tarnik"}, {"abc.d.rwl", "abc_Tarnik"},
                                         {"abcdefghijklmnopqrstuvwxy", "abcdefghijklmnopqrst_Tarnik"},
-                                        {".hidden.rwl", "_Tarnik"}}) {
+                                        {".hidden.rwl", "_Tarnik"},
+                                        // past 40 characters the name is still used whole
+                                        {"ring_widths_from_the_upper_treeline_plots_2026.rwl", "ring_widths_from_the_Tarnik"}}) {
         dir.write(input, "t\n" + five("A", 1901));
         EXPECT_EQ(run_tarnik(dir, lines({input, "f", "1", "5"})).status, 0) << input;
         EXPECT_TRUE(dir.exists(report)) << input;
