@@ -1,5 +1,7 @@
 #include "console/textfile.h"
 
+#include <filesystem>
+
 namespace tarnik {
 
 TextFile& TextFile::operator=(TextFile&& o) noexcept {
@@ -41,6 +43,22 @@ bool TextFile::close() {
     f_ = nullptr;
     ok_ = ok;
     return ok;
+}
+
+std::optional<std::string> read_whole_file(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return std::nullopt;
+    std::string content;
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (!ec) content.reserve(static_cast<std::size_t>(size));
+    char buf[1 << 16];
+    std::size_t got;
+    while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) content.append(buf, got);
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) return std::nullopt;
+    return content;
 }
 
 }  // namespace tarnik

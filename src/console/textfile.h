@@ -4,6 +4,7 @@
 // everything reached the file, so that no caller reports a failed save as done.
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,11 +32,15 @@ public:
     bool close();
     // True while no write has failed.
     bool good() const { return f_ != nullptr && ok_; }
-    std::FILE* handle() const { return f_; }
 
 private:
     std::FILE* f_ = nullptr;
     bool ok_ = true;
 };
+
+// The whole content of a file, read in one pass; nothing when the file cannot be
+// opened or a read fails before its end (so a read error never passes for a
+// shorter file).
+std::optional<std::string> read_whole_file(const std::string& path);
 
 }  // namespace tarnik

@@ -1,26 +1,24 @@
 #include "driver/dialogs.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "console/errors.h"
 #include "console/format.h"
+#include "console/textfile.h"
 #include "data/limits.h"
 #include "input/pith_offsets.h"
 
 namespace tarnik {
 namespace {
 
-std::string file_content(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
 
-// Asks for the offset file's name until a file of that name exists.
-std::string ask_offset_file(Console& con, const std::string& input_name) {
+struct OffsetFile {
+    std::string name, content;
+};
+
+// Asks for the offset file's name until a file of that name exists and can be
+// read to its end.
+OffsetFile ask_offset_file(Console& con, const std::string& input_name) {
     for (;;) {
         con.line();
         con.line("Enter the name of the pith offset file for these measurements.");
@@ -29,9 +27,12 @@ std::string ask_offset_file(Console& con, const std::string& input_name) {
         con.blank(2);
         std::string name(trim_right(con.ask("Enter pith offset file name : ")));
         std::error_code ec;
-        if (!name.empty() && std::filesystem::is_regular_file(name, ec)) return name;
+        const bool found = !name.empty() && std::filesystem::is_regular_file(name, ec);
+        if (found) {
+            if (auto content = read_whole_file(name)) return {name, std::move(*content)};
+        }
         con.blank(2);
-        con.line("File > " + fmt::pad(name, 40) + " < not found");
+        con.line("File > " + fmt::pad(name, 40) + (found ? " < cannot be read" : " < not found"));
         con.line("Please enter a new file name or terminate the program");
     }
 }
@@ -43,7 +44,7 @@ OffsetRecordReader ask_method(Console& con, std::string& format_text) {
         con.line();
         con.line("Single column offset ie. <i4>    [1]");
         con.line("User defined fortran format      [2]");
-        auto choice = parse_int_field(con.ask("Enter option number            : "), 2);
+        auto choice = parse_int_field(con.ask("Enter option number             : "), 2);
         if (choice == 1) {
             format_text = "(i4)";
             return read_i4_record;
@@ -75,11 +76,11 @@ void pith_offset_dialog(Console& con, const std::string& input_name, std::vector
     con.line("Is there a pith offset file ?");
     if (!con.ask_free_logical("[t]rue-[f]alse             : ")) return;
 
-    const std::string name = ask_offset_file(con, input_name);
+    const auto [name, content] = ask_offset_file(con, input_name);
     for (;;) {
         std::string format_text;
         OffsetRecordReader reader = ask_method(con, format_text);
-        PithOffsets p = read_pith_offsets(file_content(name), reader);
+        PithOffsets p = read_pith_offsets(content, reader);
         con.line();
         con.line("Reading offset file: " + name);
         con.line();

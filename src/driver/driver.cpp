@@ -262,7 +262,7 @@ void Driver::reading_cycle() {
     auto reader = DecadalReader::open(input_name_);
     if (!reader) {
         con_.line();
-        con_.line(" The file " + input_name_ + " can no longer be read. The run ends here.");
+        con_.line(" The file " + input_name_ + " cannot be read. The run ends here.");
         throw ProgramEnd{1};
     }
     transformation_menu();

@@ -1,6 +1,8 @@
 // tarnik: cambially aligned ring-width analysis on the console.
 
 #include <cstdio>
+#include <exception>
+#include <string>
 
 #include "console/console.h"
 #include "console/errors.h"
@@ -27,6 +29,13 @@ int main() {
         } catch (const EndOfInput&) {
             con.line();
         }
+        con.flush();
+        return 2;
+    } catch (const std::exception& e) {
+        // Out of memory or a failure of the system: the files are closed on the
+        // way out, and the run ends with a message instead of an abort.
+        con.line();
+        con.line(std::string(" The run cannot go on (") + e.what() + "). The run ends here.");
         con.flush();
         return 2;
     }

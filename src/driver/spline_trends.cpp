@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -45,7 +46,11 @@ void fit_spline_trends(Stores& st, std::span<std::int32_t> bandwidths) {
         }
     };
     std::vector<std::thread> threads;
-    for (unsigned w = 1; w < workers; ++w) threads.emplace_back(work, w);
+    try {
+        for (unsigned w = 1; w < workers; ++w) threads.emplace_back(work, w);
+    } catch (const std::system_error&) {
+        // No further thread could be started: the ones running share the work.
+    }
     work(0);
     for (auto& t : threads) t.join();
     for (auto& e : errors)

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 
 #include "console/answers.h"
 #include "console/console.h"
 #include "console/errors.h"
 #include "console/format.h"
+#include "console/textfile.h"
 
 namespace tarnik {
 namespace {
@@ -45,18 +45,9 @@ std::int32_t first_line_count(std::int32_t year) {
 DecadalReader::DecadalReader(std::string content) : content_(std::move(content)) {}
 
 std::optional<DecadalReader> DecadalReader::open(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return std::nullopt;
-    // One read of the whole file into a buffer of its size.
-    std::string content;
-    char buf[1 << 16];
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (!ec) content.reserve(static_cast<std::size_t>(size));
-    std::size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) content.append(buf, got);
-    std::fclose(f);
-    return DecadalReader(std::move(content));
+    auto content = read_whole_file(path);
+    if (!content) return std::nullopt;
+    return DecadalReader(std::move(*content));
 }
 
 std::size_t DecadalReader::value_count_bound() const {

@@ -118,7 +118,7 @@ TEST(Driver, NoticesSummaryAndEndOfInput) {
 TEST(Driver, PithOffsetDialogAndMethods) {
     const std::string method = "Select method to read only the offset information.\n\n"
                                "Single column offset ie. <i4>    [1]\nUser defined fortran format      [2]\n"
-                               "Enter option number            : ";
+                               "Enter option number             : ";
     const struct {
         std::string offsets;
         std::vector<std::string> answers, blocks;
@@ -137,7 +137,7 @@ TEST(Driver, PithOffsetDialogAndMethods) {
         // Columns 3-5 hold the offset whatever columns 1-2 hold; the line after the
         // last record is not read. A format that cannot be used is asked again.
         {"offsets\nxx 15\nab  4\n--  9\n", {"off.txt", "2", "(2x,i3", "(2x,i3)"},
-         {"Enter option number            : \nEnter format to read just the \n"
+         {"Enter option number             : \nEnter format to read just the \n"
           "offset values (within parentheses)\n[e.g.,(2x,i3)]                  : \n"
           " The format (2x,i3 cannot be used: ",
           "Spanning bological ages    5-  20\n"}},
@@ -265,6 +265,20 @@ TEST(BadFiles, AnUnreadableLineIsShownAndEndsTheRun) {
                                       "             This should not happen. Check file format and LF\n"
                                       "             Hit RETURN to Terminate program : "
                                       "             Hit RETURN to Terminate program : "));
+}
+
+// A file that exists but fails while it is read (reading /proc/self/mem from its
+// start fails) is never taken for a short or empty file.
+TEST(BadFiles, FilesThatFailWhileReadAreNotTakenAsEmpty) {
+    TempDir dir;
+    dir.copy_data("ca533.rwl");
+    auto r = run_tarnik(dir, lines({"ca533.rwl", "t", "/proc/self/mem"}));
+    EXPECT_TRUE(contains_block(r.out, "File > /proc/self/mem                           < cannot be read\n"
+                                      "Please enter a new file name or terminate the program\n"));
+    EXPECT_EQ(r.status, 3);
+    r = run_tarnik(dir, lines({"/proc/self/mem", "f", "1"}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(contains_block(r.out, "\n The file /proc/self/mem cannot be read. The run ends here.\n"));
 }
 
 // Every save of the program, to a file that cannot be created or written.

@@ -99,7 +99,7 @@ std::vector<Row> rows() {
         {"InputFile", {{}}, "Enter raw ring width file  name : ", {}, kText},
         {"PithQuestion", {{"ca533.rwl"}}, "[t]rue-[f]alse             : "},
         {"PithFile", {{"ca533.rwl", "t"}}, "Enter pith offset file name : ", {}, kText},
-        {"PithMethod", {kOffsets}, "Enter option number            : "},
+        {"PithMethod", {kOffsets}, "Enter option number             : "},
         {"PithMethodPause", {after(kOffsets, {"9"})}, " Hit RETURN and try again."},
         {"PithFormat", {after(kOffsets, {"2"})}, "[e.g.,(2x,i3)]                  : ", {"(i4)", "1"}, kText},
         {"TransformationMenu", {{"ca533.rwl", "f"}, after(kRaw, {"4"})}, ind("Enter a value between   [1-3]  : ")},
