@@ -55,12 +55,15 @@ std::optional<OffsetRecordReader> user_format_reader(const std::string& text, st
     return OffsetRecordReader([format](LineSource& src) -> OffsetRecord {
         auto first = src.next();
         if (!first) return {};
-        std::string first_line(*first);
-        // Further lines of the same record, for '/' in the format.
-        auto more = [&src]() -> std::optional<std::string> {
+        const std::string first_line(*first);
+        // Further lines of the same record, for '/' in the format; a field that
+        // cannot be read is shown with the line it stands on.
+        std::string last_line = first_line;
+        auto more = [&src, &last_line]() -> std::optional<std::string> {
             auto l = src.next();
             if (!l) return std::nullopt;
-            return std::string(*l);
+            last_line = std::string(*l);
+            return last_line;
         };
         fmt::IntegerRead r = format->read_integer(first_line, more);
         switch (r.status) {
@@ -71,7 +74,7 @@ std::optional<OffsetRecordReader> user_format_reader(const std::string& text, st
             case fmt::IntegerRead::Status::bad_field:
                 break;
         }
-        return {OffsetRecord::Status::kUnreadable, 0, first_line + "  (" + r.message + ")"};
+        return {OffsetRecord::Status::kUnreadable, 0, last_line + "  (" + r.message + ")"};
     });
 }
 

@@ -147,9 +147,13 @@ TEST(Driver, PithOffsetDialogAndMethods) {
          {" Line 3 of the pith offset file cannot be read with the format (i4):\n  7x\n"
           " No offsets were taken from the file. Please choose the method again.\n\n" + method,
           "Spanning bological ages    1-  12\n"}},
-        // Two lines per record with '/': the offset is on the second line.
+        // Two lines per record with '/': the offset is on the second line, and so
+        // is a field that cannot be read.
         {"offsets\nseries A\n  20\nseries B\n  30\n", {"off.txt", "2", "(/i4)"},
          {"Spanning bological ages    1-  35\n"}},
+        {"offsets\nseries A\n  3x\n", {"off.txt", "2", "(/i4)", "2", "(/i2)"},
+         {" Line 3 of the pith offset file cannot be read with the format (/i4):\n"
+          "   3x  (the field in columns 1-4 (\"  3x\") is not an integer)\n"}},
     };
     TempDir dir;
     dir.write("s.rwl", "three series\n" + five("A", 1901) + five("B", 1902) + five("C", 1903));
