@@ -38,7 +38,6 @@ public:
     // harmless; false only when not even that device exists.
     bool is_open() const { return open_; }
     // The PostScript or screen image file being written ("" for a window).
-    const std::string& file_name() const { return file_; }
 
 private:
     Console* con_ = nullptr;

@@ -210,11 +210,6 @@ void draw_series(Console& con, std::string_view device, const Stores& st, const 
     if (in.code == 3 || in.code == 4) plmtex("b", 6.5, 0.36, 0.0, "RCS Standardization");
 }
 
-void tarnikplt1(Console& con, const Stores& st, const SeriesDisplayInput& in) {
-    SeriesDisplayState state;
-    tarnikplt1(con, st, in, state);
-}
-
 void tarnikplt1(Console& con, const Stores& st, const SeriesDisplayInput& in, SeriesDisplayState& s) {
     const PlotKind kind = kind_of(in);
     const std::span<const std::int32_t> no_classes;

@@ -35,9 +35,8 @@ struct SeriesDisplayState {
 };
 
 // tarnikplt1: draws, then runs the option menu until a negative answer. The
-// extents of the data (years, ages, depths) come from the stores' summary.
-void tarnikplt1(Console& con, const Stores& st, const SeriesDisplayInput& in);
-// The same, keeping the display's settings in `state` between visits.
+// extents of the data (years, ages, depths) come from the stores' summary; the
+// display's settings stay in `state` between visits.
 void tarnikplt1(Console& con, const Stores& st, const SeriesDisplayInput& in, SeriesDisplayState& state);
 
 // The automatic axis settings of the display.

@@ -39,7 +39,6 @@ struct RcsState {
     std::int32_t jdt = 0;
     std::int32_t bandwidth = 0;
     std::int32_t alignment = 1;
-    float y_min = 0.0f, y_max = 0.0f;
     std::vector<float> regional_curve;  // fitted curve by position, element 0 = min_first_age
 };
 

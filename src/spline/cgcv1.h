@@ -12,7 +12,9 @@ namespace tarnik::spline {
 // jdt >= 1: fixed bandwidth of jdt years; jdt == 0: minimum-GCV search;
 // jdt < 0: minimum-GCV search and jdt returns the chosen bandwidth in whole years
 // (2 for an interpolating fit, INT32_MIN for a straight line).
-// var < 0 on entry: estimate the error variance; on return var holds the estimate.
+// var < 0 on entry: the error variance is unknown (GCV); var >= 0: that variance
+// is known (the estimated true mean square error is minimised instead). On
+// return var always holds the estimated variance, the one the standard errors use.
 // fit and se receive n values. Failures throw InternalError.
 void cgcv1(std::int32_t nmax, std::int32_t n, std::span<const float> vals, std::span<float> fit,
            std::int32_t& jdt, float& var, std::span<float> se);

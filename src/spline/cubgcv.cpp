@@ -175,7 +175,7 @@ void copy_se(const Setup& s, std::span<double> se) {
 
 }  // namespace
 
-void cubgcv(std::span<const double> x, std::span<const double> f, std::span<double> df, std::int32_t n,
+void cubgcv(std::span<const double> x, std::span<const double> f, std::span<const double> df, std::int32_t n,
             std::span<double> y, double& var, std::int32_t job, std::span<double> se, GeneralSplineWork& work) {
     if (job != 0 && job != 1) fail("In cubgcv job ≠ 0 or 1: " + fmt::I(job, 10));
     if (job == 1) {
@@ -211,7 +211,7 @@ void cubgcv(std::span<const double> x, std::span<const double> f, std::span<doub
     store_stats(res, s.avdf, work);
 }
 
-void cugcv(double p, std::span<const double> x, std::span<const double> f, std::span<double> df, std::int32_t n,
+void cugcv(double p, std::span<const double> x, std::span<const double> f, std::span<const double> df, std::int32_t n,
            std::span<double> y, double& var, std::span<double> se, GeneralSplineWork& work) {
     check_sizes("In cugcv", n, {x.size(), f.size(), df.size(), y.size(), se.size()});
     if (const std::int32_t ier = check(x, df, n); ier != 0) {

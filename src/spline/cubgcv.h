@@ -34,13 +34,13 @@ struct GeneralSplineWork {
 // On return, if var was negative, var is the estimated error variance / msw.
 // Failures (job not 0 or 1, n < 3, abscissae not increasing, weight <= 0) throw
 // InternalError with the routine's message.
-void cubgcv(std::span<const double> x, std::span<const double> f, std::span<double> df, std::int32_t n,
+void cubgcv(std::span<const double> x, std::span<const double> f, std::span<const double> df, std::int32_t n,
             std::span<double> y, double& var, std::int32_t job, std::span<double> se,
             GeneralSplineWork& work);
 
 // Fit at the smoothing parameter p of sb1bw2p (rho = 1/p), GCV-mode statistics,
 // standard errors always computed; var returns the estimated variance / msw.
-void cugcv(double p, std::span<const double> x, std::span<const double> f, std::span<double> df,
+void cugcv(double p, std::span<const double> x, std::span<const double> f, std::span<const double> df,
            std::int32_t n, std::span<double> y, double& var, std::span<double> se, GeneralSplineWork& work);
 
 }  // namespace tarnik::spline

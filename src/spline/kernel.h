@@ -296,6 +296,12 @@ void spfit2(const Bands& b, double* pair, double rho_a, double rho_b, double var
     store2(at(r1, n), zero);
     store2(at(r2, n), zero);
     store2(at(r1, n + 1), zero);
+    // The first steps back read entries the forward pass leaves unwritten; they
+    // are multiplied by zeros, but whatever an earlier fit left there must not
+    // reach this one (an infinity times zero).
+    store2(at(r2, n - 1), zero);
+    store2(at(r3, n - 1), zero);
+    store2(at(r3, n - 2), zero);
     Pair v1 = zero, v2 = zero, s1_1 = zero, s2_1 = zero, s1_2 = zero;
     for (int i = n - 1; i >= 2; --i) {
         const Pair fi = load2(at(r1, i));
@@ -348,9 +354,6 @@ void spfit2(const Bands& b, double* pair, double rho_a, double rho_b, double var
     finish(n, pa, qa, e[0], tr[0], var, ra);
     finish(n, pb, qb, e[1], tr[1], var, rb);
 }
-
-// Doubles of storage spfit2 needs for n points.
-inline std::size_t pair_storage(int n) { return 10 * (static_cast<std::size_t>(n) + 2); }
 
 // The fits of a search, made two at a time: each request also fits the
 // weight the search is expected to ask for next, and a request for that
