@@ -172,10 +172,10 @@ void DotCloudDisplay::tarnikplt2(Console& con, const Stores& st, TextFile& repor
                 continue;
             }
             s.fits_viewed = 1;
-            tarnikplt4(con, s.cs, s.ap, report, ivar);
-            // The view restored the shared background to white; a dark palette
-            // kept here would then draw the frame and text white on white.
-            if (s.ap.bg_red == 255 && s.ap.bg_green == 255 && s.ap.bg_blue == 255) s.dark = 0;
+            // The view leaves its background in the shared appearance; the
+            // palette must follow it, or the frame and text could be drawn in
+            // the background's own colour (white on white, black on black).
+            s.dark = tarnikplt4(con, s.cs, s.ap, report, ivar);
         } else if (o == 66) {
             exporting::tarnikwrt2(con, s.cs, s.normalized);
         } else if (o == 77 || o == 88) {

@@ -220,7 +220,7 @@ void show_menu(Console& con) {
 
 }  // namespace
 
-void tarnikplt4(Console& con, const CloudStore& cs, plot::PlotAppearance& ap, TextFile& report, std::int32_t ivar) {
+std::int32_t tarnikplt4(Console& con, const CloudStore& cs, plot::PlotAppearance& ap, TextFile& report, std::int32_t ivar) {
     const std::int32_t nc = std::clamp(cs.classnum, 0, mxnc);
     const std::span<const std::int32_t> start(cs.start_age.data(), static_cast<std::size_t>(nc));
     const std::span<const std::int32_t> stop(cs.stop_age.data(), static_cast<std::size_t>(nc));
@@ -239,7 +239,7 @@ void tarnikplt4(Console& con, const CloudStore& cs, plot::PlotAppearance& ap, Te
         con.blank();
         con.line("There is no age class to view.");
         hit_return(con);
-        return;
+        return dark;
     }
 
     std::int32_t k = 0;
@@ -264,7 +264,7 @@ void tarnikplt4(Console& con, const CloudStore& cs, plot::PlotAppearance& ap, Te
         show_menu(con);
         const auto answer = parse_int_field(con.ask(ind13(" enter option number : ")), 2);
         const std::int32_t o = answer ? *answer : 1000;
-        if (answer && o < 0) return;
+        if (answer && o < 0) return dark;
         if (o == 0) {
             draw_on(kScreen);
         } else if (o >= 1 && o <= 19) {

@@ -17,7 +17,8 @@ namespace tarnik::clouds {
 // draws on the dot-cloud display's appearance `ap` and changes it in place (its
 // ranges and ticks are set anew whenever a class is chosen); the dark
 // background flag is the view's own and starts at 0 on every call. The cloud
-// store is only read. `ivar` chooses the Y label.
-void tarnikplt4(Console& con, const CloudStore& cs, plot::PlotAppearance& ap, TextFile& report, std::int32_t ivar);
+// store is only read. `ivar` chooses the Y label. Returns the view's dark flag
+// at the end: it belongs to the background the view leaves in `ap`.
+std::int32_t tarnikplt4(Console& con, const CloudStore& cs, plot::PlotAppearance& ap, TextFile& report, std::int32_t ivar);
 
 }  // namespace tarnik::clouds

@@ -141,15 +141,19 @@ TEST(DotCloudE2E, PlotMenuOptions) {
                          "1", "0", "88", "", "dark.ps",       // black background
                          "55", "1", "77", "single.ps", "-1",  // the single-class view of class 1
                          "88", "", "after.ps",   // its white background holds
+                         "55", "1", "1", "0", "-1",  // a black background chosen in the view
+                         "88", "", "black.ps",   // holds too, with its white frame and text
                          "44", ""});             // refused after viewing the fits
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     for (const char* ps : {"clouds.ps", "view3d.ps", "single.ps", "after.ps"}) EXPECT_EQ(dir.read(ps).rfind("%!PS", 0), 0u) << ps;
     EXPECT_NE(dir.read("clouds.ps"), dir.read("view3d.ps"));
     // A black background draws frame and text white; once the single-class view
-    // restored the white background they are drawn black again.
+    // restored the white background they are drawn black again, and after a
+    // black background chosen in the view, white again.
     const std::string white = "1.0000 1.0000 1.0000 C";
     EXPECT_NE(dir.read("dark.ps").find(white), std::string::npos);
     EXPECT_EQ(dir.read("after.ps").find(white), std::string::npos);
+    EXPECT_NE(dir.read("black.ps").find(white), std::string::npos);
     EXPECT_TRUE(contains_block(r.out, "              turn 3D OFF         [33]  save PLOT(b/w) [77]\n"));
     EXPECT_TRUE(contains_block(r.out, lines({"", "             Unknown option re-enter a valid number", ""}) +
                                           "               Hit RETURN to continue : "));
@@ -159,7 +163,7 @@ TEST(DotCloudE2E, PlotMenuOptions) {
     EXPECT_TRUE(contains_block(r.out, lines({"", "             To see the Normalized Splines and Clouds",
                                              "             AFTER viewing the spline fits you must select",
                                              "             RESET OPTIONS to rebuild the original age clouds.", ""})));
-    EXPECT_EQ(count_of(r.out, "     >>> Hit Return to Display Plot <<<"), 12u);  // 8 before the normalisation
+    EXPECT_EQ(count_of(r.out, "     >>> Hit Return to Display Plot <<<"), 13u);  // 8 before the normalisation
     const std::string report = dir.read("ca533_Tarnik");
     EXPECT_EQ(count_of(report, "Xhigh  Xlow"), 3u);  // the first build and the two resets
     EXPECT_TRUE(contains_block(report, "Normalization by MEAN removal"));
