@@ -168,10 +168,14 @@ std::optional<std::string> open_output_file(Console& con, TextFile& file) {
 void trrw(Console& con, TextFile& out, std::string_view id, std::int32_t first_year, std::span<const float> values,
           std::span<const std::int32_t> depth) {
     if (values.empty()) return;
-    // Scale so that the largest value fits 4 columns as value x 1000.
-    const float m = *std::max_element(values.begin(), values.end());
+    // Scale so that the largest value fits 4 columns as value x 1000, and the
+    // smallest too: anomalies below -0.999 would otherwise be written as
+    // asterisks, lost from the file.
+    const auto [lo_it, hi_it] = std::minmax_element(values.begin(), values.end());
+    const float m = *hi_it;
+    const float lo = *lo_it;
     float factor = 1.0f;
-    while (m * factor > 9.98949f) factor *= 0.1f;
+    while (m * factor > 9.98949f || lo * 1000.0f * factor <= -999.5f) factor *= 0.1f;
     if (factor != 1.0f) {
         con.line(">> sbr trrw: series " + fmt::A(id, 8) + " max value" + F(m, 12, 3) + " multiplied by" +
                  F(factor, 10, 6));

@@ -81,11 +81,15 @@ TEST(IndexSeries, DecadeLinesEmptyPositionsAndScaling) {
     a = index_series("CLD  3", 1990, {25.0f, 1.5f, -2.0f});
     EXPECT_EQ(a.file, "CLD  31990" + std::string("2500  1 150  1-200  1") + rep("9990  0", 7) + "\n");
     EXPECT_EQ(a.console, ">> sbr trrw: series   CLD  3 max value      25.000 multiplied by  0.100000\n");
-    // 9.9 keeps factor 1 and 9.99 needs 0.1; a value below -0.999 cannot be shown.
-    a = index_series("X", 2000, {9.9f, -1.5f});
-    EXPECT_EQ(a.file, "X     2000" + std::string("9900  1****  1") + rep("9990  0", 8) + "\n");
+    // 9.9 and -0.999 keep factor 1; 9.99 needs 0.1, and so does a value below
+    // -0.999, which would not fit the field unscaled.
+    a = index_series("X", 2000, {9.9f, -0.999f});
+    EXPECT_EQ(a.file, "X     2000" + std::string("9900  1-999  1") + rep("9990  0", 8) + "\n");
     EXPECT_EQ(a.console, "");
     EXPECT_EQ(index_series("Y", 2000, {9.99f}).file, "Y     2000" + std::string(" 999  1") + rep("9990  0", 9) + "\n");
+    a = index_series("Z", 2000, {0.5f, -1.5f});
+    EXPECT_EQ(a.file, "Z     2000" + std::string("  50  1-150  1") + rep("9990  0", 8) + "\n");
+    EXPECT_EQ(a.console, ">> sbr trrw: series        Z max value       0.500 multiplied by  0.100000\n");
 }
 
 TEST(CloudSaveMenu, ColumnTablesAndStatistics) {
@@ -135,7 +139,7 @@ TEST(CloudSaveMenu, IndexSeriesPerClass) {
     const Saved s = save_choice(cs, 0, "3");
     EXPECT_TRUE(contains_block(s.file, " Compressed Age Class Splines ------\n"
                                        "CLD  11901" + std::string("9990  0") + "1000  11500  1 250  1" + rep("9990  0", 6) + "\n"
-                                       "CLD  21950" + "3500  1****  1" + rep("9990  0", 8) + "\n"
+                                       "CLD  21950" + " 350  1-400  1" + rep("9990  0", 8) + "\n"
                                        "CLD  32001" + "9990  0" + "   3  1" + rep("9990  0", 8) + "\n"));
     EXPECT_TRUE(contains_block(s.file, "\nCLD 122001" + std::string("9990  0") + "  12  1" + rep("9990  0", 8) + "\n"));
     EXPECT_FALSE(contains_block(s.file, "NOR"));
@@ -147,7 +151,9 @@ TEST(CloudSaveMenu, IndexSeriesPerClass) {
     const Saved n = save_choice(cs, 1, "6");
     EXPECT_TRUE(contains_block(n.file, " Normailzed Age Class Splines ------\nNOR  11901"));
     EXPECT_FALSE(contains_block(n.console, " NOR  1  1901"));
-    EXPECT_TRUE(contains_block(n.console, "file : \n             Normailzed Age Class Splines <INDEX FORMAT> saved to file.\n"));
+    // Class 2's anomaly -4.0 needs the scale factor 0.1 to fit its field.
+    EXPECT_TRUE(contains_block(n.console, "file : >> sbr trrw: series   NOR  2 max value       3.500 multiplied by  0.100000\n"
+                                          "\n             Normailzed Age Class Splines <INDEX FORMAT> saved to file.\n"));
 }
 
 TEST(CloudSaveMenu, ChoicesAndFileNames) {
