@@ -286,13 +286,11 @@ void bandwidth_dialog(Console& con, CloudStore& cs, AgeClassDialogState& st) {
     spline::print_jdt_rules(con);
     say(con, "_________________________________________");
     if (mode == 'a' || mode == 'A') {
-        st.bandwidth_automatic = true;
         con.blank();
         con.text(ind13("Enter the spline parameter: "));
         if (auto v = con.read_free_int()) st.jdt_all = *v;  // unreadable: keeps the previous value
         for (std::int32_t k = 0; k < cs.classnum; ++k) cs.jdt[static_cast<std::size_t>(k)] = st.jdt_all;
     } else {
-        st.bandwidth_automatic = false;
         for (std::int32_t k = 1; k <= cs.classnum; ++k) {
             const auto i = static_cast<std::size_t>(k - 1);
             cs.jdt[i] = ask_field(con,

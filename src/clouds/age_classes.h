@@ -22,7 +22,6 @@ struct AgeRange {
 // Dialog state kept for the whole run.
 struct AgeClassDialogState {
     std::int32_t automatic = 0;       // 1 after an automatic definition, 0 after a manual one
-    bool bandwidth_automatic = false; // one bandwidth request for all classes
     bool last_logical = false;        // an unreadable t/f answer keeps the previous one
     std::int32_t jdt_all = 0;         // the one request of the automatic bandwidth mode
     Ran1State ran;

@@ -18,7 +18,7 @@ std::optional<std::int32_t> parse_int_field(std::string_view line, int w);
 // float (about 3.4e38) is unreadable, like one that is not a number.
 //
 // Real field of w columns with d implied decimals: a number typed without a
-// decimal point (or exponent) is divided by 10^d; blanks are ignored.
+// decimal point (even one with an exponent) is divided by 10^d; blanks are ignored.
 std::optional<double> parse_real_field(std::string_view line, int w, int d);
 
 // Free-form (list-directed) reading: the first item of the line, items being

@@ -1,6 +1,7 @@
 #pragma once
 // The spline trend variable: every series of the value store replaced by its
-// smoothing spline, the series fitted in parallel on the machine's cores.
+// smoothing spline. From 64 series on, the series are fitted in parallel, on up
+// to 8 of the machine's cores.
 
 #include <cstdint>
 #include <span>

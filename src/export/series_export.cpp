@@ -16,40 +16,11 @@ constexpr std::string_view kZeroCell = "    0.000";  // 1x, f8.3 of 0
 
 std::int32_t floor_mod10(std::int32_t v) { return ((v % 10) + 10) % 10; }
 
-// Appends one blank and v in f8.3 (rounded to nearest on the exact binary value,
-// ties to even, asterisks when too wide), without building temporary strings:
-// the column table has up to 46 million cells.
+// Appends one blank and v in f8.3 straight into the record: the column table
+// has up to 46 million cells.
 void append_cell(std::string& buf, float v) {
-    // A float times 1000 is exact in double (24 + 10 significant bits).
-    const double scaled = static_cast<double>(v) * 1000.0;
-    if (!std::isfinite(scaled) || std::fabs(scaled) >= 1e12) {
-        buf += ' ';
-        buf += fmt::F(v, 8, 3);
-        return;
-    }
-    const double r = std::nearbyint(std::fabs(scaled));  // default mode: to nearest, ties to even
-    const auto n = static_cast<std::int64_t>(r);
-    char digits[32];
-    int len = 0;
-    // Build "int.ddd" backwards.
-    std::int64_t rest = n;
-    for (int i = 0; i < 3; ++i) {
-        digits[len++] = static_cast<char>('0' + rest % 10);
-        rest /= 10;
-    }
-    digits[len++] = '.';
-    do {
-        digits[len++] = static_cast<char>('0' + rest % 10);
-        rest /= 10;
-    } while (rest > 0);
-    if (std::signbit(v)) digits[len++] = '-';
     buf += ' ';
-    if (len > 8) {
-        buf.append(8, '*');
-        return;
-    }
-    buf.append(static_cast<std::size_t>(8 - len), ' ');
-    for (int i = len - 1; i >= 0; --i) buf += digits[i];
+    fmt::put_F(buf, v, 8, 3);
 }
 
 struct Span {
