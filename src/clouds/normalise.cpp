@@ -12,13 +12,7 @@ namespace {
 
 using fmt::F;
 using fmt::I;
-
-// A real rounded to the nearest integer (halves away from zero) in w columns;
-// asterisks when it does not fit a 32-bit integer.
-std::string nint(double v, int w) {
-    if (!std::isfinite(v) || std::fabs(v) > 2147483647.0) return std::string(static_cast<std::size_t>(w), '*');
-    return I(std::lround(v), w);
-}
+using fmt::NINT;
 
 [[noreturn]] void amstds_fail(const std::string& message) {
     throw InternalError{{"", message, ""}, "Hit RETURN to terminate ", true};
@@ -43,8 +37,8 @@ struct Period {
 
 void print_period(Console& con, TextFile& report, const Period& p) {
     both(con, report,
-         {"", "The full time span of the age classes is", "from " + nint(p.a, 4) + " to " + nint(p.d, 4) + ".", "",
-          "The common period for the age classes is", "from " + nint(p.b, 4) + " to " + nint(p.c, 4) + "."});
+         {"", "The full time span of the age classes is", "from " + NINT(p.a, 4) + " to " + NINT(p.d, 4) + ".", "",
+          "The common period for the age classes is", "from " + NINT(p.b, 4) + " to " + NINT(p.c, 4) + "."});
 }
 
 void try_again_pause(Console& con) {
@@ -63,7 +57,7 @@ void ask_user_period(Console& con, Period& p) {
     for (;;) {
         const float first = static_cast<float>(con.ask_free_real("New First Year? : "));
         if (first > p.c) {
-            con.line("The first year must be \u2264 " + nint(p.c, 4) + ".");
+            con.line("The first year must be \u2264 " + NINT(p.c, 4) + ".");
             try_again_pause(con);
             continue;
         }
@@ -72,14 +66,14 @@ void ask_user_period(Console& con, Period& p) {
             std::string problem;
             bool ask_last_again = false;
             if (last < p.b) {
-                problem = "The last year must be \u2265 " + nint(p.b, 4) + ".";
+                problem = "The last year must be \u2265 " + NINT(p.b, 4) + ".";
                 ask_last_again = true;
             } else if (first < p.a) {
-                problem = "The first year must be \u2265 " + nint(p.a, 4) + ".";
+                problem = "The first year must be \u2265 " + NINT(p.a, 4) + ".";
             } else if (first > last) {
                 problem = "The first year must be \u2264 the last year.";
             } else if (last > p.d) {
-                problem = "The last year must be \u2264 " + nint(p.d, 4) + ".";
+                problem = "The last year must be \u2264 " + NINT(p.d, 4) + ".";
             } else {
                 p.b = first;
                 p.c = last;
@@ -254,7 +248,7 @@ void tarnikplt3(Console& con, CloudStore& cs, TextFile& report, std::int32_t& ab
         report.blank();
         report.line("User Define common period ");
     }
-    report.line("  cp: " + nint(p.b, 5) + nint(p.c, 5));
+    report.line("  cp: " + NINT(p.b, 5) + NINT(p.c, 5));
     report.line(method == 1 ? "Normalization by MEAN removal" : "Normalization by MEAN removal AND scaled STD ");
 
     cs.spline_skipped.fill(false);

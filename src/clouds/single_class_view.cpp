@@ -18,15 +18,11 @@ namespace {
 
 using fmt::F;
 using fmt::I;
+using fmt::NINT;
 
 constexpr const char* kScreen = "Mac1";
 constexpr const char* kStatsHeader = "       bw      df      gcv     msr     mse     EV      msw     nps";
 constexpr std::size_t kTextLength = 256;  // the view keeps its texts in 256 characters
-
-std::string nint(double v, int w) {
-    if (!std::isfinite(v) || std::fabs(v) > 2147483647.0) return std::string(static_cast<std::size_t>(w), '*');
-    return I(std::lround(v), w);
-}
 
 std::size_t idx(std::int32_t k) { return static_cast<std::size_t>(k - 1); }
 
@@ -60,7 +56,7 @@ std::int32_t select_class(Console& con, const CloudStore& cs) {
         for (std::int32_t k = 1; k <= nc; ++k) {
             const std::int32_t start = cs.start_age[idx(k)], stop = cs.stop_age[idx(k)];
             con.line(I(k, 4) + "   " + I(start, 4) + "  to " + I(stop, 4) + "     " + I(stop - start + 1, 4) +
-                     "        " + nint(cs.bw[idx(k)], 4));
+                     "        " + NINT(cs.bw[idx(k)], 4));
         }
         con.line("*************************************************");
         const auto answer = parse_int_field(con.ask("enter selection : "), 2);
@@ -142,9 +138,9 @@ ViewTexts texts_of(const CloudStore& cs, std::int32_t k) {
     const auto& s = cs.fit_stats[idx(k)];
     ViewTexts t;
     t.title = " Age Class " + I(start, 4) + "  to " + I(stop, 4) + " INC= " + I(stop - start + 1, 4) + " bw= " +
-              nint(s[0], 3);
-    t.stats = " " + nint(s[0], 8) + nint(s[1], 8) + F(s[2], 8, 3) + F(s[3], 8, 3) + " " + F(s[4], 8, 3) +
-              F(s[5], 8, 3) + F(s[6], 8, 3) + nint(s[7], 8);
+              NINT(s[0], 3);
+    t.stats = " " + NINT(s[0], 8) + NINT(s[1], 8) + F(s[2], 8, 3) + F(s[3], 8, 3) + " " + F(s[4], 8, 3) +
+              F(s[5], 8, 3) + F(s[6], 8, 3) + NINT(s[7], 8);
     return t;
 }
 

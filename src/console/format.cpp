@@ -253,6 +253,11 @@ std::string I(std::int64_t v, int w, int m) {
     return s;
 }
 
+std::string NINT(double v, int w) {
+    if (!std::isfinite(v) || std::fabs(v) > 2147483647.0) return std::string(w > 0 ? static_cast<std::size_t>(w) : 0, '*');
+    return I(std::lround(v), w);
+}
+
 std::string F(double v, int w, int d) {
     std::string s;
     put_F(s, v, w, d);

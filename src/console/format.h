@@ -12,6 +12,9 @@
 //   A(s, w)      aw    text in w columns (right-justified when shorter, the
 //                      leftmost w characters when longer)
 //   X(n)         nx    n blanks
+//   NINT(v, w)   iw    of nint(v): the real rounded to the nearest integer,
+//                      halves away from zero; asterisks when that is no 32-bit
+//                      integer (or v is not finite)
 // A number too wide for its field is written as w asterisks. Rounding is to
 // nearest on the exact binary value, ties to even; negative values that round to
 // zero keep their sign ("-0.00"), and so does -0.0. The optional zero before the
@@ -39,6 +42,7 @@ inline std::string D(double v, int w, int d) { return E(v, w, d, 'D'); }
 std::string A(std::string_view s, int w);
 inline std::string X(int n) { return std::string(n > 0 ? static_cast<std::size_t>(n) : 0, ' '); }
 std::string pad(std::string_view s, std::size_t n);
+std::string NINT(double v, int w);
 
 // m < 0: no minimum number of digits (plain iw).
 void put_I(std::string& out, std::int64_t v, int w, int m = -1);

@@ -15,19 +15,11 @@ namespace {
 
 using fmt::F;
 using fmt::I;
+using fmt::NINT;
 using fmt::RecordFormat;
 using fmt::RecordWriter;
 
 constexpr std::int32_t kUnitWrt2 = 18;  // the unit number the index listing shows
-
-std::string stars(int w) { return std::string(static_cast<std::size_t>(w), '*'); }
-
-// The real rounded to the nearest integer (halves away from zero) in w columns;
-// asterisks when it is no 32-bit integer.
-std::string nint(double v, int w) {
-    if (!std::isfinite(v) || std::fabs(v) > 2147483647.0) return stars(w);
-    return I(std::lround(v), w);
-}
 
 // A year as the integer its table writes: rounded (halves away from zero) or
 // truncated toward zero. A value that is no 32-bit integer is passed on as one
@@ -123,8 +115,8 @@ void write_statistics(TextFile& f, const CloudStore& cs) {
         f.line(" Age class " + I(k, 4) + " Start= " + I(cs.start_age[idx(k)], 4) + "Stop= " +
                I(cs.stop_age[idx(k)], 4));
         f.line("    bw      df      gcv     msr     MSE     EV      msw     nps");
-        f.line(" " + nint(s[0], 8) + nint(s[1], 8) + F(s[2], 8, 3) + F(s[3], 8, 3) + F(s[4], 8, 3) + F(s[5], 8, 3) +
-               F(s[6], 8, 3) + nint(s[7], 8));
+        f.line(" " + NINT(s[0], 8) + NINT(s[1], 8) + F(s[2], 8, 3) + F(s[3], 8, 3) + F(s[4], 8, 3) + F(s[5], 8, 3) +
+               F(s[6], 8, 3) + NINT(s[7], 8));
     }
 }
 
@@ -201,7 +193,7 @@ void trrw(Console& con, TextFile& out, std::string_view id, std::int32_t first_y
     for (std::size_t i = 0; i < values.size(); ++i) {
         const float scaled = values[i] * 1000.0f * factor;
         const std::int32_t count = counted && i < depth.size() ? depth[i] : 1;
-        cell[pos] = nint(scaled, 4) + I(count, 3);
+        cell[pos] = NINT(scaled, 4) + I(count, 3);
         if (++pos == 10) emit();
     }
     // The rest of the last line stays empty; after a full last line one line of
