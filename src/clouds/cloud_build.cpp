@@ -106,6 +106,24 @@ std::int64_t collect_cloud(const Stores& st, std::int32_t start, std::int32_t st
     return c;
 }
 
+void set_cloud_axes(plot::PlotAppearance& ap, float xmin, float xmax, float ymin, float ymax) {
+    ap.x_min = xmin - std::fmod(xmin, 10.0f);
+    ap.x_max = xmax + 10.0f - std::fmod(xmax, 10.0f);
+    ap.y_max = std::round(ymax) + 0.5f;
+    ap.y_min = std::round(ymin);
+    const float xr = ap.x_max - ap.x_min;
+    if (xr <= 100.0f) ap.x_major = 10.0f, ap.x_minor = 10;
+    else if (xr <= 300.0f) ap.x_major = 20.0f, ap.x_minor = 10;
+    else if (xr <= 500.0f) ap.x_major = 50.0f, ap.x_minor = 5;
+    else if (xr <= 1000.0f) ap.x_major = 100.0f, ap.x_minor = 10;
+    else ap.x_major = 250.0f, ap.x_minor = 5;
+    const float yr = ap.y_max - ap.y_min;
+    if (yr <= 1.0f) ap.y_major = 0.5f, ap.y_minor = 5;
+    else if (yr <= 4.0f) ap.y_major = 1.0f, ap.y_minor = 10;
+    else if (yr <= 10.0f) ap.y_major = 2.0f, ap.y_minor = 10;
+    else ap.y_major = 2.0f, ap.y_minor = 5;
+}
+
 BuildResult build_clouds(Console& con, const Stores& st, TextFile& report, DotCloudState& s, std::int32_t ivar) {
     CloudStore& cs = s.cs;
     plot::PlotAppearance& ap = s.ap;
@@ -235,22 +253,7 @@ BuildResult build_clouds(Console& con, const Stores& st, TextFile& report, DotCl
     report.line(" Max Number of age clase cloud values = " + I(cs.max_num, 12));
     report.line(" Max Number of age clase compressed cloud values = " + I(cs.max_nps, 12));
 
-    // Axes: X to whole decades around the years, Y to whole units.
-    ap.x_min = ap.x_min - std::fmod(ap.x_min, 10.0f);
-    ap.x_max = ap.x_max + 10.0f - std::fmod(ap.x_max, 10.0f);
-    ap.y_max = std::round(ap.y_max) + 0.5f;
-    ap.y_min = std::round(ap.y_min);
-    const float xr = ap.x_max - ap.x_min;
-    if (xr <= 100.0f) ap.x_major = 10.0f, ap.x_minor = 10;
-    else if (xr <= 300.0f) ap.x_major = 20.0f, ap.x_minor = 10;
-    else if (xr <= 500.0f) ap.x_major = 50.0f, ap.x_minor = 5;
-    else if (xr <= 1000.0f) ap.x_major = 100.0f, ap.x_minor = 10;
-    else ap.x_major = 250.0f, ap.x_minor = 5;
-    const float yr = ap.y_max - ap.y_min;
-    if (yr <= 1.0f) ap.y_major = 0.5f, ap.y_minor = 5;
-    else if (yr <= 4.0f) ap.y_major = 1.0f, ap.y_minor = 10;
-    else if (yr <= 10.0f) ap.y_major = 2.0f, ap.y_minor = 10;
-    else ap.y_major = 2.0f, ap.y_minor = 5;
+    set_cloud_axes(ap, ap.x_min, ap.x_max, ap.y_min, ap.y_max);
     ap.z_major = 0.0f;
     ap.z_minor = 0;
     s.y_label = ivar == 1 ? "(RRW mm.)" : "(Spline mm.)";

@@ -23,6 +23,11 @@ enum class BuildResult {
 // the number of points, which may exceed CloudMax; then nothing is stored.
 std::int64_t collect_cloud(const Stores& st, std::int32_t start, std::int32_t stop, CloudClass& out);
 
+// The axes of a cloud plot for data in xmin..xmax (years) and ymin..ymax: X to
+// whole decades around the years, Y to whole units, ticks by the widths. Used by
+// the dot-cloud display and the single age-class view alike.
+void set_cloud_axes(plot::PlotAppearance& ap, float xmin, float xmax, float ymin, float ymax);
+
 // The whole build (also run by RESET).
 BuildResult build_clouds(Console& con, const Stores& st, TextFile& report, DotCloudState& s, std::int32_t ivar);
 

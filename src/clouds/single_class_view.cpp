@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "clouds/cloud_build.h"
 #include "console/answers.h"
 #include "console/format.h"
 #include "export/cloud_export.h"
@@ -99,33 +100,7 @@ void set_ranges(const CloudStore& cs, std::int32_t k, plot::PlotAppearance& ap) 
         ymin = std::min(ymin, c.cloud_value[i]);
         ymax = std::max(ymax, c.cloud_value[i]);
     }
-    ap.x_min = xmin - std::fmod(xmin, 10.0f);
-    ap.x_max = xmax + 10.0f - std::fmod(xmax, 10.0f);
-    ap.y_max = std::round(ymax) + 0.5f;
-    ap.y_min = std::round(ymin);
-
-    const float w = ap.x_max - ap.x_min;
-    if (w <= 100.0f) {
-        ap.x_major = 10.0f, ap.x_minor = 10;
-    } else if (w <= 300.0f) {
-        ap.x_major = 20.0f, ap.x_minor = 10;
-    } else if (w <= 500.0f) {
-        ap.x_major = 50.0f, ap.x_minor = 5;
-    } else if (w <= 1000.0f) {
-        ap.x_major = 100.0f, ap.x_minor = 10;
-    } else {
-        ap.x_major = 250.0f, ap.x_minor = 5;
-    }
-    const float h = ap.y_max - ap.y_min;
-    if (h <= 1.0f) {
-        ap.y_major = 0.5f, ap.y_minor = 5;
-    } else if (h <= 4.0f) {
-        ap.y_major = 1.0f, ap.y_minor = 10;
-    } else if (h <= 10.0f) {
-        ap.y_major = 2.0f, ap.y_minor = 10;
-    } else {
-        ap.y_major = 2.0f, ap.y_minor = 5;
-    }
+    set_cloud_axes(ap, xmin, xmax, ymin, ymax);
 }
 
 struct ViewTexts {
