@@ -44,7 +44,7 @@ std::size_t spline_points(const CloudStore& cs, std::int32_t k) {
 // The pause after a notice; the plot menu's notices are indented as the menu.
 void hit_return(Console& con, int indent = 0) {
     con.blank();
-    con.pause_field(blanks(indent) + "  Hit RETURN to continue : ");
+    con.pause_field(fmt::X(indent) + "  Hit RETURN to continue : ");
 }
 
 // The class table and the choice of one class (1..nc).

@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "console/answers.h"
+#include "console/format.h"
 
 namespace tarnik {
 
@@ -69,9 +70,7 @@ private:
     std::FILE* out_;
 };
 
-// n blanks, for the fixed indentation of menu lines.
-inline std::string blanks(int n) { return std::string(n > 0 ? static_cast<std::size_t>(n) : 0, ' '); }
 // The indentation of most menu lines: 13 blanks.
-inline std::string ind13(std::string_view s) { return blanks(13) + std::string(s); }
+inline std::string ind13(std::string_view s) { return fmt::X(13) + std::string(s); }
 
 }  // namespace tarnik

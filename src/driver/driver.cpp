@@ -330,7 +330,7 @@ bool Driver::main_menu() {
             con_.line(ind13("Normal termination of program"));
             return false;
         default:
-            con_.line(blanks(25) + "That choice is out of range: enter a number from 1 to 5.");
+            con_.line(fmt::X(25) + "That choice is out of range: enter a number from 1 to 5.");
             con_.line();
             con_.pause_field(ind13("Hit RETURN to continue : "));
             return true;

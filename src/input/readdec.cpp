@@ -86,8 +86,8 @@ void DecadalReader::back_one_line() {
 
 void DecadalReader::read_error(std::size_t line_number, std::string_view line) const {
     throw InternalError{{" error reading data",
-                         blanks(13) + "Line " + std::to_string(line_number) + " of the file cannot be read:",
-                         blanks(13) + printable(line),
+                         fmt::X(13) + "Line " + std::to_string(line_number) + " of the file cannot be read:",
+                         fmt::X(13) + printable(line),
                          ind13("This should not happen. Check file format and LF")},
                         ind13("Hit RETURN to Terminate program : "),
                         true};

@@ -26,7 +26,7 @@ void sb1bw2p(float bw, double& p) {
 void sb1p2bw(double p, float& bw) {
     if (p <= 0.0 || p > 24.0) {
         throw InternalError{{"", "In sb1p2bw p is not in (0,24]. " + fmt::D(p, 17, 10),
-                             blanks(13) + "This should not happen. Call the nearest programmer", ""},
+                             fmt::X(13) + "This should not happen. Call the nearest programmer", ""},
                             "Hit RETURN to Terminate program : ",
                             true};
     }
