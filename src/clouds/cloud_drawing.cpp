@@ -1,12 +1,11 @@
 #include "clouds/cloud_drawing.h"
 
-#include <plplot.h>
+#include <plplot/plplot.h>
 
 #include <string>
 #include <vector>
 
 #include "console/format.h"
-#include "console/textfile.h"
 #include "plot/cycle.h"
 
 namespace tarnik::clouds {
