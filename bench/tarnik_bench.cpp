@@ -169,8 +169,6 @@ Stores synthetic_stores(std::int32_t nser, std::int32_t len) {
         for (std::int32_t k = 0; k < len; ++k) {
             s = s * 1664525u + 1013904223u;
             st.values.push_back(50 + static_cast<std::int32_t>((s >> 8) % 200));
-            ++st.depth_by_year[static_cast<std::size_t>(r.first_year + k)];
-            ++st.depth_by_age[static_cast<std::size_t>(k + 1)];
         }
         next += len;
         ++st.nser;

@@ -1,15 +1,43 @@
 #include "data/stores.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace tarnik {
+
+void DepthTable::count(std::span<const SeriesRecord> series, std::int32_t SeriesRecord::*first) {
+    counts_.clear();
+    std::int64_t lo = std::numeric_limits<std::int64_t>::max(), hi = std::numeric_limits<std::int64_t>::min();
+    for (const SeriesRecord& r : series) {
+        if (r.length <= 0) continue;
+        lo = std::min<std::int64_t>(lo, r.*first);
+        hi = std::max<std::int64_t>(hi, std::int64_t{r.*first} + r.length - 1);
+    }
+    if (lo > hi) {
+        origin_ = 0;
+        return;
+    }
+    // Each series adds 1 from its first to its last value: mark both ends, then
+    // sum, so the work follows the number of series and the span, not the rings.
+    origin_ = static_cast<std::int32_t>(lo);
+    counts_.assign(static_cast<std::size_t>(hi - lo + 2), 0);
+    for (const SeriesRecord& r : series) {
+        if (r.length <= 0) continue;
+        const auto a = static_cast<std::size_t>(std::int64_t{r.*first} - lo);
+        ++counts_[a];
+        --counts_[a + static_cast<std::size_t>(r.length)];
+    }
+    std::int32_t run = 0;
+    for (std::int32_t& c : counts_) c = run += c;
+    counts_.pop_back();
+}
 
 void Stores::clear_for_reading() {
     series.clear();
     values.clear();
     series_ids.clear();
-    depth_by_year.fill(0);
-    depth_by_age.fill(0);
+    depth_by_year.clear();
+    depth_by_age.clear();
     nser = 0;
     total = 0;
     summary = DataSummary{};
@@ -18,6 +46,15 @@ void Stores::clear_for_reading() {
 void aboutit(Stores& s) {
     DataSummary& m = s.summary;
     m = DataSummary{};
+    if (s.nser > 0) {
+        // The start values are bounds of the data no longer: years reach from
+        // -9999 to 9999. Every minimum and maximum starts from the first series.
+        const SeriesRecord& r1 = s.rec(1);
+        m.min_first_year = m.max_last_year = r1.first_year;
+        m.min_first_age = m.max_last_age = r1.pith_offset + 1;
+        m.min_length = m.max_length = r1.length;
+    }
+    bool any_value = false;
     for (std::int32_t i = 1; i <= s.nser; ++i) {
         SeriesRecord& r = s.rec(i);
         r.last_year = r.first_year + r.length - 1;
@@ -32,17 +69,20 @@ void aboutit(Stores& s) {
         const float scale = static_cast<float>(r.scale);
         for (std::int32_t v : s.values_of(i)) {
             const float y = static_cast<float>(v) / scale;
+            if (!any_value) m.y_min = m.y_max = y;
+            any_value = true;
             if (y < m.y_min) m.y_min = y;
             if (y > m.y_max) m.y_max = y;
         }
     }
-    // The driver keeps every year and age within 1..MaxYears; the bounds below
-    // only guard the arrays.
-    for (std::int32_t age = 1; age <= std::min(m.max_last_age, MaxYears); ++age) {
+    const std::span<const SeriesRecord> series(s.series.data(), static_cast<std::size_t>(std::max(s.nser, 0)));
+    s.depth_by_year.count(series, &SeriesRecord::first_year);
+    s.depth_by_age.count(series, &SeriesRecord::first_age);
+    for (std::int32_t age = 1; age <= m.max_last_age; ++age) {
         m.max_depth_age = std::max(m.max_depth_age, s.depth_by_age[age]);
         if (s.depth_by_age[age] > 2) m.max_age_depth3 = age;
     }
-    for (std::int32_t year = std::max(m.min_first_year, 1); year <= std::min(m.max_last_year, MaxYears); ++year)
+    for (std::int32_t year = m.min_first_year; year <= m.max_last_year; ++year)
         m.max_depth_year = std::max(m.max_depth_year, s.depth_by_year[year]);
 }
 

@@ -4,7 +4,6 @@
 // They are rebuilt by every reading of the ring-width file; the pith offsets are
 // read once per run and kept.
 
-#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -43,6 +42,29 @@ struct DataSummary {
     std::int32_t max_age_depth3 = 0;
 };
 
+// Sample depth: the number of series that have a value at each calendar year or
+// cambial age. The table covers only the years (or ages) the data reach, so its
+// size follows the span of the data, not the range of possible years.
+class DepthTable {
+public:
+    // The count at a year or age; 0 outside the data.
+    std::int32_t operator[](std::int32_t at) const {
+        const std::int64_t i = std::int64_t{at} - origin_;
+        return i >= 0 && i < static_cast<std::int64_t>(counts_.size()) ? counts_[static_cast<std::size_t>(i)] : 0;
+    }
+    void clear() {
+        origin_ = 0;
+        counts_.clear();
+    }
+    // Counts the rings of the series: series i has a value at first(i) ..
+    // first(i) + length(i) - 1, where first is the first year or the first age.
+    void count(std::span<const SeriesRecord> series, std::int32_t SeriesRecord::*first);
+
+private:
+    std::int32_t origin_ = 0;             // year or age of counts_[0]
+    std::vector<std::int32_t> counts_;
+};
+
 struct Stores {
     // Series directory: series i (1..nser) is series[i - 1].
     std::vector<SeriesRecord> series;
@@ -51,9 +73,9 @@ struct Stores {
     std::vector<std::int32_t> values;
     // Identifiers, 8 characters each; series i is series_ids[i - 1].
     std::vector<std::string> series_ids;
-    // Sample depth indexed directly by calendar year and by cambial age (1..MaxYears).
-    std::array<std::int32_t, MaxYears + 1> depth_by_year{};
-    std::array<std::int32_t, MaxYears + 1> depth_by_age{};
+    // Sample depth by calendar year and by cambial age, counted by aboutit.
+    DepthTable depth_by_year;
+    DepthTable depth_by_age;
     // Pith offsets read from the offset file, offset of series i at [i - 1];
     // series beyond the end have offset 0.
     std::vector<std::int32_t> pith_offsets;
@@ -81,7 +103,9 @@ struct Stores {
     void clear_for_reading();
 };
 
-// Sets last_year, first_age and last_age of every series and fills the summary.
+// Sets last_year, first_age and last_age of every series, counts the sample
+// depths and fills the summary. With series, every minimum and maximum is that
+// of the data; without any, the summary keeps its start values.
 void aboutit(Stores& s);
 
 }  // namespace tarnik

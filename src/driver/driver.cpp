@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,7 @@
 #include "console/textfile.h"
 #include "data/stores.h"
 #include "driver/dialogs.h"
-#include "input/readdec.h"
+#include "input/series_source.h"
 #include "plot/cycle.h"
 #include "plot/series_display.h"
 #include "rcs/rcs.h"
@@ -76,7 +77,7 @@ private:
     void ask_input_file();
     void reading_cycle();
     void transformation_menu();
-    void read_series(DecadalReader& reader);
+    void read_series(SeriesSource& source);
     void check_ranges(std::int32_t n, const std::string& id, std::int32_t first_year, std::int32_t length,
                       std::int32_t pith_offset);
     void print_summary();
@@ -148,10 +149,11 @@ void Driver::check_ranges(std::int32_t n, const std::string& id, std::int32_t fi
                           std::int32_t pith_offset) {
     const std::string who = " of radius " + fmt::I(n, 7) + " (" + id + ")";
     const std::int64_t last_year = static_cast<std::int64_t>(first_year) + length - 1;
-    if (first_year < 1 || first_year > MaxYears || last_year > MaxYears) {
-        const std::int64_t bad = first_year < 1 || first_year > MaxYears ? first_year : last_year;
+    if (first_year < MinCalendarYear || first_year > MaxCalendarYear || last_year > MaxCalendarYear) {
+        const std::int64_t bad = first_year < MinCalendarYear || first_year > MaxCalendarYear ? first_year : last_year;
         dimension_violation(con_, report_, "The calendar year " + fmt::I(bad, 7) + who,
-                            "is outside the allowed range 1 - " + fmt::I(MaxYears, 4) + " Program Terminating...");
+                            "is outside the allowed range " + fmt::I(MinCalendarYear, 5) + " - " +
+                                fmt::I(MaxCalendarYear, 4) + " Program Terminating...");
     }
     if (pith_offset < 0) {
         dimension_violation(con_, report_, "The pith offset " + fmt::I(pith_offset, 7) + who,
@@ -164,21 +166,18 @@ void Driver::check_ranges(std::int32_t n, const std::string& id, std::int32_t fi
     }
 }
 
-void Driver::read_series(DecadalReader& reader) {
-    std::string id, title;
-    std::int32_t first_year = 0, length = 0, marker = 0;
-    std::vector<float> values;
-    std::vector<std::int32_t> raw;
+void Driver::read_series(SeriesSource& source) {
+    SeriesRead s;
     std::vector<std::int32_t> bandwidths;  // per series, for the spline trend variable
     std::int32_t n = 1;            // number of the series being read
     std::int32_t next_index = 1;   // first_index of that series
     std::int64_t running = 0;
-    st_.values.reserve(std::min<std::size_t>(reader.value_count_bound(), MaxValues));
+    st_.values.reserve(std::min<std::size_t>(source.value_count_bound(), MaxValues));
     for (;;) {
-        const std::int32_t status =
-            reader.readdec(MaxYears, id, first_year, length, values, raw, marker, n, title);
-        for (const auto& text : reader.take_notices()) notice(text);
-        if (status != 0) break;
+        const bool read = source.next(s);
+        for (const auto& text : source.take_notices()) notice(text);
+        if (!read) break;
+        const std::int32_t length = s.length;
         if (n > MaxSeries) {
             dimension_violation(con_, report_, "The number of radii " + fmt::I(n, 7) + " exceeds",
                                 "the maximum allowed. " + fmt::I(MaxSeries, 7) + " Program Terminating...");
@@ -194,17 +193,17 @@ void Driver::read_series(DecadalReader& reader) {
                                 "the maximum allowed. " + fmt::I(MaxValues, 10) + " Program Terminating...");
         }
         const std::int32_t offset = st_.pith_offset_of(n);
-        check_ranges(n, id, first_year, length, offset);
+        check_ranges(n, s.id, s.first_year, length, offset);
 
         SeriesRecord r;
         r.first_index = next_index;
         r.last_index = next_index + length - 1;
         r.length = length;
-        r.first_year = first_year;
+        r.first_year = s.first_year;
         r.pith_offset = offset;
-        r.scale = marker == 999 ? 100 : 1000;
+        r.scale = s.scale;
         st_.series.push_back(r);
-        st_.series_ids.push_back(id);
+        st_.series_ids.push_back(s.id);
 
         if (ivar_ == 2) {
             if (length < 3) {
@@ -223,12 +222,11 @@ void Driver::read_series(DecadalReader& reader) {
         // The widths as read (for the spline trend variable they are replaced
         // by the fitted curves once the whole file is read). Converting the
         // millimetres back would lose a unit for many widths: 0.53 mm * 100 is
-        // 52.99999 in single precision.
-        for (std::int32_t k = 0; k < length; ++k) {
-            st_.values.push_back(raw[static_cast<std::size_t>(k)]);
-            ++st_.depth_by_year[static_cast<std::size_t>(first_year + k)];
-            ++st_.depth_by_age[static_cast<std::size_t>(offset + k + 1)];
-        }
+        // 52.99999 in single precision. The sample depths are counted by aboutit.
+        if (s.values.size() != static_cast<std::size_t>(length))
+            throw std::logic_error("a reader gave " + std::to_string(s.values.size()) + " widths for " +
+                                   std::to_string(length) + " rings");
+        st_.values.insert(st_.values.end(), s.values.begin(), s.values.end());
         st_.total += length;
         next_index += length;
         ++n;
@@ -238,7 +236,7 @@ void Driver::read_series(DecadalReader& reader) {
         fit_spline_trends(st_, bandwidths);
         bandwidth_ = bandwidths.back();
     }
-    for (const MissingRings& m : reader.missing_rings()) {
+    for (const MissingRings& m : source.missing_rings()) {
         notice(" Series " + std::to_string(m.series) + " (" + m.id + "): " + std::to_string(m.count) +
                (m.count == 1 ? " negative width" : " negative widths") + " read as missing rings (0), the first in " +
                std::to_string(m.first_year) + ".");
@@ -250,7 +248,10 @@ void Driver::print_summary() {
     con_.line();
     con_.line("Input file =: " + input_name_);
     con_.line("Contains: " + fmt::I(st_.nser, 8) + " series");
-    con_.line("Spanning the calander period " + fmt::I(m.min_first_year, 4) + " -" + fmt::I(m.max_last_year, 4));
+    // Years of real data are never asterisks (-2649 takes five columns); the
+    // start values of a file without series are printed as they are.
+    const auto year = [&](std::int32_t y) { return st_.nser > 0 ? fmt::IY(y, 4) : fmt::I(y, 4); };
+    con_.line("Spanning the calander period " + year(m.min_first_year) + " -" + year(m.max_last_year));
     con_.line("Spanning bological ages " + fmt::I(m.min_first_age, 4) + "-" + fmt::I(m.max_last_age, 4));
     con_.line("Maximum age for which there are 3 or more");
     con_.line("growth increments is : " + fmt::I(m.max_age_depth3, 4));
@@ -259,8 +260,8 @@ void Driver::print_summary() {
 }
 
 void Driver::reading_cycle() {
-    auto reader = DecadalReader::open(input_name_);
-    if (!reader) {
+    auto source = open_series_source(input_name_);
+    if (!source) {
         con_.line();
         con_.line(" The file " + input_name_ + " cannot be read. The run ends here.");
         throw ProgramEnd{1};
@@ -278,7 +279,7 @@ void Driver::reading_cycle() {
         report_opened_ = true;
     }
     st_.clear_for_reading();
-    read_series(*reader);
+    read_series(*source);
     aboutit(st_);
     print_summary();
     if (ivar_ == 3) {

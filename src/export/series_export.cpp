@@ -29,10 +29,6 @@ struct Span {
     float scale = 1.0f;
 };
 
-std::int32_t depth_at(const std::array<std::int32_t, MaxYears + 1>& depth, std::int32_t i) {
-    return i >= 1 && i <= MaxYears ? depth[static_cast<std::size_t>(i)] : 0;
-}
-
 // Which file a selection writes, and whether it was written completely.
 bool write_selection(Console& con, const Stores& st, std::int32_t mode, bool decadal,
                      const std::filesystem::path& dir) {
@@ -78,7 +74,9 @@ void writeinc(TextFile& out, std::span<const float> values, std::int32_t start, 
     std::string buf;
     while (i < total) {
         const std::int32_t n = std::min(count, total - i);
-        buf = label + fmt::I(line_start, 4);
+        // A year below -999 takes columns 8-12, after the identifier's first 7
+        // characters, as the reader expects it.
+        buf = line_start < -999 ? label.substr(0, 7) + fmt::I(line_start, 5) : label + fmt::I(line_start, 4);
         for (std::int32_t k = 0; k < n; ++k) buf += fmt::I(items[static_cast<std::size_t>(i + k)], 6);
         if (!first) {
             // Later lines are fixed records of 72 columns and one trailing blank.
@@ -147,8 +145,8 @@ bool write_series_columns(const Stores& st, std::int32_t mode, const std::filesy
     for (std::int32_t row = lo; row <= hi && out.good(); ++row) {
         buf.clear();
         buf += ' ';
-        buf += fmt::I(row, 4);
-        buf += fmt::I(depth_at(depth, row), 10);
+        fmt::put_IY(buf, row, 4);
+        buf += fmt::I(depth[row], 10);
         for (std::size_t i = 0; i < nser; ++i) {
             if (i > 0 && i % kColumnsPerLine == 0) {
                 out.line(buf);

@@ -17,12 +17,26 @@ constexpr std::int32_t kCapacity = 2100;
 constexpr std::size_t kFieldWidth = 6;
 constexpr std::size_t kFirstField = 12;  // widths start after identifier and year
 
-// The 4-column year of a series line, when it is a number. A blank field reads
-// as 0 (blanks count as nothing), as in the format; `nonblank` tells them apart.
+// True for a line whose year stands in columns 8-12: '-' and four digits.
+bool five_column_year(std::string_view line) {
+    if (line.size() < 12 || line[7] != '-') return false;
+    return std::all_of(line.begin() + 8, line.begin() + 12, [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The year of a series line, when it is a number: columns 9-12, or 8-12 for a
+// five-column year. A blank field reads as 0 (blanks count as nothing), as in
+// the format; `nonblank` tells them apart.
 std::optional<std::int32_t> year_of(std::string_view line, bool* nonblank = nullptr) {
-    std::string_view field = line.size() > 8 ? line.substr(8, 4) : std::string_view{};
+    const bool five = five_column_year(line);
+    std::string_view field = five ? line.substr(7, 5) : line.size() > 8 ? line.substr(8, 4) : std::string_view{};
     if (nonblank) *nonblank = !is_blank(field);
-    return parse_int_field(field, 4);
+    return parse_int_field(field, static_cast<int>(field.size()));
+}
+
+// The identifier of a series line: columns 1-8, or 1-7 and a blank when the
+// year takes column 8.
+std::string id_of(std::string_view line) {
+    return fmt::pad(line.substr(0, five_column_year(line) ? 7 : 8), 8);
 }
 
 // Width field k (0-based) of a line read with the value format.
@@ -39,7 +53,9 @@ std::int32_t floor_div10(std::int32_t y) { return y >= 0 ? y / 10 : -((-y + 9) /
 }  // namespace
 
 std::int32_t first_line_count(std::int32_t year) {
-    return year >= 0 ? 10 - year % 10 : -(year % 10);
+    if (year >= 0) return 10 - year % 10;
+    // -2649 holds -2649..-2641 (9 values); -2640 holds its decade, -2640..-2631.
+    return year % 10 == 0 ? 10 : -(year % 10);
 }
 
 DecadalReader::DecadalReader(std::string content) : content_(std::move(content)) {}
@@ -109,7 +125,7 @@ void DecadalReader::detect_title_and_header(std::string& title) {
         if (widths_ok && next_line(second)) {
             bool second_nonblank = false;
             auto next_year = year_of(second, &second_nonblank);
-            if (second.size() >= 8 && second.substr(0, 8) == first.substr(0, 8) && next_year && second_nonblank &&
+            if (second.size() >= 8 && id_of(second) == id_of(first) && next_year && second_nonblank &&
                 *next_year == floor_div10(*year) * 10 + 10) {
                 title.assign(80, ' ');
                 pos_ = 0;
@@ -157,7 +173,7 @@ std::int32_t DecadalReader::readdec(std::int32_t capacity, std::string& id, std:
     } while (is_blank(line));
     auto year = year_of(line);
     if (!year) read_error(line_no_, line);
-    id = fmt::pad(line.substr(0, 8), 8);
+    id = id_of(line);
     first_year = *year;
     back_one_line();
 
@@ -195,6 +211,15 @@ std::int32_t DecadalReader::readdec(std::int32_t capacity, std::string& id, std:
         }
         count = 10;
     }
+}
+
+bool DecadalReader::next(SeriesRead& s) {
+    std::int32_t marker = 0;
+    ++series_number_;
+    if (readdec(kCapacity, s.id, s.first_year, s.length, mm_, s.values, marker, series_number_, title_) != 0)
+        return false;
+    s.scale = marker == 999 ? 100 : 1000;
+    return true;
 }
 
 std::vector<std::string> DecadalReader::take_notices() {

@@ -2,6 +2,10 @@
 // The decadal ring-width reader. One call of readdec returns one series: its
 // identifier (columns 1-8 of its first line), its first year (columns 9-12), its
 // widths in millimetres and its end marker (999: 0.01 mm, -9999: 0.001 mm).
+// Years are read as they stand (0 is 1 BC). Years below -999 do not fit four
+// columns; the data bank writes them in columns 8-12 after a 7-character
+// identifier ("SS004B -2649"): a line whose column 8 is '-' directly followed by
+// four digits is read so, its identifier being columns 1-7 and a blank.
 //
 // Beyond the strict layout it reads the files users actually have:
 //  * lines may end in LF, CR LF, CR CR LF or a CR alone;
@@ -19,17 +23,11 @@
 #include <string_view>
 #include <vector>
 
+#include "input/series_source.h"
+
 namespace tarnik {
 
-// Negative widths met in one series (stored as 0).
-struct MissingRings {
-    std::int32_t series = 0;       // series number
-    std::string id;                // its identifier
-    std::int32_t count = 0;        // number of negative widths
-    std::int32_t first_year = 0;   // calendar year of the first of them
-};
-
-class DecadalReader {
+class DecadalReader : public SeriesSource {
 public:
     // Takes the whole file content.
     explicit DecadalReader(std::string content);
@@ -47,14 +45,17 @@ public:
                          std::vector<float>& values, std::vector<std::int32_t>& raw, std::int32_t& marker,
                          std::int32_t series_number, std::string& title);
 
+    // The next series through readdec, counted from 1, with the scale of its
+    // end marker.
+    bool next(SeriesRead& s) override;
     // An upper bound of the number of widths in the file, for reserving storage.
-    std::size_t value_count_bound() const;
+    std::size_t value_count_bound() const override;
 
     // Notices collected since the last call (header skipped, no title line, a
     // last series without an end marker); the caller prints and clears them.
-    std::vector<std::string> take_notices();
+    std::vector<std::string> take_notices() override;
     // Series that held negative widths, in file order.
-    const std::vector<MissingRings>& missing_rings() const { return missing_; }
+    const std::vector<MissingRings>& missing_rings() const override { return missing_; }
 
 private:
     bool next_line(std::string_view& line);
@@ -69,6 +70,9 @@ private:
     std::size_t prev_line_no_ = 0;
     std::vector<std::string> notices_;
     std::vector<MissingRings> missing_;
+    std::int32_t series_number_ = 0;  // of the last series next() read
+    std::string title_;
+    std::vector<float> mm_;           // next()'s widths in millimetres (unused)
 };
 
 // The line of `content` that starts at `pos`, without its line end, and `pos`
@@ -78,7 +82,8 @@ private:
 std::optional<std::string_view> next_text_line(std::string_view content, std::size_t& pos);
 
 // The value format's count of widths on a series' first line: up to the end of
-// the decade of `year` (1873 -> 7, 1870 -> 10; for negative years -(year rem 10)).
+// the decade of `year` (1873 -> 7, 1870 -> 10; -2649 -> 9, up to -2641; a
+// negative multiple of ten holds its whole decade: -2640 -> 10).
 std::int32_t first_line_count(std::int32_t year);
 
 }  // namespace tarnik

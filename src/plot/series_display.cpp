@@ -83,6 +83,7 @@ void rcs_fit_colour(Console& con, PlotAppearance& ap) {
 }  // namespace
 
 AxisTicks series_x_ticks(std::int32_t w) {
+    if (auto t = long_span_ticks(w)) return *t;
     if (w <= 200) return {20.0f, 10};
     if (w <= 500) return {50.0f, 5};
     if (w <= 1000) return {100.0f, 10};
@@ -188,14 +189,14 @@ void draw_series(Console& con, std::string_view device, const Stores& st, const 
     // Lower panel: sample depth over the same X range.
     const std::int32_t d = (by_age ? m.max_depth_age : m.max_depth_year) + 1;
     const AxisTicks dt = depth_ticks(d);
-    const std::int32_t lo = std::max(by_age ? m.min_first_age : m.min_first_year, 1);
-    const std::int32_t hi = std::min(by_age ? m.max_last_age : m.max_last_year, MaxYears);
+    const std::int32_t lo = by_age ? m.min_first_age : m.min_first_year;
+    const std::int32_t hi = by_age ? m.max_last_age : m.max_last_year;
     const auto& depth = by_age ? st.depth_by_age : st.depth_by_year;
     x.clear();
     y.clear();
     for (std::int32_t a = lo; a <= hi; ++a) {
         x.push_back(static_cast<PLFLT>(a));
-        y.push_back(static_cast<PLFLT>(depth[static_cast<std::size_t>(a)]));
+        y.push_back(static_cast<PLFLT>(depth[a]));
     }
     pladv(0);
     plvpor(0.1, 0.9, 0.4, 0.9);

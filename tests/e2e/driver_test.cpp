@@ -204,7 +204,7 @@ TEST(Driver, MenuAnswersOutOfRange) {
     EXPECT_EQ(count_of(r.out, "             Hit RETURN to continue : "), 3u);
 }
 
-// Files beyond the limits of the stores, and years and ages outside the arrays:
+// Files beyond the limits of the stores, years past 9999 and ages outside the arrays:
 // each ends the run with its message and the two closing lines.
 TEST(Driver, FatalLimits) {
     std::string many = "t\n", total = "t\n";
@@ -226,12 +226,9 @@ TEST(Driver, FatalLimits) {
         {"t\n" + five("A", 1901) + decadal("B", 1901, {100, 100}), "", {"f", "2", "0"},
          "             The length of radius       2 := [       2 ] is less\n"
          "             than 3. This is too short to spline. Program Terminating...\n"},
-        {"t\n" + five("A", 1901) + decadal("LATE", 2095, std::vector<int>(10, 100)), "", {"f", "1"},
-         "             The calendar year    2104 of radius       2 (LATE    )\n"
-         "             is outside the allowed range 1 - 2100 Program Terminating...\n"},
-        {"t\n" + decadal("Z", 0, {100, 100}), "", {"f", "1"},
-         "             The calendar year       0 of radius       1 (Z       )\n"
-         "             is outside the allowed range 1 - 2100 Program Terminating...\n"},
+        {"t\n" + five("A", 1901) + decadal("LATE", 9995, std::vector<int>(10, 100)), "", {"f", "1"},
+         "             The calendar year   10004 of radius       2 (LATE    )\n"
+         "             is outside the allowed range -9999 - 9999 Program Terminating...\n"},
         {"t\n" + decadal("A", 1901, std::vector<int>(50, 100)), "offsets\n2060\n", {"t", "off.txt", "1", "1"},
          "             The cambial age    2110 of radius       1 (A       )\n"
          "             exceeds the maximum allowed.    2100 Program Terminating...\n"},

@@ -24,11 +24,7 @@ inline Stores make_stores(const std::vector<SeriesSpec>& series_list) {
         const auto n = static_cast<std::int32_t>(s.entries.size());
         st.series.push_back({first, first + n - 1, n, s.first_year, s.pith_offset, s.scale, 0, 0, 0});
         st.series_ids.push_back(s.id);
-        for (std::int32_t k = 0; k < n; ++k) {
-            st.values.push_back(s.entries[static_cast<std::size_t>(k)]);
-            ++st.depth_by_year[static_cast<std::size_t>(s.first_year + k)];
-            ++st.depth_by_age[static_cast<std::size_t>(s.pith_offset + k + 1)];
-        }
+        st.values.insert(st.values.end(), s.entries.begin(), s.entries.end());
     }
     st.nser = static_cast<std::int32_t>(series_list.size());
     st.total = static_cast<std::int64_t>(st.values.size());

@@ -139,10 +139,15 @@ std::string decadal(std::string_view id, int year, const std::vector<int>& width
     items.push_back(999);
     std::string s;
     char buf[32];
-    for (std::size_t i = 0; i < items.size(); year = (year / 10) * 10 + 10) {
-        std::snprintf(buf, sizeof buf, "%-8.8s%4d", std::string(id).c_str(), year);
+    const auto floor_mod10 = [](int y) { return ((y % 10) + 10) % 10; };
+    for (std::size_t i = 0; i < items.size(); year = year - floor_mod10(year) + 10) {
+        // Years below -999 take columns 8-12 after a 7-character identifier.
+        // A year past 9999 does not fit: asterisks, as a Fortran i4 writes it.
+        if (year < -999) std::snprintf(buf, sizeof buf, "%-7.7s%5d", std::string(id).c_str(), year);
+        else if (year > 9999) std::snprintf(buf, sizeof buf, "%-8.8s****", std::string(id).c_str());
+        else std::snprintf(buf, sizeof buf, "%-8.8s%4d", std::string(id).c_str(), year);
         s += buf;
-        for (int k = year % 10; k < 10 && i < items.size(); ++k, ++i) {
+        for (int k = floor_mod10(year); k < 10 && i < items.size(); ++k, ++i) {
             std::snprintf(buf, sizeof buf, "%6d", items[i]);
             s += buf;
         }

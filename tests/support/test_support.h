@@ -71,6 +71,8 @@ RunResult run_tarnik(const TempDir& dir, std::string_view input, int timeout_sec
 
 // One series in decadal layout: the identifier (a8) and year (i4) of each line,
 // then (i6) values up to the end of the decade, closed by the end marker 999.
+// A line whose year is below -999 has a 7-character identifier and the year in
+// columns 8-12.
 std::string decadal(std::string_view id, int year, const std::vector<int>& widths);
 
 // Answer lines joined with line ends: lines({"ca533.rwl", "f", "1"}) == "ca533.rwl\nf\n1\n".
