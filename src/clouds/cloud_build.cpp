@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "console/format.h"
@@ -70,6 +71,13 @@ int too_small_warning(Console& con, const CloudStore& cs, std::int32_t k, bool f
     }
 }
 
+// A year in the report's f5.0 field, widened where it needs more columns
+// ("-2649." takes six).
+std::string year_f5(float year) {
+    const int w = std::isfinite(year) && std::fabs(year) < 1e9f ? fmt::int_width(std::llround(year)) + 1 : 5;
+    return F(year, std::max(5, w), 0);
+}
+
 // Copies a vector prefix, replacing the destination's storage when it is far
 // larger than needed, so that memory follows the data of the last build.
 void assign_prefix(std::vector<float>& to, const std::vector<float>& from, std::size_t n) {
@@ -112,7 +120,8 @@ void set_cloud_axes(plot::PlotAppearance& ap, float xmin, float xmax, float ymin
     ap.y_max = std::round(ymax) + 0.5f;
     ap.y_min = std::round(ymin);
     const float xr = ap.x_max - ap.x_min;
-    if (xr <= 100.0f) ap.x_major = 10.0f, ap.x_minor = 10;
+    if (auto t = plot::long_span_ticks(xr)) ap.x_major = t->major, ap.x_minor = t->minor;
+    else if (xr <= 100.0f) ap.x_major = 10.0f, ap.x_minor = 10;
     else if (xr <= 300.0f) ap.x_major = 20.0f, ap.x_minor = 10;
     else if (xr <= 500.0f) ap.x_major = 50.0f, ap.x_minor = 5;
     else if (xr <= 1000.0f) ap.x_major = 100.0f, ap.x_minor = 10;
@@ -129,8 +138,11 @@ BuildResult build_clouds(Console& con, const Stores& st, TextFile& report, DotCl
     plot::PlotAppearance& ap = s.ap;
     cs.max_num = -3000;
     cs.max_nps = -3000;
-    ap.x_min = ap.y_min = ap.z_min = 3000.0f;
-    ap.x_max = ap.y_max = ap.z_max = -3000.0f;
+    // Years reach from -9999 to 9999 and values past 3000 are possible: the
+    // ranges start empty, so that they end as the true extremes of the data.
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    ap.x_min = ap.y_min = ap.z_min = kInf;
+    ap.x_max = ap.y_max = ap.z_max = -kInf;
     bool cut = false;
     std::int32_t kept = cs.classnum;
 
@@ -248,7 +260,7 @@ BuildResult build_clouds(Console& con, const Stores& st, TextFile& report, DotCl
     // Report lines.
     report.blank();
     report.line(" Xhigh  Xlow   Yhigh  Ylow   Zhigh  Zlow");
-    report.line(" " + F(ap.x_max, 5, 0) + "  " + F(ap.x_min, 5, 0) + "  " + F(ap.y_max, 7, 3) + F(ap.y_min, 7, 3) +
+    report.line(" " + year_f5(ap.x_max) + "  " + year_f5(ap.x_min) + "  " + F(ap.y_max, 7, 3) + F(ap.y_min, 7, 3) +
                 F(ap.z_max, 7, 3) + F(ap.z_min, 7, 3));
     report.line(" Max Number of age clase cloud values = " + I(cs.max_num, 12));
     report.line(" Max Number of age clase compressed cloud values = " + I(cs.max_nps, 12));

@@ -12,7 +12,7 @@ namespace {
 
 using fmt::F;
 using fmt::I;
-using fmt::NINT;
+using fmt::NINTY;
 
 [[noreturn]] void amstds_fail(const std::string& message) {
     throw InternalError{{"", message, ""}, "Hit RETURN to terminate ", true};
@@ -37,8 +37,8 @@ struct Period {
 
 void print_period(Console& con, TextFile& report, const Period& p) {
     both(con, report,
-         {"", "The full time span of the age classes is", "from " + NINT(p.a, 4) + " to " + NINT(p.d, 4) + ".", "",
-          "The common period for the age classes is", "from " + NINT(p.b, 4) + " to " + NINT(p.c, 4) + "."});
+         {"", "The full time span of the age classes is", "from " + NINTY(p.a, 4) + " to " + NINTY(p.d, 4) + ".", "",
+          "The common period for the age classes is", "from " + NINTY(p.b, 4) + " to " + NINTY(p.c, 4) + "."});
 }
 
 void try_again_pause(Console& con) {
@@ -57,7 +57,7 @@ void ask_user_period(Console& con, Period& p) {
     for (;;) {
         const float first = static_cast<float>(con.ask_free_real("New First Year? : "));
         if (first > p.c) {
-            con.line("The first year must be \u2264 " + NINT(p.c, 4) + ".");
+            con.line("The first year must be \u2264 " + NINTY(p.c, 4) + ".");
             try_again_pause(con);
             continue;
         }
@@ -66,14 +66,14 @@ void ask_user_period(Console& con, Period& p) {
             std::string problem;
             bool ask_last_again = false;
             if (last < p.b) {
-                problem = "The last year must be \u2265 " + NINT(p.b, 4) + ".";
+                problem = "The last year must be \u2265 " + NINTY(p.b, 4) + ".";
                 ask_last_again = true;
             } else if (first < p.a) {
-                problem = "The first year must be \u2265 " + NINT(p.a, 4) + ".";
+                problem = "The first year must be \u2265 " + NINTY(p.a, 4) + ".";
             } else if (first > last) {
                 problem = "The first year must be \u2264 the last year.";
             } else if (last > p.d) {
-                problem = "The last year must be \u2264 " + NINT(p.d, 4) + ".";
+                problem = "The last year must be \u2264 " + NINTY(p.d, 4) + ".";
             } else {
                 p.b = first;
                 p.c = last;
@@ -248,7 +248,7 @@ void tarnikplt3(Console& con, CloudStore& cs, TextFile& report, std::int32_t& ab
         report.blank();
         report.line("User Define common period ");
     }
-    report.line("  cp: " + NINT(p.b, 5) + NINT(p.c, 5));
+    report.line("  cp: " + NINTY(p.b, 5) + NINTY(p.c, 5));
     report.line(method == 1 ? "Normalization by MEAN removal" : "Normalization by MEAN removal AND scaled STD ");
 
     cs.spline_skipped.fill(false);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <span>
 #include <string>
 #include <vector>
@@ -82,7 +83,10 @@ std::int32_t select_class(Console& con, const CloudStore& cs) {
 // above the last; Y axis from the smallest value rounded to the largest
 // rounded plus one half; tick spacing by the width and height of the window.
 void set_ranges(const CloudStore& cs, std::int32_t k, plot::PlotAppearance& ap) {
-    float xmin = 9999.0f, xmax = -9999.0f, ymin = 9999.0f, ymax = -9999.0f;
+    // The ranges start empty (years reach -9999..9999), so that they end as
+    // the true extremes of the class; a class without points keeps 9999/-9999.
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    float xmin = kInf, xmax = -kInf, ymin = kInf, ymax = -kInf;
     const CloudClass& c = cs.cls[idx(k)];
     const std::size_t nps = spline_points(cs, k);
     for (std::size_t i = 0; i < nps; ++i) {
@@ -100,6 +104,7 @@ void set_ranges(const CloudStore& cs, std::int32_t k, plot::PlotAppearance& ap) 
         ymin = std::min(ymin, c.cloud_value[i]);
         ymax = std::max(ymax, c.cloud_value[i]);
     }
+    if (xmin > xmax) xmin = ymin = 9999.0f, xmax = ymax = -9999.0f;
     set_cloud_axes(ap, xmin, xmax, ymin, ymax);
 }
 

@@ -1,5 +1,6 @@
 #include "console/format.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -251,6 +252,25 @@ std::string I(std::int64_t v, int w, int m) {
     std::string s;
     put_I(s, v, w, m);
     return s;
+}
+
+int int_width(std::int64_t v) {
+    char digits[24];
+    const std::uint64_t mag = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+    return static_cast<int>(std::to_chars(digits, digits + sizeof digits, mag).ptr - digits) + (v < 0 ? 1 : 0);
+}
+
+void put_IY(std::string& out, std::int64_t v, int w) { put_I(out, v, std::max(w, int_width(v))); }
+
+std::string IY(std::int64_t v, int w) {
+    std::string s;
+    put_IY(s, v, w);
+    return s;
+}
+
+std::string NINTY(double v, int w) {
+    if (!std::isfinite(v) || std::fabs(v) > 2147483647.0) return NINT(v, w);
+    return IY(std::lround(v), w);
 }
 
 std::string NINT(double v, int w) {

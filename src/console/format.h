@@ -15,6 +15,10 @@
 //   NINT(v, w)   iw    of nint(v): the real rounded to the nearest integer,
 //                      halves away from zero; asterisks when that is no 32-bit
 //                      integer (or v is not finite)
+//   IY(v, w)     iw    for a calendar year: a year that needs more than w
+//                      columns (-2649 in i4) gets exactly the columns it needs
+//                      instead of asterisks, so that no year is ever lost
+//   NINTY(v, w)  the same for a year held as a real (rounded as NINT)
 // A number too wide for its field is written as w asterisks. Rounding is to
 // nearest on the exact binary value, ties to even; negative values that round to
 // zero keep their sign ("-0.00"), and so does -0.0. The optional zero before the
@@ -43,12 +47,17 @@ std::string A(std::string_view s, int w);
 inline std::string X(int n) { return std::string(n > 0 ? static_cast<std::size_t>(n) : 0, ' '); }
 std::string pad(std::string_view s, std::size_t n);
 std::string NINT(double v, int w);
+std::string IY(std::int64_t v, int w);
+std::string NINTY(double v, int w);
+// Columns an integer takes: its digits and a sign.
+int int_width(std::int64_t v);
 
 // m < 0: no minimum number of digits (plain iw).
 void put_I(std::string& out, std::int64_t v, int w, int m = -1);
 void put_F(std::string& out, double v, int w, int d);
 void put_E(std::string& out, double v, int w, int d, char letter = 'E');
 void put_A(std::string& out, std::string_view s, int w);
+void put_IY(std::string& out, std::int64_t v, int w);
 
 namespace detail {
 // The reference form of put_F: decimal conversion of the exact binary value by

@@ -425,17 +425,18 @@ void RecordWriter::mismatch(const RecordFormat::Instr& in, const char* item_kind
                            " but its edit descriptor is " + describe(in));
 }
 
-void RecordWriter::put_integer(std::int64_t v) {
+void RecordWriter::put_integer(std::int64_t v, bool widen) {
     if (finished_) throw std::logic_error("format " + f_.text_ + ": item after the end of the write");
     const Instr& in = *next_data(true);
     if (in.op != Op::I) mismatch(in, "an integer");
+    const int w = widen ? std::max(in.n, int_width(v)) : in.n;
     if (pos_ >= static_cast<std::int64_t>(out_.size() - rec_start_)) {
         pad_to_position();
-        put_I(out_, v, in.n, in.d);
-        pos_ += in.n;
+        put_I(out_, v, w, in.d);
+        pos_ += w;
     } else {
         std::string field;
-        put_I(field, v, in.n, in.d);
+        put_I(field, v, w, in.d);
         place(field);
     }
     ++pc_;

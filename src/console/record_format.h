@@ -168,11 +168,16 @@ public:
     void put(const char* s) { put_text(s); }
     void put(const std::string& s) { put_text(s); }
     void put(const Value& v);
+    // A calendar year for an I descriptor: written as put() writes an integer,
+    // except that a year needing more columns than the descriptor gives takes
+    // the columns it needs (the rest of the record moves right) instead of
+    // turning into asterisks.
+    void put_year(std::int64_t v) { put_integer(v, true); }
 
     void finish();
 
 private:
-    void put_integer(std::int64_t v);
+    void put_integer(std::int64_t v, bool widen = false);
     void put_real(double v);
     void put_text(std::string_view s);
     // Runs the format up to the next data descriptor and returns it; with no item

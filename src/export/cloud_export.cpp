@@ -21,13 +21,14 @@ using fmt::RecordWriter;
 
 constexpr std::int32_t kUnitWrt2 = 18;  // the unit number the index listing shows
 
-// A year as the integer its table writes: rounded (halves away from zero) or
-// truncated toward zero. A value that is no 32-bit integer is passed on as one
-// too wide for any field, so the field shows asterisks.
-std::int64_t year_field(float v, bool rounded) {
+// A year into the I field of its table: rounded (halves away from zero) or
+// truncated toward zero, and widened where a year needs more columns than the
+// field has (-2649 in i4). Only a value that is no 32-bit integer at all is
+// written as asterisks.
+void put_year(RecordWriter& w, float v, bool rounded) {
     const double d = rounded ? std::round(static_cast<double>(v)) : std::trunc(static_cast<double>(v));
-    if (!std::isfinite(d) || std::fabs(d) > 2147483647.0) return std::numeric_limits<std::int64_t>::max();
-    return static_cast<std::int64_t>(d);
+    if (!std::isfinite(d) || std::fabs(d) > 2147483647.0) return w.put(std::numeric_limits<std::int64_t>::max());
+    w.put_year(static_cast<std::int64_t>(d));
 }
 
 std::size_t idx(std::int32_t k) { return static_cast<std::size_t>(k - 1); }
@@ -99,7 +100,7 @@ void write_columns(TextFile& f, const CloudStore& cs, Table table) {
                 year = clouds ? c.cloud_year[static_cast<std::size_t>(i)] : c.spline_year[static_cast<std::size_t>(i)];
                 value = clouds ? c.cloud_value[static_cast<std::size_t>(i)] : c.spline_value[static_cast<std::size_t>(i)];
             }
-            w.put(year_field(year, table == Table::NormalisedSplines));
+            put_year(w, year, table == Table::NormalisedSplines);
             w.put(value);
         }
         w.finish();
@@ -134,7 +135,7 @@ void write_index(Console& con, TextFile& f, const CloudStore& cs, bool normalise
         const std::int32_t first_year = std::isfinite(y0) && std::fabs(y0) < 2.0e9 ? static_cast<std::int32_t>(y0) : 0;
         const std::string id = (normalised ? "NOR" : "CLD") + I(k, 3);
         if (!normalised) {
-            con.line(" " + id + "  " + I(first_year, 4) + "  " + I(static_cast<std::int64_t>(n), 4) +
+            con.line(" " + id + "  " + fmt::IY(first_year, 4) + "  " + I(static_cast<std::int64_t>(n), 4) +
                      F(values[0], 6, 3) + " " + I(kUnitWrt2, 3));
         }
         trrw(con, f, id, first_year, values);
@@ -182,7 +183,7 @@ void trrw(Console& con, TextFile& out, std::string_view id, std::int32_t first_y
     std::int32_t decade = first_year - (((first_year % 10) + 10) % 10);
     std::size_t pos = static_cast<std::size_t>(first_year - decade);
     auto emit = [&] {
-        std::string l = ident + I(line_year, 4);
+        std::string l = ident + fmt::IY(line_year, 4);
         for (const auto& c : cell) l += c;
         out.line(l);
         cell.fill(empty_cell);
@@ -316,7 +317,7 @@ bool tarnikwrt3(Console& con, const CloudStore& cs) {
                 value = c.spline_value[static_cast<std::size_t>(i)];
                 se = c.spline_se[static_cast<std::size_t>(i)];
             }
-            w.put(year_field(year, true));
+            put_year(w, year, true);
             w.put(value);
             w.put(se);
         }

@@ -244,4 +244,11 @@ void plotstyle(Console& con, std::int32_t option, PlotAppearance& ap, PlotKind k
     }
 }
 
+std::optional<AxisTicks> long_span_ticks(double width) {
+    if (!(width > 2500.0)) return std::nullopt;
+    if (width <= 5000.0) return AxisTicks{500.0f, 5};
+    if (width <= 10000.0) return AxisTicks{1000.0f, 5};
+    return AxisTicks{2000.0f, 4};
+}
+
 }  // namespace tarnik::plot

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "console/console.h"
@@ -38,6 +39,18 @@ struct PlotAppearance {
     float y_min = 0.0f, y_max = 0.0f;
     float z_min = 0.0f, z_max = 0.0f;
 };
+
+// Major tick spacing and minor ticks of one axis as a display sets them.
+struct AxisTicks {
+    float major = 0.0f;
+    std::int32_t minor = 0;
+};
+
+// Ticks of a calendar-year axis wider than 2500 years (only years before 1 or
+// after 2100 make one): a labelled tick every 500, 1000 or 2000 years, so that
+// the labels of even 20,000 years stay apart. No value for narrower axes, which
+// keep the tick tables of their displays.
+std::optional<AxisTicks> long_span_ticks(double width);
 
 // Runs the dialog of one appearance option (1-19) or restores the defaults (99)
 // for a plot of the given kind; any other option changes nothing. nc, start_age

@@ -40,10 +40,6 @@ struct SeriesDisplayState {
 void tarnikplt1(Console& con, const Stores& st, const SeriesDisplayInput& in, SeriesDisplayState& state);
 
 // The automatic axis settings of the display.
-struct AxisTicks {
-    float major = 0.0f;
-    std::int32_t minor = 0;
-};
 AxisTicks series_x_ticks(std::int32_t axis_width);
 AxisTicks series_y_ticks(float y_top);
 AxisTicks depth_ticks(std::int32_t depth_top);
