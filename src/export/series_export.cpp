@@ -75,8 +75,11 @@ void writeinc(TextFile& out, std::span<const float> values, std::int32_t start, 
     while (i < total) {
         const std::int32_t n = std::min(count, total - i);
         // A year below -999 takes columns 8-12, after the identifier's first 7
-        // characters, as the reader expects it.
-        buf = line_start < -999 ? label.substr(0, 7) + fmt::I(line_start, 5) : label + fmt::I(line_start, 4);
+        // characters, as the reader expects it. So does 10000, the year of the
+        // line that holds only the end marker of a series ending in 9999 (the
+        // reader skips the year of such a continuation line).
+        buf = line_start < -999 || line_start > 9999 ? label.substr(0, 7) + fmt::I(line_start, 5)
+                                                       : label + fmt::I(line_start, 4);
         for (std::int32_t k = 0; k < n; ++k) buf += fmt::I(items[static_cast<std::size_t>(i + k)], 6);
         if (!first) {
             // Later lines are fixed records of 72 columns and one trailing blank.

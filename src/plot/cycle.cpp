@@ -121,6 +121,9 @@ DrawnAxis drawable_axis(Console& con, std::string_view name, double min, double 
 DrawnAxis upper_panel(Console& con, const PlotAppearance& ap, const char* x_label, const char* y_label, const char* title) {
     const DrawnAxis xa = drawable_axis(con, "X", ap.x_min, ap.x_max, ap.x_major, ap.x_minor);
     const DrawnAxis ya = drawable_axis(con, "Y", ap.y_min, ap.y_max, ap.y_major, ap.y_minor);
+    // Calendar years up to five digits (-9999, 10000) are labelled in full, not
+    // as multiples of a power of ten; the setting holds for the panels below too.
+    plsxax(6, 0);
     plvpor(0.1, 0.9, 0.2, 0.9);
     plwind(xa.min, xa.max, ya.min, ya.max);
     plcol0(ap.frame_colour);

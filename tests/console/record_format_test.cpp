@@ -110,6 +110,19 @@ TEST(RecordWriter, ItemsMustMatchTheirDescriptors) {
     std::string out = "previous line\n";  // positions count from the start of the record
     RecordFormat("(t3,a,/,t2,a)").write_to(out, std::vector<Value>{"x", "y"});
     EXPECT_EQ(out, "previous line\n  x\n y\n");
+    // A year never becomes asterisks: its field alone widens, the rest of the
+    // record moves right; other integers keep their width.
+    out.clear();
+    const RecordFormat row("(1x,2(i4,1x,f7.3,3x))");
+    RecordWriter years(row, out);
+    years.put_year(-2649);
+    years.put(1.5);
+    years.put_year(1950);
+    years.put(2.0);
+    years.finish();
+    EXPECT_EQ(out, " -2649   1.500   1950   2.000\n");
+    EXPECT_EQ(row.write({-2649, 1.5}), " ****   1.500\n");
+    EXPECT_EQ(fmt::IY(-2649, 4) + fmt::IY(-5, 4) + fmt::NINTY(-2648.6, 4) + fmt::NINTY(1e12, 4), "-2649  -5-2649****");
     const RecordFormat i2("(i2)");
     RecordWriter w(i2, out);
     w.put(1);

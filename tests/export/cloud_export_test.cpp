@@ -77,6 +77,10 @@ TEST(IndexSeries, DecadeLinesEmptyPositionsAndScaling) {
     a = index_series("CLD  1", 1871, std::vector<float>(9, 0.5f), {3, 4, 5, 6, 7, 8, 9, 10, 11});
     EXPECT_EQ(a.file, "CLD  11871" + rep("9990  0", 1) + " 500  3 500  4 500  5 500  6 500  7 500  8 500  9 500 10 500 11\n" +
                           "CLD  11880" + rep("9990  0", 10) + "\n");
+    // A year below -999 widens its field; the positions follow the decades below 0.
+    a = index_series("CLD  1", -2649, std::vector<float>(12, 0.5f));
+    EXPECT_EQ(a.file, "CLD  1-2649" + rep("9990  0", 1) + rep(" 500  1", 9) + "\n" +
+                          "CLD  1-2640" + rep(" 500  1", 3) + rep("9990  0", 7) + "\n");
     // Large values are scaled and reported.
     a = index_series("CLD  3", 1990, {25.0f, 1.5f, -2.0f});
     EXPECT_EQ(a.file, "CLD  31990" + std::string("2500  1 150  1-200  1") + rep("9990  0", 7) + "\n");

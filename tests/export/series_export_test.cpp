@@ -39,6 +39,17 @@ TEST(DecadalExport, DecadeLinesUnitsAndTheReservedValue) {
     // are rounded to the nearest unit (0.53f * 100 is slightly below 53).
     EXPECT_EQ(decadal({9.99f, 2.59f, 0.53f}, 1901, 999, "LONGIDENTIFIER")[0], "LONGIDEN1901   998   259    53   999");
     EXPECT_EQ(decadal({0.999f, 1.234f, 0.0f, 12.345f}, 1905, -9999)[0], "ABC01   1905   998  1234     0 12345 -9999");
+    // Years below -999 stand in columns 8-12 after 7 characters of the
+    // identifier; from -990 on the lines are as usual.
+    const Lines bc = decadal(std::vector<float>(20, 0.01f), -1005, 999, "SS004B99");
+    ASSERT_EQ(bc.size(), 3u);
+    EXPECT_EQ(bc[0], "SS004B9-1005     1     1     1     1     1");
+    EXPECT_EQ(bc[1].substr(0, 18), "SS004B9-1000     1");
+    EXPECT_EQ(bc[2].substr(0, 48), "SS004B99-990     1     1     1     1     1   999");
+    // A negative decade start holds its whole decade.
+    std::string ones;
+    for (int i = 0; i < 10; ++i) ones += "     1";
+    EXPECT_EQ(decadal(std::vector<float>(10, 0.01f), -2640)[0], "ABC01  -2640" + ones);
 }
 
 TEST(ColumnExport, CellsAreF83OfTheStoredValueAndWideTablesWrap) {

@@ -231,5 +231,51 @@ TEST(Readdec, UnreadableLinesEndTheRunNamingTheLine) {
     EXPECT_THROW(r.readdec(2000, id, y, n, v, raw, m, 1, title), InternalError);
 }
 
+// Years before 1 as the data bank writes them: below -999 in columns 8-12 after
+// a 7-character identifier, -999..-1 in columns 9-12; a negative decade start
+// holds its whole decade on the first line.
+TEST(Readdec, YearsBeforeOne) {
+    const std::string ten = "   100   101   102   103   104   105   106   107   108   109";
+    const File f = read_all("long\n"
+                            "SS004B -2649   680   630   610   600   590   580   570   560   550\n"
+                            "SS004B -2640" + ten + "\n"
+                            "SS004B -2630   999\n"
+                            "SS005  -2640" + ten + "\n"
+                            "SS005  -2630     7   999\n"
+                            "AKK00010-384     1     2     3     4\n"
+                            "AKK00010-380   999\n"
+                            "CRE148A -120     5   999\n"
+                            "ZERO      -5     1     2     3     4     5\n"
+                            "ZERO       0     6   999\n"
+                            // Column 8 is '-' but no four digits follow: read as always.
+                            "ABCDEFG-  12     9   999\n");
+    ASSERT_EQ(f.series.size(), 6u);
+    const struct {
+        const char* id;
+        std::int32_t first_year;
+        std::size_t length;
+    } want[] = {{"SS004B  ", -2649, 19}, {"SS005   ", -2640, 11}, {"AKK00010", -384, 4},
+                {"CRE148A ", -120, 1},   {"ZERO    ", -5, 6},     {"ABCDEFG-", 12, 1}};
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(f.series[i].id, want[i].id);
+        EXPECT_EQ(f.series[i].first_year, want[i].first_year) << want[i].id;
+        EXPECT_EQ(f.series[i].raw.size(), want[i].length) << want[i].id;
+    }
+    // -2649..-2641 on the first line, -2640 starts the second.
+    EXPECT_EQ(f.series[0].raw[8], 550);
+    EXPECT_EQ(f.series[0].raw[9], 100);
+    EXPECT_EQ(f.series[1].raw.back(), 7);
+    EXPECT_EQ(first_line_count(-2649), 9);
+    EXPECT_EQ(first_line_count(-2640), 10);
+    EXPECT_EQ(first_line_count(-5), 5);
+    // Without a title the first two lines of a series with five-column years are
+    // recognised as a series too.
+    const File untitled = read_all("SS004B -2649   680   630   610   600   590   580   570   560   550\n"
+                                   "SS004B -2640   100   999\n");
+    ASSERT_EQ(untitled.series.size(), 1u);
+    EXPECT_EQ(untitled.series[0].first_year, -2649);
+    EXPECT_EQ(untitled.series[0].raw.size(), 10u);
+}
+
 }  // namespace
 }  // namespace tarnik
