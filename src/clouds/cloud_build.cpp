@@ -71,13 +71,6 @@ int too_small_warning(Console& con, const CloudStore& cs, std::int32_t k, bool f
     }
 }
 
-// A year in the report's f5.0 field, widened where it needs more columns
-// ("-2649." takes six).
-std::string year_f5(float year) {
-    const int w = std::isfinite(year) && std::fabs(year) < 1e9f ? fmt::int_width(std::llround(year)) + 1 : 5;
-    return F(year, std::max(5, w), 0);
-}
-
 // Copies a vector prefix, replacing the destination's storage when it is far
 // larger than needed, so that memory follows the data of the last build.
 void assign_prefix(std::vector<float>& to, const std::vector<float>& from, std::size_t n) {
@@ -260,7 +253,7 @@ BuildResult build_clouds(Console& con, const Stores& st, TextFile& report, DotCl
     // Report lines.
     report.blank();
     report.line(" Xhigh  Xlow   Yhigh  Ylow   Zhigh  Zlow");
-    report.line(" " + year_f5(ap.x_max) + "  " + year_f5(ap.x_min) + "  " + F(ap.y_max, 7, 3) + F(ap.y_min, 7, 3) +
+    report.line(" " + fmt::FY(ap.x_max, 5, 0) + "  " + fmt::FY(ap.x_min, 5, 0) + "  " + F(ap.y_max, 7, 3) + F(ap.y_min, 7, 3) +
                 F(ap.z_max, 7, 3) + F(ap.z_min, 7, 3));
     report.line(" Max Number of age clase cloud values = " + I(cs.max_num, 12));
     report.line(" Max Number of age clase compressed cloud values = " + I(cs.max_nps, 12));

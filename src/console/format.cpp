@@ -273,6 +273,16 @@ std::string NINTY(double v, int w) {
     return IY(std::lround(v), w);
 }
 
+std::string FY(double v, int w, int d) {
+    // Five digits, a sign and a carry from rounding need at most three columns
+    // more than the widths given for years of four digits.
+    for (int wider = w; wider <= w + 3; ++wider) {
+        std::string s = F(v, wider, d);
+        if (s.empty() || s[0] != '*') return s;
+    }
+    return F(v, w, d);
+}
+
 std::string NINT(double v, int w) {
     if (!std::isfinite(v) || std::fabs(v) > 2147483647.0) return std::string(w > 0 ? static_cast<std::size_t>(w) : 0, '*');
     return I(std::lround(v), w);

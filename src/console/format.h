@@ -19,6 +19,8 @@
 //                      columns (-2649 in i4) gets exactly the columns it needs
 //                      instead of asterisks, so that no year is ever lost
 //   NINTY(v, w)  the same for a year held as a real (rounded as NINT)
+//   FY(v, w, d)  fw.d for a year held as a real (an axis limit): widened by
+//                the columns a year of up to five digits needs
 // A number too wide for its field is written as w asterisks. Rounding is to
 // nearest on the exact binary value, ties to even; negative values that round to
 // zero keep their sign ("-0.00"), and so does -0.0. The optional zero before the
@@ -49,6 +51,7 @@ std::string pad(std::string_view s, std::size_t n);
 std::string NINT(double v, int w);
 std::string IY(std::int64_t v, int w);
 std::string NINTY(double v, int w);
+std::string FY(double v, int w, int d);
 // Columns an integer takes: its digits and a sign.
 int int_width(std::int64_t v);
 

@@ -108,9 +108,11 @@ void spline_or_bounds(Console& con, std::string_view line1, std::string_view cho
 }
 
 // Options 8-19: "from:" with the current value, the new value after "to > ".
-float change_real(Console& con, std::string_view what, float current, int w, int d) {
+// A limit of the X axis, which holds calendar years on most displays, is shown
+// widened where a year needs it (-2650.000) rather than as asterisks.
+float change_real(Console& con, std::string_view what, float current, int w, int d, bool x_limit = false) {
     con.blank();
-    con.line(ind13(std::string(what) + fmt::F(current, w, d)));
+    con.line(ind13(std::string(what) + (x_limit ? fmt::FY(current, w, d) : fmt::F(current, w, d))));
     return static_cast<float>(con.ask_free_real(ind13("to > ")));
 }
 
@@ -233,8 +235,8 @@ void plotstyle(Console& con, std::int32_t option, PlotAppearance& ap, PlotKind k
     case 11: change_minor(con, "Change Y axis minor tics from: ", ap.y_minor, true); return;
     case 12: ap.z_major = change_real(con, "Change Z axis major tics from: ", ap.z_major, 6, 0); return;
     case 13: change_minor(con, "Change Z axis minor tics from: ", ap.z_minor, true); return;
-    case 14: ap.x_max = change_real(con, "Change X axis MAX value from: ", ap.x_max, 8, 3); return;
-    case 15: ap.x_min = change_real(con, "Change X axis MIN value from: ", ap.x_min, 8, 3); return;
+    case 14: ap.x_max = change_real(con, "Change X axis MAX value from: ", ap.x_max, 8, 3, true); return;
+    case 15: ap.x_min = change_real(con, "Change X axis MIN value from: ", ap.x_min, 8, 3, true); return;
     case 16: ap.y_max = change_real(con, "Change Y axis MAX value from: ", ap.y_max, 8, 3); return;
     case 17: ap.y_min = change_real(con, "Change Y axis MIN value from: ", ap.y_min, 8, 3); return;
     case 18: ap.z_max = change_real(con, "Change Z axis MAX value from: ", ap.z_max, 8, 3); return;

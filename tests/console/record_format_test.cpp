@@ -123,6 +123,8 @@ TEST(RecordWriter, ItemsMustMatchTheirDescriptors) {
     EXPECT_EQ(out, " -2649   1.500   1950   2.000\n");
     EXPECT_EQ(row.write({-2649, 1.5}), " ****   1.500\n");
     EXPECT_EQ(fmt::IY(-2649, 4) + fmt::IY(-5, 4) + fmt::NINTY(-2648.6, 4) + fmt::NINTY(1e12, 4), "-2649  -5-2649****");
+    EXPECT_EQ(fmt::FY(-2650.0, 8, 3) + fmt::FY(1990.0, 8, 3) + fmt::FY(-2640.0, 5, 0) + fmt::FY(1e30, 8, 3),
+              "-2650.0001990.000-2640.********");
     const RecordFormat i2("(i2)");
     RecordWriter w(i2, out);
     w.put(1);

@@ -42,9 +42,9 @@ std::vector<std::string> split(const std::string& text) {
     return out;
 }
 
-// The x-dated display, then both of its saves.
+// The x-dated display, a look at its X minimum, then both of its saves.
 std::string save_by_year(std::string_view file) {
-    return lines({file, "f", "1", "2", "66", "1", "", "2", "", "3", "-1", "5"});
+    return lines({file, "f", "1", "2", "15", "-2650", "66", "1", "", "2", "", "3", "-1", "5"});
 }
 
 TEST(LongChronology, SummaryExportsReadBackAndTheColumnTable) {
@@ -56,6 +56,7 @@ TEST(LongChronology, SummaryExportsReadBackAndTheColumnTable) {
                                              "Spanning bological ages    1-  30",
                                              "Maximum age for which there are 3 or more",
                                              "growth increments is :   20", "For a total of        110 measurements"})));
+    EXPECT_TRUE(contains_block(a.out, "Change X axis MIN value from: -2650.000\n"));
     // The x-dated display went to the screen image.
     EXPECT_EQ(first.read("tarnik_screen.png").rfind("\x89PNG", 0), 0u);
 
