@@ -2,11 +2,13 @@
 
 #include <plplot/plplot.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "console/format.h"
 #include "plot/cycle.h"
+#include "plot/resolution.h"
 
 namespace tarnik::clouds {
 namespace {
@@ -21,18 +23,28 @@ bool cloud_left_out(const DotCloudState& s, std::size_t i) {
     return s.normalized == 1 && (s.cs.spline_skipped[i] || s.cs.cloud_skipped[i]);
 }
 
-void draw_clouds_panel(Console& con, const DotCloudState& s, const std::string& title) {
+void draw_clouds_panel(Console& con, const plot::DrawingCycle& cycle, const DotCloudState& s, const std::string& title) {
     const plot::PlotAppearance& ap = s.ap;
     plot::upper_panel(con, ap, kXLabel, s.y_label.c_str(), title.c_str());
+    // All clouds are known before the first is drawn, so that the drawing can
+    // choose which to draw as the pixels their symbols cover.
+    plot::CloudPoints points(cycle.grid());
+    std::vector<std::size_t> cloud_of(static_cast<std::size_t>(std::max(s.cs.classnum, 0)), 0);
+    for (std::int32_t k = 1; k <= s.cs.classnum; ++k) {
+        const auto i = static_cast<std::size_t>(k - 1);
+        if (cloud_left_out(s, i)) continue;
+        const CloudClass& cl = s.cs.cls[i];
+        const auto num = std::min<std::size_t>(static_cast<std::size_t>(std::max(s.cs.num[i], 0)), cl.cloud_year.size());
+        cloud_of[i] = points.add({cl.cloud_year.data(), num}, {cl.cloud_value.data(), num}, ap.symbol_type[i]);
+    }
+    points.plan();
     for (std::int32_t k = 1; k <= s.cs.classnum; ++k) {
         const auto i = static_cast<std::size_t>(k - 1);
         if (spline_left_out(s, i)) continue;
         const CloudClass& cl = s.cs.cls[i];
-        const auto num = std::min<std::size_t>(static_cast<std::size_t>(std::max(s.cs.num[i], 0)), cl.cloud_year.size());
-        if (!cloud_left_out(s, i) && num > 0) {
+        if (!cloud_left_out(s, i) && s.cs.num[i] > 0 && !cl.cloud_year.empty()) {
             plcol0(ap.symbol_colour[i]);
-            auto x = widen(cl.cloud_year), y = widen(cl.cloud_value);
-            plpoin(static_cast<PLINT>(num), x.data(), y.data(), ap.symbol_type[i]);
+            points.draw(cloud_of[i]);
         }
         const auto nps = std::min<std::size_t>(static_cast<std::size_t>(std::max(s.cs.nps[i], 0)), cl.spline_year.size());
         if (nps > 0) {
@@ -117,7 +129,7 @@ void draw_dot_clouds(Console& con, const DotCloudState& s, const std::string& ti
     if (!cycle.is_open()) return;
     plssub(1, 2);
     pladv(0);
-    draw_clouds_panel(con, s, title);
+    draw_clouds_panel(con, cycle, s, title);
     pladv(0);
     if (s.view3d == 0) draw_legend(s);
     else if (s.cs.classnum >= 2) draw_3d(con, s);

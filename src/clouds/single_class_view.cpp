@@ -14,6 +14,7 @@
 #include "console/format.h"
 #include "export/cloud_export.h"
 #include "plot/cycle.h"
+#include "plot/resolution.h"
 
 namespace tarnik::clouds {
 namespace {
@@ -133,8 +134,6 @@ void draw(Console& con, const CloudStore& cs, std::int32_t k, const plot::PlotAp
     const CloudClass& c = cs.cls[idx(k)];
     const std::size_t num = cloud_points(cs, k);
     const std::size_t nps = spline_points(cs, k);
-    const std::vector<PLFLT> cx = to_plflt({c.cloud_year.data(), num});
-    const std::vector<PLFLT> cy = to_plflt({c.cloud_value.data(), num});
     const std::vector<PLFLT> sx = to_plflt({c.spline_year.data(), nps});
     const std::vector<PLFLT> sy = to_plflt({c.spline_value.data(), nps});
     std::vector<PLFLT> lower(nps), upper(nps);
@@ -150,7 +149,10 @@ void draw(Console& con, const CloudStore& cs, std::int32_t k, const plot::PlotAp
     plot::upper_panel(con, ap, "re-dated cambial growth years", ivar == 1 ? "(RRW mm.)" : "(Spline mm.)",
                       t.title.c_str());
     plcol0(ap.symbol_colour[0]);
-    if (num > 0) plpoin(static_cast<PLINT>(num), cx.data(), cy.data(), ap.symbol_type[0]);
+    plot::CloudPoints points(cycle.grid());
+    const std::size_t cloud = points.add({c.cloud_year.data(), num}, {c.cloud_value.data(), num}, ap.symbol_type[0]);
+    points.plan();
+    points.draw(cloud);
     pllsty(ap.line_style[1]);
     plcol0(ap.line_colour[1]);
     if (nps > 0) {

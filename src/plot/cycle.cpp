@@ -18,16 +18,11 @@ namespace {
 // The library's own words when it needs an output file name.
 constexpr std::string_view kFilePrompt = "Enter graphics output file name: ";
 
-bool device_available(std::string_view name) {
-    std::array<const char*, 128> menu{}, names{};
-    const char** pm = menu.data();
-    const char** pn = names.data();
-    int n = static_cast<int>(names.size());
-    plgDevs(&pm, &pn, &n);
-    for (int i = 0; i < n; ++i)
-        if (pn[i] != nullptr && name == pn[i]) return true;
-    return false;
-}
+// The PostScript driver draws a landscape page of 720 x 540 points in units of
+// a fifth of a point.
+constexpr double kPostScriptWidth = 3600.0, kPostScriptHeight = 2700.0;
+
+MemoryScreen* g_memory_screen = nullptr;
 
 // Whether an X server answers at $DISPLAY. The library's window device would end
 // the whole process when it cannot open the display, so this is asked first. The
@@ -75,6 +70,19 @@ std::string ask_output_file(Console& con) {
 }
 
 }  // namespace
+
+bool device_available(std::string_view name) {
+    std::array<const char*, 128> menu{}, names{};
+    const char** pm = menu.data();
+    const char** pn = names.data();
+    int n = static_cast<int>(names.size());
+    plgDevs(&pm, &pn, &n);
+    for (int i = 0; i < n; ++i)
+        if (pn[i] != nullptr && name == pn[i]) return true;
+    return false;
+}
+
+void set_memory_screen(MemoryScreen* screen) { g_memory_screen = screen; }
 
 void set_plplot_environment() {
 #ifdef TARNIK_PLPLOT_DATA_DIR
@@ -144,6 +152,8 @@ DrawingCycle::DrawingCycle(Console& con, std::string_view device, const PlotAppe
         } else {
             con.line(" PostScript output is not available: the plotting library has no PostScript driver.");
         }
+    } else if (g_memory_screen != nullptr && device_available("memcairo")) {
+        dev = "memcairo";
     } else if (screen_window_available()) {
         dev = "xcairo";
     } else if (device_available("pngcairo")) {
@@ -164,6 +174,11 @@ DrawingCycle::DrawingCycle(Console& con, std::string_view device, const PlotAppe
     con.flush();
     plsdev(dev.c_str());
     if (!file_.empty()) plsfnam(file_.c_str());
+    if (dev == "memcairo") {
+        MemoryScreen& m = *g_memory_screen;
+        m.rgba.assign(static_cast<std::size_t>(m.width) * static_cast<std::size_t>(m.height) * 4, 0);
+        plsmema(m.width, m.height, m.rgba.data());
+    }
     if (dark == 0) {
         plscol0(0, 255, 255, 255);
         plscol0(15, 0, 0, 0);
@@ -174,6 +189,20 @@ DrawingCycle::DrawingCycle(Console& con, std::string_view device, const PlotAppe
     plscolbg(ap.bg_red, ap.bg_green, ap.bg_blue);
     plinit();
     open_ = true;
+    if (postscript_) {
+        page_width_ = kPostScriptWidth;
+        page_height_ = kPostScriptHeight;
+    } else if (dev != "null") {
+        // The cairo devices: the page in pixels.
+        PLFLT xp = 0.0, yp = 0.0;
+        PLINT width = 0, height = 0, xoff = 0, yoff = 0;
+        plgpage(&xp, &yp, &width, &height, &xoff, &yoff);
+        if (width > 0 && height > 0) {
+            page_width_ = width;
+            page_height_ = height;
+            pixels_ = true;
+        }
+    }
 }
 
 DrawingCycle::~DrawingCycle() {

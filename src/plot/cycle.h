@@ -11,13 +11,27 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "console/console.h"
 #include "plot/appearance.h"
+#include "plot/resolution.h"
 
 namespace tarnik::plot {
 
 inline constexpr const char* kScreenImageFile = "tarnik_screen.png";
+
+// An in-memory screen: while one is set, screen plots are drawn into its pixels
+// by the library's cairo renderer (memcairo) instead of a window or the image
+// file. Used to compare pictures.
+struct MemoryScreen {
+    std::int32_t width = 720, height = 540;
+    std::vector<unsigned char> rgba;  // width x height pixels of 4 bytes, after a drawing
+};
+void set_memory_screen(MemoryScreen* screen);
+
+// Whether the plotting library has the named output device.
+bool device_available(std::string_view name);
 
 // Points the plotting library at its font files (PLPLOT_LIB). Called once at start-up.
 void set_plplot_environment();
@@ -37,13 +51,17 @@ public:
     // cycle draws to the library's null device instead, so drawing calls stay
     // harmless; false only when not even that device exists.
     bool is_open() const { return open_; }
-    // The PostScript or screen image file being written ("" for a window).
+    // The device cells of the viewport set last (plvpor, plwind): pixels on the
+    // screen, the driver's units in PostScript.
+    DeviceGrid grid() const { return DeviceGrid::current(page_width_, page_height_, pixels_); }
 
 private:
     Console* con_ = nullptr;
     bool open_ = false;
     bool postscript_ = false;
-    std::string file_;
+    std::string file_;  // the PostScript or screen image file being written ("" for a window)
+    double page_width_ = 720.0, page_height_ = 540.0;
+    bool pixels_ = false;
 };
 
 // True where an X display can be reached and the library's window device exists.

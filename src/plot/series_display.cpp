@@ -10,6 +10,7 @@
 #include "console/format.h"
 #include "export/series_export.h"
 #include "plot/cycle.h"
+#include "plot/resolution.h"
 
 namespace tarnik::plot {
 namespace {
@@ -153,10 +154,16 @@ void draw_series(Console& con, std::string_view device, const Stores& st, const 
     plssub(1, 2);
     pladv(0);
 
-    // Upper panel: every series.
+    // Upper panel: every series, drawn at the resolution of the device.
     const DrawnAxis xa = upper_panel(con, ap, x_label(in), y_label(in), title.c_str());
     pllsty(ap.line_style[0]);
     plcol0(ap.line_colour[0]);
+    SeriesLines lines(cycle.grid(), ap.line_style[0]);
+    for (std::int32_t i = 1; i <= st.nser; ++i) {
+        const SeriesRecord& r = st.rec(i);
+        const std::int32_t x0 = by_age ? r.first_age : r.first_year;
+        if (r.length > 0) lines.span(x0, static_cast<double>(x0) + (r.length - 1));
+    }
     for (std::int32_t i = 1; i <= st.nser; ++i) {
         const SeriesRecord& r = st.rec(i);
         const std::int32_t x0 = by_age ? r.first_age : r.first_year;
@@ -168,8 +175,9 @@ void draw_series(Console& con, std::string_view device, const Stores& st, const 
             x.push_back(static_cast<PLFLT>(x0 + static_cast<std::int32_t>(k)));
             y.push_back(static_cast<PLFLT>(static_cast<float>(vals[k]) / scale));
         }
-        if (!x.empty()) plline(static_cast<PLINT>(x.size()), x.data(), y.data());
+        lines.draw(x, y);
     }
+    lines.finish();
 
     // The regional curve over the widths, one value per age from min_first_age.
     if (in.code == 4) {

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -175,6 +176,50 @@ std::size_t count_of(std::string_view text, std::string_view what) {
     std::size_t n = 0;
     for (std::size_t p = text.find(what); p != std::string_view::npos; p = text.find(what, p + what.size())) ++n;
     return n;
+}
+
+// Channel c of pixel i over a white background.
+static int over_white(const std::vector<unsigned char>& p, std::size_t i, int c) {
+    return std::min(255, p[4 * i + static_cast<std::size_t>(c)] + 255 - p[4 * i + 3]);
+}
+
+// How far pixel i is from white: 0 (white or nothing) to 255.
+static int ink(const std::vector<unsigned char>& p, std::size_t i) {
+    return 255 - std::min({over_white(p, i, 0), over_white(p, i, 1), over_white(p, i, 2)});
+}
+
+std::size_t pixels_differing(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b, int threshold) {
+    if (a.size() != b.size()) return std::max(a.size(), b.size()) / 4;
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < a.size() / 4; ++i) {
+        for (int c = 0; c < 3; ++c) {
+            if (std::abs(over_white(a, i, c) - over_white(b, i, c)) > threshold) {
+                ++n;
+                break;
+            }
+        }
+    }
+    return n;
+}
+
+std::size_t ink_lost(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b, int width) {
+    if (a.size() != b.size() || width <= 0) return a.size() / 4;
+    const int height = static_cast<int>(a.size() / 4) / width;
+    std::size_t lost = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (ink(a, static_cast<std::size_t>(y * width + x)) < 160) continue;
+            bool found = false;
+            for (int dy = -1; dy <= 1 && !found; ++dy)
+                for (int dx = -1; dx <= 1 && !found; ++dx) {
+                    const int u = x + dx, v = y + dy;
+                    found = u >= 0 && u < width && v >= 0 && v < height &&
+                            ink(b, static_cast<std::size_t>(v * width + u)) >= 64;
+                }
+            if (!found) ++lost;
+        }
+    }
+    return lost;
 }
 
 }  // namespace tarnik::test

@@ -84,4 +84,15 @@ std::string lines(std::initializer_list<std::string_view> answers);
 // Number of non-overlapping occurrences of `what` in `text`.
 std::size_t count_of(std::string_view text, std::string_view what);
 
+// Pictures as the plotting library's in-memory cairo device leaves them: width
+// x height pixels of premultiplied red, green, blue and alpha bytes. Seen over
+// white, the number of pixels whose colour differs in some channel by more
+// than `threshold` (of 255).
+std::size_t pixels_differing(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b,
+                             int threshold = 64);
+// The number of pixels that are dark in `a` (some channel at most 255 - 160
+// over white) with no pixel of `b` within one pixel that is inked at least a
+// quarter as much: ink of `a` that `b` lost.
+std::size_t ink_lost(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b, int width);
+
 }  // namespace tarnik::test
