@@ -5,6 +5,7 @@
 
 #include "clouds/single_class_view.h"
 #include "console/format.h"
+#include "plot/cycle.h"
 #include "cloud_fixture.h"
 
 namespace tarnik::clouds {
@@ -46,10 +47,15 @@ protected:
     }
     void TearDown() override { std::filesystem::current_path(old_); }
 
+    // The console output, without the one-time notice of the image file (given
+    // by the first screen plot of the process, whichever test draws it).
     std::string run(std::string_view answers) {
         const test::Scripted r = test::scripted(answers, [&](Console& c, TextFile& f) { tarnikplt4(c, cs_, ap_, f, 1); });
         report_ = r.report;
-        return r.out;
+        std::string out = r.out;
+        const std::string notice = std::string(plot::kImageNotice) + "\n";
+        if (const auto at = out.find(notice); at != std::string::npos) out.erase(at, notice.size());
+        return out;
     }
 
     TempDir dir_;

@@ -67,8 +67,11 @@ TEST(DotCloudE2E, ClassesOfEveryModeAreBuiltDrawnAndRecorded) {
           lines({"             Age Class   First Year   Last Year   Spline",
                  "                   1           1          10       -10",
                  "                   2           6          15       -10"}),
-          lines({"", " Dot Cloud Plotting Control _______________", "", "     >>> Hit Return to Display Plot <<<",
-                 ""}) + kPlotMenuTail},
+          // The first plot of the run, without a display, names its file.
+          lines({"", " Dot Cloud Plotting Control _______________", "",
+                 "     >>> Hit Return to Display Plot <<< No display: the plot is drawn into tarnik_screen.png "
+                 "(replaced by every drawing).",
+                 "", ""}) + kPlotMenuTail},
          lines({" Automated age classes defined by user", "   #    start    stop   inc/length spline",
                 "    1      1  to   10       10     -10", "    2      6  to   15       10     -10",
                 "    3     11  to   20       10     -10", "    4     16  to   25       10     -10",

@@ -27,6 +27,8 @@ const std::string kMenu =
     "             _____________________________________________\n\n"
     "              Enter option number > ";
 
+const std::string kImageNotice = " No display: the plot is drawn into tarnik_screen.png (replaced by every drawing).\n";
+
 TEST(SeriesDisplayRun, MenusAndNoticesWithNothingElseOnStandardOutput) {
     TempDir dir;
     dir.copy_data("ca533.rwl");
@@ -36,8 +38,11 @@ TEST(SeriesDisplayRun, MenusAndNoticesWithNothingElseOnStandardOutput) {
                                                "x", "", "", "-1", "2", "-1", "5"}));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
-    // The drawings add nothing to the dialog: each menu follows its prompt directly.
-    EXPECT_EQ(count_of(r.out, "Enter option [1-5] : " + kMenu), 2u);
+    // Three drawings without a display: the first names the image file in one
+    // line, the others add nothing to the dialog.
+    EXPECT_EQ(count_of(r.out, kImageNotice), 1u);
+    EXPECT_EQ(count_of(r.out, "Enter option [1-5] : " + kImageNotice + kMenu), 1u);
+    EXPECT_EQ(count_of(r.out, "Enter option [1-5] : " + kMenu), 1u);
     EXPECT_EQ(count_of(r.out, "Enter option number > " + kMenu), 1u);
     EXPECT_TRUE(contains_block(r.out, "Enter option number > \n             Change Z axis major tics from:     0.\n"
                                       "             to > " + kMenu));

@@ -1,5 +1,5 @@
 // Drawing at the device's resolution: the reduction of a line to what its
-// device columns show, the cell masks, the clouds drawn as masks, and the pictures of
+// device columns show, the cell masks, the screen notices, and the pictures of
 // the series display drawn that way against the same displays drawn with every
 // point (full detail).
 
@@ -162,6 +162,17 @@ TEST(CloudPoints, CrowdedAndLargestCloudsBecomeMasks) {
     EXPECT_LE(shapes[0].size(), 49u);
     for (const CellOffset& o : shapes[0]) EXPECT_TRUE(std::abs(o.dc) <= 3 && std::abs(o.dr) <= 3);
     EXPECT_TRUE(shapes[1].empty());
+}
+
+TEST(ScreenNotices, EachIsGivenOnce) {
+    ScreenNotices n;
+    EXPECT_EQ(n.window_waits(), kWindowNotice);
+    EXPECT_EQ(n.image_drawn(), kImageNotice);
+    EXPECT_EQ(n.window_waits(), "");
+    EXPECT_EQ(n.image_drawn(), "");
+    EXPECT_NE(kImageNotice.find("tarnik_screen.png"), std::string_view::npos);
+    EXPECT_NE(kWindowNotice.find("Return"), std::string_view::npos);
+    EXPECT_NE(kWindowNotice.find("right mouse button"), std::string_view::npos);
 }
 
 std::vector<test::SeriesSpec> ca533_series() {
