@@ -2,12 +2,22 @@
 //
 //   bench_tarnik_bench            runs all measurements
 //   bench_tarnik_bench NAME...    runs the named ones (read, trend, noise, cgcv1, scipy,
-//                                 cloud, classes, export)
+//                                 cloud, classes, export, by-age, by-year, rcs-curve,
+//                                 dot-clouds, rcs-dialog)
 //   bench_tarnik_bench --generate FILE   writes the full-capacity test file only
+//   bench_tarnik_bench --full-detail ... the same, with every point of a plot handed
+//                                 to the plotting library (the drawing before it
+//                                 was done at the device's resolution)
 //
 // Each measurement runs in a child process of its own, so its peak memory
 // (VmHWM) is its own. Times are wall-clock seconds (the best of the runs where
 // several are made) and the processor time of the measured work.
+//
+// The display rows draw one display of 22000 x 210 rings on every device: the
+// screen image (tarnik_screen.png, as without a display), PostScript in black and
+// white and in colour, and the screen window where an X display is reachable
+// (it then closes without waiting). Their time is that of the slowest device;
+// the notes give each.
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,13 +35,20 @@
 #include <string>
 #include <vector>
 
+#include <plplot/plplot.h>
+
 #include "clouds/cloud_build.h"
+#include "clouds/cloud_drawing.h"
 #include "console/console.h"
 #include "console/record_format.h"
 #include "console/textfile.h"
 #include "data/limits.h"
 #include "data/stores.h"
 #include "driver/driver.h"
+#include "plot/appearance.h"
+#include "plot/cycle.h"
+#include "plot/series_display.h"
+#include "rcs/rcs.h"
 #include "spline/bandwidth.h"
 #include "spline/cgcv1.h"
 
@@ -190,6 +207,94 @@ Figure build_clouds(const Stores& st, clouds::DotCloudState& s) {
     return f;
 }
 
+// One drawing with the given answers on the console (PostScript file names, the
+// pause before a dot-cloud plot), its output discarded.
+Figure draw_once(const std::string& answers, const std::function<void(Console&)>& draw) {
+    std::FILE* in = fmemopen(const_cast<char*>(answers.data()), answers.size(), "r");
+    std::FILE* out = std::fopen("/dev/null", "w");
+    Figure f;
+    {
+        Console con(in, out);
+        f = timed([&] { draw(con); });
+    }
+    std::fclose(in);
+    std::fclose(out);
+    return f;
+}
+
+// A display drawn on every device: `draw` draws it on the named device ("Mac1",
+// "ps", "psc"); `before` is what the display reads from the console first.
+Figure on_every_device(const std::string& before, const std::function<void(Console&, const char*)>& draw) {
+    const char* d = std::getenv("DISPLAY");
+    const std::string display = d != nullptr ? d : "";
+    unsetenv("DISPLAY");
+    const Figure image = best_of(2, [&] { return draw_once(before, [&](Console& con) { draw(con, "Mac1"); }); });
+    const Figure ps = draw_once(before + "bench-bw.ps\n", [&](Console& con) { draw(con, "ps"); });
+    const Figure psc = draw_once(before + "bench-colour.ps\n", [&](Console& con) { draw(con, "psc"); });
+    Figure slowest = image;
+    for (const Figure* f : {&ps, &psc})
+        if (f->seconds > slowest.seconds) slowest = *f;
+    char note[160];
+    std::snprintf(note, sizeof note, "image %.2f s, ps %.2f s, psc %.2f s", image.seconds, ps.seconds, psc.seconds);
+    slowest.note = note;
+    if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+    if (!display.empty() && plot::screen_window_available()) {
+        const Figure window = draw_once(before, [&](Console& con) {
+            plspause(0);  // the window closes at once instead of waiting for the user
+            draw(con, "Mac1");
+        });
+        if (window.seconds > slowest.seconds) {
+            slowest.seconds = window.seconds;
+            slowest.cpu = window.cpu;
+        }
+        std::snprintf(note, sizeof note, ", window %.2f s", window.seconds);
+        slowest.note += note;
+    } else {
+        slowest.note += ", no X display for the window";
+    }
+    return slowest;
+}
+
+// Every series in one panel (code 1, or 4 with the regional curve), by cambial
+// age (alignment 1) or calendar year (2).
+Figure series_display(std::int32_t alignment, std::int32_t code) {
+    const Stores st = synthetic_stores(MaxSeries, 210);
+    std::vector<float> curve;
+    if (code == 4) {
+        const std::vector<float> mean = rcs::mean_by_age(st);
+        curve.assign(mean.begin() + st.summary.min_first_age, mean.begin() + st.summary.max_last_age + 1);
+    }
+    const plot::SeriesDisplayInput in{code, alignment, st.summary.y_min, st.summary.y_max, curve, "bench"};
+    plot::PlotAppearance ap;
+    std::int32_t dark = 0;
+    draw_once("", [&](Console& con) {
+        plot::plotstyle(con, 99, ap, alignment == 1 ? plot::kSeriesByAge : plot::kSeriesByYear, 0, {}, {}, dark);
+    });
+    plot::series_ranges(st, in, plot::series_y_top(in.y_max), ap);
+    return on_every_device("", [&](Console& con, const char* device) { plot::draw_series(con, device, st, in, ap, dark); });
+}
+
+// The dot-cloud display of 22000 x 210 rings in 42 classes of 5 ages each.
+Figure dot_cloud_display() {
+    const Stores st = synthetic_stores(MaxSeries, 210);
+    clouds::DotCloudState s;
+    s.cs.classnum = 42;
+    for (std::size_t k = 0; k < 42; ++k) {
+        s.cs.start_age[k] = 1 + 5 * static_cast<std::int32_t>(k);
+        s.cs.stop_age[k] = s.cs.start_age[k] + 4;
+        s.cs.jdt[k] = 50;
+    }
+    draw_once("", [&](Console& con) {
+        plot::plotstyle(con, 99, s.ap, plot::kDotClouds, s.cs.classnum, std::span<const std::int32_t>(s.cs.start_age),
+                        std::span<const std::int32_t>(s.cs.stop_age), s.dark);
+    });
+    build_clouds(st, s);
+    return on_every_device("\n", [&](Console& con, const char* device) {
+        s.device = device;
+        clouds::draw_dot_clouds(con, s, "bench");
+    });
+}
+
 // Seconds per scipy make_smoothing_spline fit of v at lam, or < 0 without scipy.
 double scipy_seconds(const std::vector<float>& v, double lam) {
     const fs::path dir = fs::temp_directory_path() / ("tarnik-bench-scipy-" + std::to_string(::getpid()));
@@ -314,6 +419,19 @@ std::vector<Case> cases() {
              std::fclose(out);
              return f;
          }},
+        {"by-age", "series display by cambial age, 22000 x 210 (every device)", "< 2 s",
+         [] { return series_display(1, 1); }},
+        {"by-year", "series display by calendar year, 22000 x 210 (every device)", "< 2 s",
+         [] { return series_display(2, 1); }},
+        {"rcs-curve", "regional curve over the widths, 22000 x 210 (every device)", "< 2 s",
+         [] { return series_display(1, 4); }},
+        {"dot-clouds", "dot-cloud display, 22000 x 210 in 42 classes (every device)", "< 2 s",
+         [] { return dot_cloud_display(); }},
+        {"rcs-dialog", "regional curve dialog, bandwidth 50, no refit (whole dialog)", "< 5 s",
+         [] {
+             unsetenv("DISPLAY");
+             return best_of(2, [] { return run_dialog(full_file() + "\nf\n3\n50\n-1\nf\nf\n-1\n5\n"); });
+         }},
     };
 }
 
@@ -331,6 +449,11 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--generate") == 0) {
         generate(argv[2]);
         return 0;
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--full-detail") == 0) {
+        plot::set_full_detail(true);
+        --argc;
+        ++argv;
     }
     const fs::path dir = fs::temp_directory_path() / ("tarnik-bench-" + std::to_string(::getpid()));
     fs::create_directories(dir);

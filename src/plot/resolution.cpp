@@ -115,10 +115,6 @@ void CellMask::set_segment(double ax, double ay, double bx, double by, const std
     }
 }
 
-std::size_t CellMask::count() const {
-    return static_cast<std::size_t>(std::count(bits_.begin(), bits_.end(), std::uint8_t{1}));
-}
-
 std::size_t CellMask::draw() const {
     struct Run {
         std::int32_t top, bot;  // rows, inclusive

@@ -87,7 +87,6 @@ public:
     // The cells a straight line from (ax, ay) to (bx, by) crosses, in cell
     // coordinates; only in the columns where `in_column` is true (all when empty).
     void set_segment(double ax, double ay, double bx, double by, const std::vector<std::uint8_t>& in_column = {});
-    std::size_t count() const;
     // Draws the set cells: every band of overlapping runs in neighbouring
     // columns is one path that covers exactly its cells. Returns the number of
     // paths drawn.
