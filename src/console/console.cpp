@@ -17,6 +17,12 @@ void Console::blank(int n) {
     for (int i = 0; i < n; ++i) std::fputc('\n', out_);
 }
 
+void Console::line_once(std::string_view s) {
+    if (said_once_.contains(s)) return;
+    said_once_.emplace(s);
+    line(s);
+}
+
 void Console::flush() { std::fflush(out_); }
 
 std::string Console::read_line() {

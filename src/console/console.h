@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,9 @@ public:
     void line(std::string_view s = {});            // s and a line end
     void blank(int n = 1);                         // n empty lines
     void flush();
+    // A notice the run gives once: s and a line end the first time it comes,
+    // nothing afterwards.
+    void line_once(std::string_view s);
 
     // One input line, after flushing the output. Throws EndOfInput at end of input.
     std::string read_line();
@@ -68,6 +72,7 @@ private:
     std::string next_nonblank_line();
     std::FILE* in_;
     std::FILE* out_;
+    std::set<std::string, std::less<>> said_once_;
 };
 
 // The indentation of most menu lines: 13 blanks.

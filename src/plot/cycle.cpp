@@ -22,7 +22,6 @@ constexpr std::string_view kFilePrompt = "Enter graphics output file name: ";
 // a fifth of a point.
 constexpr double kPostScriptWidth = 3600.0, kPostScriptHeight = 2700.0;
 
-ScreenNotices g_notices;
 MemoryScreen* g_memory_screen = nullptr;
 
 // Whether an X server answers at $DISPLAY. The library's window device would end
@@ -211,10 +210,8 @@ DrawingCycle::~DrawingCycle() {
     if (!open_) return;
     // The window waits for the user when the library closes it.
     if (window_) {
-        if (const std::string_view notice = g_notices.window_waits(); !notice.empty()) {
-            con_->line(notice);
-            con_->flush();
-        }
+        con_->line_once(kWindowNotice);
+        con_->flush();
     }
     plend();
     if (postscript_) {
@@ -222,7 +219,7 @@ DrawingCycle::~DrawingCycle() {
         if (stat(file_.c_str(), &sb) != 0 || sb.st_size == 0)
             con_->line(" The plot could not be written to the file " + file_ + " .");
     } else if (file_ == kScreenImageFile) {
-        if (const std::string_view notice = g_notices.image_drawn(); !notice.empty()) con_->line(notice);
+        con_->line_once(kImageNotice);
     }
 }
 

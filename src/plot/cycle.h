@@ -6,7 +6,7 @@
 // display the plot is drawn into the image file kScreenImageFile in the working
 // directory instead, so the program never blocks. The first such plot of a run
 // says so on the console (kImageNotice); the first window says, before it waits,
-// how to go back (kWindowNotice). "ps" and "psc" write black and
+// how to go back (kWindowNotice). Each notice is given once per run (per Console). "ps" and "psc" write black and
 // white or colour PostScript to a file whose name is asked on the console with
 // the library's own prompt ("Enter graphics output file name: ").
 
@@ -26,22 +26,6 @@ inline constexpr std::string_view kImageNotice =
     " No display: the plot is drawn into tarnik_screen.png (replaced by every drawing).";
 inline constexpr std::string_view kWindowNotice =
     " Press Return in the plot window, or its right mouse button, to go back to the menu.";
-
-// The notices of the screen plot, each given once: the line to print, or "" when
-// it was given before. The drawing cycle keeps one for the whole run.
-class ScreenNotices {
-public:
-    std::string_view image_drawn() { return once(image_said_, kImageNotice); }
-    std::string_view window_waits() { return once(window_said_, kWindowNotice); }
-
-private:
-    static std::string_view once(bool& said, std::string_view text) {
-        if (said) return {};
-        said = true;
-        return text;
-    }
-    bool image_said_ = false, window_said_ = false;
-};
 
 // An in-memory screen: while one is set, screen plots are drawn into its pixels
 // by the library's cairo renderer (memcairo) instead of a window or the image

@@ -47,8 +47,8 @@ protected:
     }
     void TearDown() override { std::filesystem::current_path(old_); }
 
-    // The console output, without the one-time notice of the image file (given
-    // by the first screen plot of the process, whichever test draws it).
+    // The console output, without the notice of the image file that the first
+    // screen plot of a run gives.
     std::string run(std::string_view answers) {
         const test::Scripted r = test::scripted(answers, [&](Console& c, TextFile& f) { tarnikplt4(c, cs_, ap_, f, 1); });
         report_ = r.report;

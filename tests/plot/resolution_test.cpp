@@ -164,17 +164,6 @@ TEST(CloudPoints, CrowdedAndLargestCloudsBecomeMasks) {
     EXPECT_TRUE(shapes[1].empty());
 }
 
-TEST(ScreenNotices, EachIsGivenOnce) {
-    ScreenNotices n;
-    EXPECT_EQ(n.window_waits(), kWindowNotice);
-    EXPECT_EQ(n.image_drawn(), kImageNotice);
-    EXPECT_EQ(n.window_waits(), "");
-    EXPECT_EQ(n.image_drawn(), "");
-    EXPECT_NE(kImageNotice.find("tarnik_screen.png"), std::string_view::npos);
-    EXPECT_NE(kWindowNotice.find("Return"), std::string_view::npos);
-    EXPECT_NE(kWindowNotice.find("right mouse button"), std::string_view::npos);
-}
-
 std::vector<test::SeriesSpec> ca533_series() {
     return test::parse_rwl_hundredths(test::read_file(test::data_file("ca533.rwl")));
 }
