@@ -70,7 +70,10 @@ class FormatParser {
 public:
     explicit FormatParser(std::string_view text) : s_(text) {}
 
-    FormatParse run(bool for_input) {
+    enum class Purpose { write, integer, numbers };
+
+    FormatParse run(Purpose purpose) {
+        const bool for_input = purpose != Purpose::write;
         FormatParse result;
         try {
             f_.text_ = std::string(s_);
@@ -89,7 +92,8 @@ public:
                 fail(1, "the format is too large for reading (more than " + std::to_string(kMaxReadSteps) +
                             " edit operations)");
             finish_program();
-            if (for_input) check_input();
+            if (purpose == Purpose::integer) check_input();
+            if (purpose == Purpose::numbers) check_numbers();
             result.format = std::move(f_);
         } catch (const Fail& e) {
             result.error = e.message + " at column " + std::to_string(e.column);
@@ -319,6 +323,18 @@ private:
                                              f_.prog_.end(), [](const Instr& in) { return is_data(in.op); });
         const bool has_i = std::any_of(f_.prog_.begin(), f_.prog_.end(), [](const Instr& in) { return in.op == Op::I; });
         f_.readable_ = has_i && first_literal_ == 0 && first_own_a_ == 0;
+        // Every pass through the part the format resumes at must take a number,
+        // or reading more numbers than one record holds would never end.
+        const bool resumes_with_number = std::any_of(
+            f_.prog_.begin() + static_cast<std::ptrdiff_t>(f_.reversion_), f_.prog_.end(),
+            [](const Instr& in) { return in.op == Op::I || in.op == Op::F || in.op == Op::E || in.op == Op::D; });
+        f_.numbers_readable_ = resumes_with_number && first_literal_ == 0 && first_own_a_ == 0;
+    }
+
+    void check_numbers() {
+        if (first_literal_ != 0) fail(first_literal_, "quoted text cannot be read");
+        if (first_own_a_ != 0) fail(first_own_a_, "A needs a width when reading (for example A8)");
+        if (!f_.numbers_readable_) fail(1, "the format has no I, F, E or D edit descriptor for the numbers");
     }
 
     void check_input() {
@@ -341,8 +357,13 @@ RecordFormat::RecordFormat(std::string_view text) {
     *this = std::move(*p.format);
 }
 
-FormatParse RecordFormat::parse(std::string_view text) { return FormatParser(text).run(false); }
-FormatParse RecordFormat::parse_input(std::string_view text) { return FormatParser(text).run(true); }
+FormatParse RecordFormat::parse(std::string_view text) { return FormatParser(text).run(FormatParser::Purpose::write); }
+FormatParse RecordFormat::parse_input(std::string_view text) {
+    return FormatParser(text).run(FormatParser::Purpose::integer);
+}
+FormatParse RecordFormat::parse_numbers(std::string_view text) {
+    return FormatParser(text).run(FormatParser::Purpose::numbers);
+}
 
 // ---------------------------------------------------------------- writing
 
@@ -643,6 +664,91 @@ IntegerRead RecordFormat::read_integer(std::string_view first_line, const LineSo
         ++pc;
     }
     return r;
+}
+
+NumbersRead RecordFormat::read_numbers(std::string_view first_line, const LineSource& more, std::int64_t count,
+                                       const NumberSink& take) const {
+    if (!numbers_readable_) throw std::logic_error("format " + text_ + " is not a format for reading numbers");
+    NumbersRead r;
+    if (count <= 0) return r;
+    std::string holder;
+    std::string_view line = cut_at_cr(first_line);
+    std::int64_t pos = 0;
+    std::int64_t got = 0;
+    struct Frame {
+        std::size_t begin;
+        std::int32_t left;
+    };
+    std::vector<Frame> frames;
+    // The next line of the input; false (and the status set) at its end.
+    const auto next_line = [&]() {
+        std::optional<std::string> next;
+        if (more) next = more();
+        if (!next) {
+            r.status = NumbersRead::Status::end_of_input;
+            r.message = "the input ends after " + std::to_string(got) + " of " + std::to_string(count) + " numbers";
+            return false;
+        }
+        holder = std::move(*next);
+        line = cut_at_cr(holder);
+        ++r.lines_used;
+        pos = 0;
+        return true;
+    };
+    std::size_t pc = 0;
+    for (;;) {
+        if (pc == prog_.size()) {
+            // Numbers remain: a new record, from the part the format resumes at.
+            if (!next_line()) return r;
+            pc = reversion_;
+            frames.clear();
+            continue;
+        }
+        const Instr& in = prog_[pc];
+        switch (in.op) {
+            case Op::I:
+            case Op::F:
+            case Op::E:
+            case Op::D: {
+                const Field f = numeric_field(line, pos, in.n);
+                const int decimals = in.op == Op::I ? 0 : in.d;
+                std::string problem = take(f.text, decimals);
+                if (!problem.empty()) {
+                    const std::int64_t last = pos + (f.consumed == in.n ? in.n : f.consumed - 1);
+                    std::string where = "the field in columns " + std::to_string(pos + 1) + "-" + std::to_string(last);
+                    if (last <= pos + 1) where = "the field in column " + std::to_string(pos + 1);
+                    r.status = NumbersRead::Status::bad_field;
+                    r.message = where + " (\"" + shown(f.text) + "\") " + problem;
+                    return r;
+                }
+                pos += f.consumed;
+                if (++got == count) return r;
+                break;
+            }
+            case Op::A: pos += in.n; break;
+            case Op::AOwn:
+            case Op::Literal:
+                throw std::logic_error("format " + text_ + " is not a format for reading");
+            case Op::X: pos += in.n; break;
+            case Op::TL: pos = std::max<std::int64_t>(0, pos - in.n); break;
+            case Op::T: pos = in.n - 1; break;
+            case Op::Slash:
+                for (int k = 0; k < in.n; ++k)
+                    if (!next_line()) return r;
+                break;
+            case Op::Dollar:
+            case Op::Colon: break;
+            case Op::Begin: frames.push_back({pc, in.n}); break;
+            case Op::End:
+                if (--frames.back().left > 0) {
+                    pc = frames.back().begin + 1;
+                    continue;
+                }
+                frames.pop_back();
+                break;
+        }
+        ++pc;
+    }
 }
 
 }  // namespace tarnik::fmt

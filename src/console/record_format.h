@@ -43,6 +43,14 @@
 // edit operations and 10,000,000 columns. Larger formats are rejected by parse().
 // A format for reading (parse_input) is run once per input line, so one pass of
 // it may take at most 10,000 edit operations.
+//
+// Reading numbers (the value records of the data bank's compact format, for
+// example "(26F3.0)"): every I, F, E and D field in the order of the format is
+// one number; its text is handed over with the implied decimals of its
+// descriptor (Fw.d: d, I: 0). Columns past the end of a line read as blanks,
+// a comma ends a field early, Aw fields are skipped. A '/', or the end of the
+// format with numbers still to read, continues on the next line; the format
+// then resumes at its last top-level group, as in writing.
 
 #include <concepts>
 #include <cstdint>
@@ -94,6 +102,22 @@ struct IntegerRead {
 // Gives the next input line for '/', or no value at the end of the input.
 using LineSource = std::function<std::optional<std::string>()>;
 
+// Result of reading numbers with a record format.
+struct NumbersRead {
+    enum class Status {
+        ok,            // every number was read
+        bad_field,     // a field could not be used; message says which and why
+        end_of_input,  // the input ended first; message says how many were read
+    };
+    Status status = Status::ok;
+    std::string message;
+    int lines_used = 1;  // lines of the input read, the first one included
+};
+
+// Takes one field of read_numbers: its text and implied decimals. Returns what
+// is wrong with it, or an empty text when the field was taken.
+using NumberSink = std::function<std::string(std::string_view field, int decimals)>;
+
 class RecordFormat {
 public:
     // A format written in the program; a malformed one is a programming error
@@ -105,6 +129,9 @@ public:
     // A format for reading one integer: it must hold an I descriptor and no
     // quoted text, and every A must have a width.
     static FormatParse parse_input(std::string_view text);
+    // A format for reading numbers: no quoted text, every A with a width, and a
+    // numeric descriptor (I, F, E, D) in the part the format resumes at.
+    static FormatParse parse_numbers(std::string_view text);
 
     const std::string& text() const { return text_; }
 
@@ -118,6 +145,13 @@ public:
     // (so lines with CR LF or CR CR LF ends read as the same line). Only for
     // formats from parse_input (otherwise std::logic_error).
     IntegerRead read_integer(std::string_view line, const LineSource& more = {}) const;
+
+    // Reads `count` numbers (see the notes at the top) from the record that
+    // starts with `line`, giving each field to `take`; a field `take` refuses
+    // ends the reading. Only for formats from parse_numbers (otherwise
+    // std::logic_error).
+    NumbersRead read_numbers(std::string_view line, const LineSource& more, std::int64_t count,
+                             const NumberSink& take) const;
 
     // Internal program of the format (public for the writer and reader).
     // X also stands for TR (both move right).
@@ -140,6 +174,7 @@ private:
     std::size_t reversion_ = 0;       // where the format resumes when items remain
     bool reversion_has_data_ = false;  // that part holds a data descriptor
     bool readable_ = false;            // fit for read_integer
+    bool numbers_readable_ = false;    // fit for read_numbers
 };
 
 // Result of parsing a format typed by a user (or read from anywhere else).
