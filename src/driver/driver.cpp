@@ -174,7 +174,16 @@ void Driver::read_series(SeriesSource& source) {
     std::int64_t running = 0;
     st_.values.reserve(std::min<std::size_t>(source.value_count_bound(), MaxValues));
     for (;;) {
-        const bool read = source.next(s);
+        bool read = false;
+        try {
+            read = source.next(s);
+        } catch (const UnusableFile& e) {
+            // A file of a known format without anything to analyse.
+            for (const auto& text : source.take_notices()) notice(text);
+            for (const auto& text : e.lines) notice(text);
+            report_.close();
+            throw ProgramEnd{1};
+        }
         for (const auto& text : source.take_notices()) notice(text);
         if (!read) break;
         const std::int32_t length = s.length;
@@ -237,8 +246,8 @@ void Driver::read_series(SeriesSource& source) {
         bandwidth_ = bandwidths.back();
     }
     for (const MissingRings& m : source.missing_rings()) {
-        notice(" Series " + std::to_string(m.series) + " (" + m.id + "): " + std::to_string(m.count) +
-               (m.count == 1 ? " negative width" : " negative widths") + " read as missing rings (0), the first in " +
+        notice(" Series " + std::to_string(m.series) + " (" + m.id + "): " + std::to_string(m.count) + " " +
+               source.missing_ring_words(m.count) + " read as missing rings (0), the first in " +
                std::to_string(m.first_year) + ".");
     }
 }

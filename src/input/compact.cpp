@@ -1,0 +1,182 @@
+#include "input/compact.h"
+
+#include "console/answers.h"
+#include "console/errors.h"
+#include "input/readdec.h"
+
+namespace tarnik {
+namespace {
+
+// "454=N" -> 454 with the letter N; nothing for a token of another form.
+std::optional<std::pair<std::int64_t, char>> count_token(std::string_view t) {
+    const std::size_t eq = t.find('=');
+    if (eq == std::string_view::npos || eq + 2 != t.size() || eq == 0) return std::nullopt;
+    const char letter = t[eq + 1];
+    if (letter != 'N' && letter != 'I' && letter != 'n' && letter != 'i') return std::nullopt;
+    std::string_view digits = t.substr(0, eq);
+    bool negative = false;
+    if (digits[0] == '-' || digits[0] == '+') {
+        negative = digits[0] == '-';
+        digits.remove_prefix(1);
+    }
+    if (digits.empty() || digits.size() > 9) return std::nullopt;
+    std::int64_t v = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        v = v * 10 + (c - '0');
+    }
+    return std::pair{negative ? -v : v, static_cast<char>(letter & ~0x20)};
+}
+
+std::string collapsed(std::string_view s) {
+    std::string out;
+    for (char c : trim_blanks(s)) {
+        if (c == '\t') c = ' ';
+        if (c == ' ' && !out.empty() && out.back() == ' ') continue;
+        out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+CompactReader::CompactReader(std::string content, std::string file)
+    : ConvertedSource(std::move(file), "compact", "negative width", "negative widths"), content_(std::move(content)) {}
+
+std::optional<CompactReader::Header> CompactReader::parse_header(std::string_view line, std::string* problem) {
+    std::string_view t = trim_blanks(line);
+    if (t.empty() || t.back() != '~') return std::nullopt;
+    t = trim_blanks(t.substr(0, t.size() - 1));
+    if (t.empty() || t.back() != ')') return std::nullopt;
+    // The record format: from the parenthesis that closes at the end.
+    int depth = 0;
+    std::size_t open = std::string_view::npos;
+    for (std::size_t i = t.size(); i-- > 0;) {
+        if (t[i] == ')') ++depth;
+        else if (t[i] == '(' && --depth == 0) {
+            open = i;
+            break;
+        }
+    }
+    if (open == std::string_view::npos) return std::nullopt;
+    Header h;
+    h.format = std::string(t.substr(open));
+    // The power of ten, directly before the format.
+    std::size_t p = open;
+    while (p > 0 && t[p - 1] >= '0' && t[p - 1] <= '9') --p;
+    if (p == open || open - p > 3) return std::nullopt;
+    std::int32_t power = 0;
+    for (std::size_t i = p; i < open; ++i) power = power * 10 + (t[i] - '0');
+    if (p > 0 && (t[p - 1] == '-' || t[p - 1] == '+')) {
+        if (t[p - 1] == '-') power = -power;
+        --p;
+    }
+    if (p > 0 && t[p - 1] != ' ' && t[p - 1] != '\t') return std::nullopt;
+    h.power = power;
+    // Ring count and first year: the first two tokens.
+    std::string_view rest = trim_blanks(t.substr(0, p));
+    std::optional<std::pair<std::int64_t, char>> tokens[2];
+    for (auto& tok : tokens) {
+        const std::size_t end = std::min(rest.find(' '), rest.find('\t'));
+        tok = count_token(rest.substr(0, end));
+        if (!tok) return std::nullopt;
+        rest = end == std::string_view::npos ? std::string_view{} : trim_blanks(rest.substr(end));
+    }
+    if (tokens[0]->second == tokens[1]->second) return std::nullopt;
+    for (const auto& tok : tokens) (tok->second == 'N' ? h.count : h.first_year) = tok->first;
+    if (h.count < 0) return std::nullopt;
+    h.name = collapsed(rest);
+    if (problem) {
+        problem->clear();
+        const fmt::FormatParse f = fmt::RecordFormat::parse_numbers(h.format);
+        if (!f) *problem = f.error;
+    }
+    return h;
+}
+
+bool CompactReader::looks_like(std::string_view content) {
+    std::size_t pos = 0;
+    std::optional<std::string_view> first;
+    do first = next_text_line(content, pos);
+    while (first && is_blank(*first));
+    std::string problem;
+    if (!first || !parse_header(*first, &problem) || !problem.empty()) return false;
+    CompactReader r{std::string(content), {}};
+    try {
+        SeriesRead s;
+        if (!r.next(s)) return false;
+        std::string_view line;
+        return !r.next_line(line) || is_blank(line) || parse_header(line);
+    } catch (const InternalError&) {
+        return false;
+    }
+}
+
+bool CompactReader::next_line(std::string_view& line) {
+    auto l = next_text_line(content_, pos_);
+    if (!l) return false;
+    line = *l;
+    ++line_no_;
+    return true;
+}
+
+bool CompactReader::next(SeriesRead& s) {
+    std::string_view line;
+    do {
+        if (!next_line(line)) {
+            finish({});
+            return false;
+        }
+    } while (is_blank(line));
+    const std::int32_t number = series_count() + 1;
+    const std::string where = "line " + std::to_string(line_no_);
+    std::string problem;
+    auto h = parse_header(line, &problem);
+    if (!h)
+        read_error(where, "a compact series must begin with a header like 454=N 1530=I NAME -2(26F3.0)~", line);
+    const std::string label = series_label(number, h->name);
+    if (!problem.empty())
+        read_error(where + ", " + label, "its record format " + printable(h->format) + " cannot be used: " + problem,
+                   line);
+    if (h->power < -30 || h->power > 30)
+        read_error(where + ", " + label, "the power of ten " + std::to_string(h->power) + " is not one of a unit");
+    const fmt::RecordFormat format = std::move(*fmt::RecordFormat::parse_numbers(h->format).format);
+
+    rings_.clear();
+    if (h->count > 0) {
+        if (!next_line(line)) read_error(label, "the file ends before the values of the series");
+        std::string what;
+        const fmt::NumbersRead r = format.read_numbers(
+            line,
+            [&]() -> std::optional<std::string> {
+                std::string_view more;
+                if (!next_line(more)) return std::nullopt;
+                line = more;
+                return std::string(more);
+            },
+            h->count,
+            [&](std::string_view field, int decimals) -> std::string {
+                auto d = parse_real_field_exact(field, decimals);
+                if (!d) return "is not a number";
+                if (d->negative && d->mantissa != 0) {
+                    rings_.push_back(kMissingRing);
+                    return {};
+                }
+                auto um = to_micrometres(*d, h->power);
+                if (!um) return "is too large for a ring width";
+                rings_.push_back(*um);
+                return {};
+            });
+        if (r.status == fmt::NumbersRead::Status::bad_field)
+            read_error("line " + std::to_string(line_no_) + ", " + label, r.message, line);
+        if (r.status == fmt::NumbersRead::Status::end_of_input)
+            read_error(label, "the file ends after " + std::to_string(rings_.size()) + " of its " +
+                                  std::to_string(h->count) + " values");
+    }
+    if (h->first_year < -1000000000 || h->first_year > 1000000000)
+        read_error(where + ", " + label, "its first year is far outside any calendar");
+    fill(s, h->name, static_cast<std::int32_t>(h->first_year), rings_);
+    return true;
+}
+
+}  // namespace tarnik

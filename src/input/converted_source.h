@@ -1,0 +1,113 @@
+#pragma once
+// What the readers of other programs' files (Heidelberg, TRiDaS, CSV tables,
+// compact) share:
+//  * numbers as written, exactly (a decimal mantissa and exponent), and their
+//    conversion to whole micrometres, rounded half up;
+//  * the units of the stores: a series whose widths are all whole 0.01 mm is
+//    stored in 0.01 mm (the scale of the decadal 999 marker), any other in
+//    0.001 mm (the -9999 scale), so that a decadal export writes every width
+//    back exactly;
+//  * identifiers: at most 8 characters (longer ones keep their first 8),
+//    padded with blanks; one notice at the end tells of names that were cut
+//    and of series that share an identifier;
+//  * missing rings, counted per series for the driver's notice;
+//  * the read-error message, naming the file, the line or series and what is
+//    wrong, in the pattern of the decadal reader's.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "input/series_source.h"
+
+namespace tarnik {
+
+// A number as written: (-1)^negative * mantissa * 10^exponent.
+struct Decimal {
+    bool negative = false;
+    std::uint64_t mantissa = 0;
+    std::int32_t exponent = 0;
+};
+
+// Reads a whole text as a decimal number: an optional sign, digits with at most
+// one decimal point (`point`, '.' or ','), at least one digit, and an optional
+// exponent (e or E, an optional sign, digits). Nothing else, blanks included.
+// Digits beyond the 18th significant one are dropped (they cannot change a
+// width rounded to micrometres).
+std::optional<Decimal> parse_decimal(std::string_view text, char point = '.');
+
+// A Fortran real field read with `decimals` implied decimals: blanks count as
+// nothing, an all-blank field is 0, and a number without a decimal point is
+// divided by 10^decimals.
+std::optional<Decimal> parse_real_field_exact(std::string_view field, int decimals);
+
+// The text without leading and trailing blanks and tabs.
+std::string_view trim_blanks(std::string_view s);
+// The text in lower case (ASCII letters), with blanks and tabs removed: keys,
+// kinds and units compare so ("Unit=1/100 mm" and "unit=1/100mm").
+std::string squeezed_lower(std::string_view s);
+
+// The largest width in micrometres the stores take (their values are 32-bit).
+inline constexpr std::int64_t kMaxMicrometres = 2147483647;
+
+// The width in whole micrometres of `d` units of 10^unit_exponent mm (unit
+// exponent -2: 0.01 mm), rounded half up; no value past kMaxMicrometres. The
+// sign of `d` is ignored.
+std::optional<std::int64_t> to_micrometres(const Decimal& d, int unit_exponent);
+
+// A ring as the readers collect it: its width in micrometres, or kMissingRing.
+inline constexpr std::int64_t kMissingRing = -1;
+
+class ConvertedSource : public SeriesSource {
+public:
+    std::vector<std::string> take_notices() override;
+    const std::vector<MissingRings>& missing_rings() const override { return missing_; }
+    std::string missing_ring_words(std::int32_t count) const override {
+        return count == 1 ? missing_one_ : missing_many_;
+    }
+
+protected:
+    // `file` is the name the user gave; `format` names the format in messages
+    // ("Heidelberg", "TRiDaS", "CSV", "compact"); the missing-ring words say
+    // what the file held where a ring is missing ("negative width").
+    ConvertedSource(std::string file, std::string format, std::string missing_one, std::string missing_many);
+
+    // Fills `s` with series number series_count() + 1: the identifier from
+    // `name` (cut to 8 characters), the first year, and the rings (widths in
+    // micrometres or kMissingRing) in the stores' units.
+    void fill(SeriesRead& s, std::string_view name, std::int32_t first_year, const std::vector<std::int64_t>& rings);
+    std::int32_t series_count() const { return series_count_; }
+
+    // At the end of the file: the format notice (" Read as a <format> file: 10
+    // series" and the `details`, each after a comma) and the identifier notice.
+    // Without any series the run ends with a message that names the file and
+    // the `details` (UnusableFile).
+    void finish(const std::vector<std::string>& details);
+
+    // Ends the run with the read-error message: where (a line, a series or
+    // both), what is wrong, and the line's text when there is one.
+    [[noreturn]] void read_error(const std::string& where, const std::string& what,
+                                 std::optional<std::string_view> line = std::nullopt) const;
+
+    // "series 3 (CAM031)" for the series being read: `name` as written.
+    std::string series_label(std::int32_t number, std::string_view name) const;
+
+    const std::string& file() const { return file_; }
+    const std::string& format() const { return format_; }
+
+    std::vector<std::string> notices_;
+
+private:
+    std::string file_, format_, missing_one_, missing_many_;
+    std::vector<MissingRings> missing_;
+    std::int32_t series_count_ = 0;
+    std::int32_t cut_ = 0;                 // identifiers cut to 8 characters
+    std::string first_cut_;                // the first of them, as written
+    std::unordered_map<std::string, std::int32_t> ids_;  // identifier -> series holding it
+    bool finished_ = false;
+};
+
+}  // namespace tarnik

@@ -1,0 +1,214 @@
+#include "input/csv.h"
+
+#include "console/answers.h"
+#include "input/readdec.h"
+
+namespace tarnik {
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+std::string_view without_bom(std::string_view s) { return s.starts_with(kBom) ? s.substr(kBom.size()) : s; }
+
+bool is_na(std::string_view cell) { return cell == "NA" || cell == "na" || cell == "NaN"; }
+
+// The year of a row's first cell; nothing when it is not a whole number.
+std::optional<std::int64_t> year_cell(std::string_view cell) {
+    cell = trim_blanks(cell);
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < cell.size() && (cell[i] == '-' || cell[i] == '+')) negative = cell[i++] == '-';
+    if (i == cell.size() || cell.size() - i > 9) return std::nullopt;
+    std::int64_t v = 0;
+    for (; i < cell.size(); ++i) {
+        if (cell[i] < '0' || cell[i] > '9') return std::nullopt;
+        v = v * 10 + (cell[i] - '0');
+    }
+    return negative ? -v : v;
+}
+
+// A width cell as a number: '.' as the decimal point, or ',' where the
+// separator is not a comma.
+std::optional<Decimal> number_cell(std::string_view cell, char separator) {
+    auto d = parse_decimal(cell, '.');
+    if (!d && separator != ',') d = parse_decimal(cell, ',');
+    return d;
+}
+
+bool is_year_header(std::string_view cell) {
+    cell = trim_blanks(cell);
+    return cell.empty() || squeezed_lower(cell) == "year";
+}
+
+}  // namespace
+
+CsvReader::CsvReader(std::string content, std::string file)
+    : ConvertedSource(std::move(file), "CSV", "empty or negative cell", "empty or negative cells"),
+      content_(std::move(content)) {}
+
+char CsvReader::separator_of(std::string_view header) {
+    bool quoted = false;
+    for (char c : header) {
+        if (c == '"') quoted = !quoted;
+        else if (!quoted && (c == ',' || c == ';' || c == '\t')) return c;
+    }
+    return 0;
+}
+
+std::optional<std::vector<std::string_view>> CsvReader::cells(std::string_view line, char separator,
+                                                              std::string& buffer) {
+    std::vector<std::string_view> out;
+    buffer.clear();
+    buffer.reserve(line.size());  // views into it stay valid: it never grows past this
+    std::size_t i = 0;
+    for (;;) {
+        std::size_t j = i;
+        while (j < line.size() && line[j] == ' ') ++j;
+        if (j < line.size() && line[j] == '"') {
+            // A quoted cell: up to the closing quote, "" standing for one quote.
+            const std::size_t start = buffer.size();
+            std::size_t k = j + 1;
+            for (;;) {
+                if (k >= line.size()) return std::nullopt;
+                if (line[k] == '"') {
+                    if (k + 1 < line.size() && line[k + 1] == '"') {
+                        buffer += '"';
+                        k += 2;
+                        continue;
+                    }
+                    break;
+                }
+                buffer += line[k++];
+            }
+            out.push_back(std::string_view(buffer).substr(start));
+            ++k;
+            while (k < line.size() && line[k] == ' ') ++k;
+            if (k < line.size() && line[k] != separator) return std::nullopt;
+            i = k;
+        } else {
+            std::size_t k = i;
+            while (k < line.size() && line[k] != separator) ++k;
+            out.push_back(line.substr(i, k - i));
+            i = k;
+        }
+        if (i >= line.size()) return out;
+        ++i;  // the separator
+    }
+}
+
+bool CsvReader::looks_like(std::string_view content) {
+    content = without_bom(content);
+    std::size_t pos = 0;
+    auto header = next_text_line(content, pos);
+    if (!header) return false;
+    const char sep = separator_of(*header);
+    if (sep == 0) return false;
+    std::string buffer;
+    auto head = cells(*header, sep, buffer);
+    if (!head || head->size() < 2 || !is_year_header((*head)[0])) return false;
+    const std::size_t width = head->size();
+    std::optional<std::string_view> row;
+    do row = next_text_line(content, pos);
+    while (row && is_blank(*row));
+    if (!row) return false;
+    auto c = cells(*row, sep, buffer);
+    if (!c || c->size() > width || !year_cell((*c)[0])) return false;
+    for (std::size_t k = 1; k < c->size(); ++k) {
+        const std::string_view cell = trim_blanks((*c)[k]);
+        if (!cell.empty() && !is_na(cell) && !number_cell(cell, sep)) return false;
+    }
+    return true;
+}
+
+void CsvReader::parse() {
+    const std::string_view content = without_bom(content_);
+    std::size_t pos = 0, line_no = 1;
+    const std::string_view header = next_text_line(content, pos).value_or(std::string_view{});
+    const char sep = separator_of(header);
+    std::string buffer;
+    auto head = cells(header, sep, buffer);
+    if (sep == 0 || !head || head->size() < 2 || !is_year_header((*head)[0]))
+        read_error("line 1", "the header row must name the year column (Year, or empty) and the series", header);
+    for (std::size_t k = 1; k < head->size(); ++k) {
+        Column c;
+        c.name = std::string(trim_blanks((*head)[k]));
+        columns_.push_back(std::move(c));
+    }
+    std::int64_t row = 0, year = 0;
+    std::vector<std::string_view> row_cells;
+    while (auto line = next_text_line(content, pos)) {
+        ++line_no;
+        if (is_blank(*line)) continue;
+        const std::string where = "line " + std::to_string(line_no);
+        auto c = cells(*line, sep, buffer);
+        if (!c) read_error(where, "a quote is not closed", *line);
+        if (c->size() > columns_.size() + 1)
+            read_error(where, "the row has " + std::to_string(c->size()) + " cells, the header " +
+                                  std::to_string(columns_.size() + 1), *line);
+        auto y = year_cell((*c)[0]);
+        if (!y) read_error(where, "the first cell is not a year", *line);
+        if (row == 0) first_year_ = *y;
+        else if (*y != year + 1)
+            read_error(where, "the year " + std::to_string(*y) + " does not follow " + std::to_string(year) +
+                                  " (one row per year, in order)", *line);
+        year = *y;
+        for (std::size_t k = 1; k < c->size(); ++k) {
+            const std::string_view cell = trim_blanks((*c)[k]);
+            if (cell.empty() || is_na(cell)) {
+                Column& col = columns_[k - 1];
+                if (col.first_row >= 0) ++col.pending_empty;
+                continue;
+            }
+            Column& col = columns_[k - 1];
+            auto d = number_cell(cell, sep);
+            if (!d)
+                read_error(where + ", " + series_label(static_cast<std::int32_t>(k), col.name),
+                           "the cell \"" + printable(cell) + "\" is not a number", *line);
+            std::int32_t v = static_cast<std::int32_t>(kMissingRing);
+            if (!d->negative || d->mantissa == 0) {
+                auto um = to_micrometres(*d, 0);
+                if (!um)
+                    read_error(where + ", " + series_label(static_cast<std::int32_t>(k), col.name),
+                               "the width " + printable(cell) + " mm is too large", *line);
+                v = static_cast<std::int32_t>(*um);
+            }
+            if (col.first_row < 0) col.first_row = row;
+            col.cells.insert(col.cells.end(), static_cast<std::size_t>(col.pending_empty),
+                             static_cast<std::int32_t>(kMissingRing));
+            col.pending_empty = 0;
+            col.cells.push_back(v);
+        }
+        // Cells left out at the end of a row are empty.
+        for (std::size_t k = c->size(); k <= columns_.size(); ++k)
+            if (columns_[k - 1].first_row >= 0) ++columns_[k - 1].pending_empty;
+        if (year > 1000000000 || year < -1000000000) read_error(where, "the year is far outside any calendar", *line);
+        ++row;
+    }
+    content_ = std::string();
+}
+
+bool CsvReader::next(SeriesRead& s) {
+    if (!parsed_) {
+        parsed_ = true;
+        parse();
+    }
+    while (next_ < columns_.size() && columns_[next_].first_row < 0) {
+        ++empty_columns_;
+        ++next_;
+    }
+    if (next_ == columns_.size()) {
+        std::vector<std::string> details;
+        if (empty_columns_ > 0)
+            details.push_back(std::to_string(empty_columns_) + (empty_columns_ == 1 ? " column" : " columns") +
+                              " without values left out");
+        finish(details);
+        return false;
+    }
+    Column& c = columns_[next_++];
+    rings_.assign(c.cells.begin(), c.cells.end());
+    fill(s, c.name, static_cast<std::int32_t>(first_year_ + c.first_row), rings_);
+    c.cells = {};
+    return true;
+}
+
+}  // namespace tarnik

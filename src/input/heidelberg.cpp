@@ -1,0 +1,227 @@
+#include "input/heidelberg.h"
+
+#include <algorithm>
+#include <map>
+
+#include "console/answers.h"
+#include "input/readdec.h"
+
+namespace tarnik {
+namespace {
+
+bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Numbers per tuple of a data kind; 0 for a kind this reader does not know.
+int tuple_size(const std::string& kind) {
+    if (kind == "tree" || kind == "single") return 1;
+    if (kind == "halfchrono" || kind == "double") return 2;
+    if (kind == "chrono" || kind == "quad" || kind == "quadro") return 4;
+    return 0;
+}
+
+// The unit's power of ten in millimetres; nothing for a unit not known here.
+std::optional<int> unit_exponent(const std::string& unit) {
+    if (unit.empty() || unit == "1/100mm" || unit == "0.01mm") return -2;
+    if (unit == "1/1000mm" || unit == "0.001mm") return -3;
+    if (unit == "1/10mm" || unit == "0.1mm") return -1;
+    if (unit == "mm") return 0;
+    return std::nullopt;
+}
+
+// A whole integer token; nothing for anything else or beyond +-10^15.
+std::optional<std::int64_t> integer_token(std::string_view t) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
+    if (i == t.size() || t.size() - i > 15) return std::nullopt;
+    std::int64_t v = 0;
+    for (; i < t.size(); ++i) {
+        if (!is_digit(t[i])) return std::nullopt;
+        v = v * 10 + (t[i] - '0');
+    }
+    return negative ? -v : v;
+}
+
+}  // namespace
+
+HeidelbergReader::HeidelbergReader(std::string content, std::string file)
+    : ConvertedSource(std::move(file), "Heidelberg", "negative width", "negative widths"),
+      content_(std::move(content)) {}
+
+bool HeidelbergReader::is_header_line(std::string_view line) { return squeezed_lower(line) == "header:"; }
+
+bool HeidelbergReader::is_data_line(std::string_view line) {
+    const std::string_view t = trim_blanks(line);
+    if (t.size() < 6 || squeezed_lower(t.substr(0, 5)) != "data:") return false;
+    const std::string_view kind = trim_blanks(t.substr(5));
+    return !kind.empty() && std::all_of(kind.begin(), kind.end(), is_letter);
+}
+
+std::optional<std::string_view> HeidelbergReader::key_of(std::string_view line) {
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;
+    const std::string_view key = trim_blanks(line.substr(0, eq));
+    if (key.empty() || !is_letter(key[0])) return std::nullopt;
+    for (char c : key)
+        if (!is_letter(c) && !is_digit(c) && c != '_') return std::nullopt;
+    return key;
+}
+
+bool HeidelbergReader::next_line(std::string_view& line) {
+    auto l = next_text_line(content_, pos_);
+    if (!l) return false;
+    line = *l;
+    ++line_no_;
+    return true;
+}
+
+bool HeidelbergReader::next(SeriesRead& s) {
+    for (;;) {
+        // The header line of the next series; blank lines before it are skipped.
+        std::string_view line;
+        do {
+            if (!next_line(line)) {
+                std::vector<std::string> details;
+                if (mean_curves_ > 0) details.push_back(std::to_string(mean_curves_) + " of them mean curves");
+                if (floating_ > 0)
+                    details.push_back(std::to_string(floating_) + " without dates, placed from year 1");
+                if (skipped_ > 0)
+                    details.push_back(std::to_string(skipped_) + " series of other data than ring widths skipped");
+                finish(details);
+                return false;
+            }
+        } while (is_blank(line));
+        const std::int32_t number = series_count() + skipped_ + 1;  // counted in the file
+        if (!is_header_line(line))
+            read_error("line " + std::to_string(line_no_), "a series must begin with a HEADER: line", line);
+
+        // key=value lines up to DATA:<kind>; the last of a repeated key counts.
+        std::map<std::string, std::pair<std::string, std::size_t>> keys;  // key -> value, line
+        std::string kind;
+        for (;;) {
+            if (!next_line(line))
+                read_error("series " + std::to_string(number), "the file ends before the DATA: line of the series");
+            if (is_blank(line)) continue;
+            if (is_data_line(line)) {
+                kind = squeezed_lower(trim_blanks(line).substr(5));
+                break;
+            }
+            auto key = key_of(line);
+            if (!key)
+                read_error("line " + std::to_string(line_no_),
+                           "a header line must be key=value (or DATA:<kind> to end the header)", line);
+            keys[squeezed_lower(*key)] = {std::string(trim_blanks(line.substr(line.find('=') + 1))), line_no_};
+        }
+        const auto value = [&](const char* key) -> const std::string* {
+            auto it = keys.find(key);
+            return it == keys.end() ? nullptr : &it->second.first;
+        };
+        const std::string name = value("keycode") ? *value("keycode") : std::string();
+        const std::string label = series_label(number, name);
+        const std::size_t data_line = line_no_;
+        const int tuple = tuple_size(kind);
+        if (tuple == 0)
+            read_error("line " + std::to_string(data_line) + ", " + label,
+                       "the data kind is not one of Tree, Single, HalfChrono, Double, Chrono, Quad, Quadro", line);
+        const auto integer_key = [&](const char* key, const char* shown) -> std::optional<std::int64_t> {
+            auto it = keys.find(key);
+            if (it == keys.end()) return std::nullopt;
+            auto v = integer_token(it->second.first);
+            if (!v || *v < -1000000000 || *v > 1000000000)
+                read_error("line " + std::to_string(it->second.second) + ", " + label,
+                           std::string(shown) + " is not a whole number: \"" + printable(it->second.first) + "\"");
+            return v;
+        };
+        const auto length_key = integer_key("length", "Length");
+        const auto begin = integer_key("datebegin", "DateBegin");
+        const auto end = integer_key("dateend", "DateEnd");
+        const std::string* unit_text = value("unit");
+        const auto unit = unit_exponent(unit_text ? squeezed_lower(*unit_text) : std::string());
+        if (!unit)
+            read_error("line " + std::to_string(keys["unit"].second) + ", " + label,
+                       "the unit \"" + printable(*unit_text) + "\" is not one of 1/100 mm, 1/1000 mm, 1/10 mm, mm");
+        std::optional<std::int64_t> length = length_key;
+        if (length && *length < 0)
+            read_error("line " + std::to_string(keys["length"].second) + ", " + label, "Length is negative");
+        if (!length && begin && end) {
+            length = *end - *begin + 1;
+            if (*length < 0)
+                read_error("series " + std::to_string(number) + " (" + printable(name) + ")",
+                           "DateEnd is before DateBegin and there is no Length");
+        }
+
+        // The numbers, up to the next header or the end of the file.
+        numbers_.clear();
+        for (;;) {
+            const std::size_t at = pos_, at_line = line_no_;
+            if (!next_line(line)) break;
+            if (is_header_line(line)) {
+                pos_ = at;
+                line_no_ = at_line;
+                break;
+            }
+            const std::string_view data = line.substr(0, line.find(';'));
+            std::size_t i = 0;
+            while (i < data.size()) {
+                while (i < data.size() && (data[i] == ' ' || data[i] == '\t')) ++i;
+                std::size_t j = i;
+                while (j < data.size() && data[j] != ' ' && data[j] != '\t') ++j;
+                if (j == i) break;
+                auto v = integer_token(data.substr(i, j - i));
+                if (!v)
+                    read_error("line " + std::to_string(line_no_) + ", " + label,
+                               "\"" + printable(data.substr(i, j - i)) + "\" is not a whole number", line);
+                numbers_.push_back(*v);
+                i = j;
+            }
+        }
+
+        const std::size_t tuples = numbers_.size() / static_cast<std::size_t>(tuple);
+        std::size_t rings = tuples;
+        if (length) {
+            if (static_cast<std::uint64_t>(*length) > tuples)
+                read_error(label, "Length (or DateEnd - DateBegin + 1) is " + std::to_string(*length) +
+                                      " but the data hold only " + std::to_string(tuples) + " rings");
+            rings = static_cast<std::size_t>(*length);
+        } else {
+            // Without a length, trailing tuples of zeros are padding.
+            while (rings > 0 &&
+                   std::all_of(numbers_.begin() + static_cast<std::ptrdiff_t>((rings - 1) * tuple),
+                               numbers_.begin() + static_cast<std::ptrdiff_t>(rings * tuple),
+                               [](std::int64_t v) { return v == 0; }))
+                --rings;
+        }
+        if (std::any_of(numbers_.begin() + static_cast<std::ptrdiff_t>(rings * tuple), numbers_.end(),
+                        [](std::int64_t v) { return v != 0; }))
+            read_error(label, "the data hold more than the " + std::to_string(rings) + " rings of its Length");
+
+        const std::string* type = value("datatype");
+        if (type && squeezed_lower(*type) != "ringwidth") {
+            ++skipped_;
+            continue;
+        }
+        std::int64_t first = 1;
+        if (begin) first = *begin;
+        else if (end) first = *end - static_cast<std::int64_t>(rings) + 1;
+        else ++floating_;
+        if (first < -1000000000 || first > 1000000000)
+            read_error(label, "its first year " + std::to_string(first) + " is far outside any calendar");
+        rings_.clear();
+        for (std::size_t k = 0; k < rings; ++k) {
+            const std::int64_t v = numbers_[k * tuple];
+            if (v < 0) {
+                rings_.push_back(kMissingRing);
+                continue;
+            }
+            auto um = to_micrometres(Decimal{false, static_cast<std::uint64_t>(v), 0}, *unit);
+            if (!um) read_error(label, "the width " + std::to_string(v) + " is too large");
+            rings_.push_back(*um);
+        }
+        if (tuple > 1) ++mean_curves_;
+        fill(s, name, static_cast<std::int32_t>(first), rings_);
+        return true;
+    }
+}
+
+}  // namespace tarnik

@@ -1,0 +1,56 @@
+#pragma once
+// The Heidelberg reader (.fh files, the common format of European labs). Per
+// series a `HEADER:` line, `key=value` lines and a `DATA:<kind>` line, then the
+// numbers up to the next `HEADER:` or the end of the file. Keys and kinds are
+// matched without regard to case.
+//  * Kinds: Tree and Single hold one number per ring; HalfChrono and Double
+//    pairs (value, count); Chrono, Quad and Quadro quadruples. The value is the
+//    first number of each tuple; series with tuples are mean curves.
+//  * The numbers are blank-separated integers whatever the kind (text after
+//    ';' is a comment), so the layout never depends on the kind.
+//  * Length is the number of rings, or DateEnd - DateBegin + 1 without Length;
+//    zeros after the last ring are padding. Without Length and dates, every
+//    tuple up to the last one that is not all zeros is a ring.
+//  * First year: DateBegin; else DateEnd - Length + 1; else 1 (a floating
+//    series, told in the notice). Years as written, whatever Dated= says.
+//  * Unit: 1/100 mm when absent; also 1/1000 mm, 1/10 mm and mm.
+//  * Only ring widths: a series whose DataType is given and is not Ringwidth
+//    is skipped and counted in the notice.
+//  * A negative number is a missing ring (read as 0, reported per series).
+//  * The identifier is KeyCode as written.
+
+#include <string>
+#include <string_view>
+
+#include "input/converted_source.h"
+
+namespace tarnik {
+
+class HeidelbergReader : public ConvertedSource {
+public:
+    // `file` names the file in messages.
+    HeidelbergReader(std::string content, std::string file);
+
+    bool next(SeriesRead& s) override;
+    std::size_t value_count_bound() const override { return content_.size() / 2 + 1; }
+
+    // True for a line that starts a Heidelberg series header.
+    static bool is_header_line(std::string_view line);
+    // True for a `DATA:<kind>` line (any word as the kind).
+    static bool is_data_line(std::string_view line);
+    // The key of a `key=value` line (letters, digits and '_', starting with a
+    // letter), or nothing for a line of another form.
+    static std::optional<std::string_view> key_of(std::string_view line);
+
+private:
+    bool next_line(std::string_view& line);
+
+    std::string content_;
+    std::size_t pos_ = 0;
+    std::size_t line_no_ = 0;
+    std::vector<std::int64_t> rings_;
+    std::vector<std::int64_t> numbers_;
+    std::int32_t mean_curves_ = 0, skipped_ = 0, floating_ = 0;
+};
+
+}  // namespace tarnik

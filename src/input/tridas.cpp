@@ -1,0 +1,410 @@
+#include "input/tridas.h"
+
+#include <expat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+#include "console/answers.h"
+
+namespace tarnik {
+namespace {
+
+constexpr char kNamespaceSeparator = '|';  // never part of a name or a namespace URI
+
+// The local part of a name as Expat reports it ("uri|local" or "local").
+std::string_view local(const XML_Char* name) {
+    std::string_view n(name);
+    const std::size_t bar = n.rfind(kNamespaceSeparator);
+    return bar == std::string_view::npos ? n : n.substr(bar + 1);
+}
+
+const XML_Char* attribute(const XML_Char** attrs, std::string_view name) {
+    for (const XML_Char** a = attrs; *a; a += 2)
+        if (local(a[0]) == name) return a[1];
+    return nullptr;
+}
+
+// Runs of blanks (and other white space) collapsed to one blank, none at the ends.
+std::string collapsed(std::string_view s) {
+    std::string out;
+    bool gap = false;
+    for (char c : s) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            gap = !out.empty();
+            continue;
+        }
+        if (gap) out += ' ';
+        gap = false;
+        out += c;
+    }
+    return out;
+}
+
+std::string lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+// The power of ten in millimetres of a unit; nothing for unitless or a unit
+// not known here.
+std::optional<int> unit_exponent(std::string unit) {
+    unit = lower(collapsed(unit));
+    for (const char* us : {"meters", "meter"}) {
+        const std::size_t at = unit.find(us);
+        if (at != std::string::npos) unit.replace(at, std::strlen(us), std::strlen(us) == 6 ? "metres" : "metre");
+    }
+    if (unit == "1/100th millimetres" || unit == "1/100th millimetre") return -2;
+    if (unit == "1/1000th millimetres" || unit == "1/1000th millimetre") return -3;
+    if (unit == "1/10th millimetres" || unit == "1/10th millimetre") return -1;
+    if (unit == "micrometres" || unit == "micrometre") return -3;
+    if (unit == "millimetres" || unit == "millimetre") return 0;
+    return std::nullopt;
+}
+
+struct Year {
+    bool present = false;
+    std::string text, suffix;
+    std::size_t line = 0;
+};
+
+struct Level {
+    std::size_t depth;    // of its element
+    bool series;          // measurementSeries or derivedSeries
+    bool derived;
+    std::string title;
+    Year first, last;
+};
+
+struct Block {
+    std::size_t depth = 0;
+    bool variable_attr = false;  // normalTridas given
+    std::string variable_norm, variable_text;
+    bool unit_attr = false;
+    std::string unit_norm, unit_text;
+    bool unitless = false;
+    std::vector<Decimal> values;
+    std::vector<std::int32_t> rings;  // converted at the end of the block
+};
+
+// The parser's state; Expat calls the handlers with it. A handler never throws
+// through Expat (a C library): it records the error and stops the parser.
+struct Sax {
+    XML_Parser parser = nullptr;
+    std::vector<std::string> stack;          // local names of the open elements
+    std::vector<Level> levels;
+    std::vector<Block> blocks;
+    std::vector<std::vector<Block>> done;    // per open series: its finished ring-width blocks
+    std::string* capture = nullptr;          // where character data go, if anywhere
+    std::size_t capture_depth = 0;
+    std::vector<TridasReader::Parsed>* out = nullptr;
+    std::int32_t other_variables = 0, derived = 0, undated = 0, unknown_unit = 0;
+    bool root_seen = false;
+    // The first error: where and what.
+    bool failed = false;
+    std::string where, what;
+
+    std::size_t line() const { return static_cast<std::size_t>(XML_GetCurrentLineNumber(parser)); }
+
+    // "series 3 (title)" for the innermost open series.
+    std::string series_where() const {
+        for (auto it = levels.rbegin(); it != levels.rend(); ++it)
+            if (it->series)
+                return "series " + std::to_string(out->size() + 1) + " (" + printable(it->title) + ")";
+        return "outside any series";
+    }
+
+    void fail(std::string w, std::string message) {
+        if (failed) return;
+        failed = true;
+        where = std::move(w);
+        what = std::move(message);
+        XML_StopParser(parser, XML_FALSE);
+    }
+
+    Level* innermost_series() {
+        for (auto it = levels.rbegin(); it != levels.rend(); ++it)
+            if (it->series) return &*it;
+        return nullptr;
+    }
+
+    void start(const XML_Char* raw, const XML_Char** attrs) {
+        const std::string_view name = local(raw);
+        stack.emplace_back(name);
+        const std::size_t depth = stack.size();
+        if (!root_seen) {
+            root_seen = true;
+            if (name != "tridas")
+                fail("line " + std::to_string(line()), "the root element is <" + printable(name) + ">, not <tridas>");
+            return;
+        }
+        const bool parent_is_level = !levels.empty() && levels.back().depth == depth - 1;
+        const bool parent_is_block = !blocks.empty() && blocks.back().depth == depth - 1;
+        if (name == "project" || name == "object" || name == "element" || name == "sample" || name == "radius") {
+            levels.push_back({depth, false, false, {}, {}, {}});
+        } else if (name == "measurementSeries" || name == "derivedSeries") {
+            levels.push_back({depth, true, name == "derivedSeries", {}, {}, {}});
+            done.emplace_back();
+        } else if (name == "title" && parent_is_level) {
+            levels.back().title.clear();
+            begin_capture(&levels.back().title, depth);
+        } else if ((name == "firstYear" || name == "lastYear") && depth >= 3 && stack[depth - 2] == "interpretation") {
+            Level* s = innermost_series();
+            if (s && s->depth == depth - 2) {
+                Year& y = name == "firstYear" ? s->first : s->last;
+                y = Year{true, {}, {}, line()};
+                if (const XML_Char* suffix = attribute(attrs, "suffix")) y.suffix = suffix;
+                begin_capture(&y.text, depth);
+            }
+        } else if (name == "values" && innermost_series()) {
+            Block b;
+            b.depth = depth;
+            blocks.push_back(std::move(b));
+        } else if (parent_is_block) {
+            Block& b = blocks.back();
+            if (name == "variable") {
+                if (const XML_Char* n = attribute(attrs, "normalTridas")) b.variable_attr = true, b.variable_norm = n;
+                b.variable_text.clear();
+                begin_capture(&b.variable_text, depth);
+            } else if (name == "unit") {
+                if (const XML_Char* n = attribute(attrs, "normalTridas")) b.unit_attr = true, b.unit_norm = n;
+                b.unit_text.clear();
+                begin_capture(&b.unit_text, depth);
+            } else if (name == "unitless") {
+                b.unitless = true;
+            } else if (name == "value") {
+                const XML_Char* v = attribute(attrs, "value");
+                if (!v) return fail("line " + std::to_string(line()) + ", " + series_where(),
+                                    "a <value> element has no value attribute");
+                auto d = parse_decimal(trim_blanks(v));
+                if (!d && (!variable_known(b) || is_ring_width(b)))
+                    return fail("line " + std::to_string(line()) + ", " + series_where(),
+                                "the value \"" + printable(v) + "\" is not a number");
+                b.values.push_back(d.value_or(Decimal{}));
+            }
+        }
+    }
+
+    void begin_capture(std::string* where_to, std::size_t depth) {
+        capture = where_to;
+        capture_depth = depth;
+    }
+
+    static bool variable_known(const Block& b) { return b.variable_attr || !b.variable_text.empty(); }
+
+    static bool is_ring_width(const Block& b) {
+        if (b.variable_attr) return lower(collapsed(b.variable_norm)) == "ring width";
+        const std::string t = lower(collapsed(b.variable_text));
+        return t == "ring width" || t == "total ring width";
+    }
+
+    void end() {
+        const std::size_t depth = stack.size();
+        if (capture && capture_depth == depth) capture = nullptr;
+        if (!blocks.empty() && blocks.back().depth == depth) {
+            end_block();
+        } else if (!levels.empty() && levels.back().depth == depth) {
+            if (levels.back().series) end_series();
+            levels.pop_back();
+        }
+        stack.pop_back();
+    }
+
+    void end_block() {
+        Block b = std::move(blocks.back());
+        blocks.pop_back();
+        if (b.values.empty()) return;
+        if (!is_ring_width(b)) {
+            ++other_variables;
+            return;
+        }
+        std::optional<int> unit;
+        if (!b.unitless) unit = unit_exponent(b.unit_attr ? b.unit_norm : b.unit_text);
+        if (!unit) ++unknown_unit;
+        b.rings.reserve(b.values.size());
+        for (const Decimal& d : b.values) {
+            if (d.negative && d.mantissa != 0) {
+                b.rings.push_back(-1);
+                continue;
+            }
+            auto um = to_micrometres(d, unit.value_or(-2));
+            if (!um) return fail(series_where(), "a value is too large for a ring width");
+            b.rings.push_back(static_cast<std::int32_t>(*um));
+        }
+        b.values = {};
+        done.back().push_back(std::move(b));
+    }
+
+    // The calendar year of a firstYear or lastYear element.
+    std::optional<std::int64_t> year_of(const Year& y) {
+        const std::string t(trim_blanks(collapsed(y.text)));
+        std::int64_t v = 0;
+        bool negative = false;
+        std::size_t i = 0;
+        if (i < t.size() && (t[i] == '-' || t[i] == '+')) negative = t[i++] == '-';
+        if (i == t.size() || t.size() - i > 9) {
+            fail("line " + std::to_string(y.line) + ", " + series_where(),
+                 "the year \"" + printable(y.text) + "\" is not a whole number");
+            return std::nullopt;
+        }
+        for (; i < t.size(); ++i) {
+            if (t[i] < '0' || t[i] > '9') {
+                fail("line " + std::to_string(y.line) + ", " + series_where(),
+                     "the year \"" + printable(y.text) + "\" is not a whole number");
+                return std::nullopt;
+            }
+            v = v * 10 + (t[i] - '0');
+        }
+        if (negative) v = -v;
+        const std::string suffix = lower(collapsed(y.suffix));
+        if (suffix.empty() || suffix == "ad") return v;
+        if (suffix == "bc") return 1 - v;
+        if (suffix == "bp") return 1950 - v;
+        fail("line " + std::to_string(y.line) + ", " + series_where(),
+             "the year suffix \"" + printable(y.suffix) + "\" is not AD, BC or BP");
+        return std::nullopt;
+    }
+
+    void end_series() {
+        const Level& s = levels.back();
+        std::vector<Block> blocks_done = std::move(done.back());
+        done.pop_back();
+        std::vector<std::string> path;
+        for (const Level& l : levels)
+            if (!l.series) path.push_back(collapsed(l.title));
+        for (Block& b : blocks_done) {
+            TridasReader::Parsed p;
+            p.title = collapsed(s.title);
+            p.path = path;
+            const auto rings = static_cast<std::int64_t>(b.rings.size());
+            std::optional<std::int64_t> first;
+            if (s.first.present) {
+                first = year_of(s.first);
+                if (!first) return;
+            } else if (s.last.present) {
+                auto last = year_of(s.last);
+                if (!last) return;
+                first = *last - rings + 1;
+            } else {
+                first = 1;
+                ++undated;
+            }
+            if (*first < -1000000000 || *first > 1000000000)
+                return fail(series_where(), "its first year is far outside any calendar");
+            p.first_year = static_cast<std::int32_t>(*first);
+            p.rings = std::move(b.rings);
+            if (s.derived) ++derived;
+            out->push_back(std::move(p));
+        }
+    }
+};
+
+extern "C" void on_start(void* data, const XML_Char* name, const XML_Char** attrs) {
+    static_cast<Sax*>(data)->start(name, attrs);
+}
+extern "C" void on_end(void* data, const XML_Char*) { static_cast<Sax*>(data)->end(); }
+extern "C" void on_text(void* data, const XML_Char* s, int len) {
+    Sax* sax = static_cast<Sax*>(data);
+    // A title or year runs to a few words; anything longer is cut.
+    if (sax->capture && sax->capture->size() < 4096)
+        sax->capture->append(s, static_cast<std::size_t>(std::min(len, 4096)));
+}
+
+}  // namespace
+
+TridasReader::TridasReader(std::string content, std::string file)
+    : ConvertedSource(std::move(file), "TRiDaS", "negative value", "negative values"), content_(std::move(content)) {}
+
+void TridasReader::parse() {
+    Sax sax;
+    sax.out = &series_;
+    XML_Parser parser = XML_ParserCreateNS(nullptr, kNamespaceSeparator);
+    if (!parser) throw std::bad_alloc();
+    sax.parser = parser;
+    XML_SetUserData(parser, &sax);
+    XML_SetElementHandler(parser, on_start, on_end);
+    XML_SetCharacterDataHandler(parser, on_text);
+    constexpr std::size_t kChunk = std::size_t{1} << 20;
+    bool ok = true;
+    for (std::size_t at = 0;; at += kChunk) {
+        const std::size_t n = at < content_.size() ? std::min(kChunk, content_.size() - at) : 0;
+        const bool last = at + n >= content_.size();
+        if (XML_Parse(parser, content_.data() + at, static_cast<int>(n), last) != XML_STATUS_OK) {
+            ok = false;
+            break;
+        }
+        if (last) break;
+    }
+    std::string where, what;
+    if (!ok && !sax.failed) {
+        where = "line " + std::to_string(XML_GetCurrentLineNumber(parser)) + ", column " +
+                std::to_string(XML_GetCurrentColumnNumber(parser) + 1);
+        what = std::string("the XML is not well-formed: ") + XML_ErrorString(XML_GetErrorCode(parser));
+    }
+    XML_ParserFree(parser);
+    if (sax.failed) read_error(sax.where, sax.what);
+    if (!ok) read_error(where, what);
+    content_ = std::string();  // the series hold everything now
+
+    build_identifiers(series_);
+    if (sax.derived > 0) details_.push_back(std::to_string(sax.derived) + " of them derived series");
+    if (sax.undated > 0) details_.push_back(std::to_string(sax.undated) + " without a first or last year, placed from year 1");
+    if (sax.unknown_unit > 0)
+        details_.push_back(std::to_string(sax.unknown_unit) + " unitless or in a unit not known here, read as 1/100 mm");
+    if (sax.other_variables > 0)
+        details_.push_back(std::to_string(sax.other_variables) +
+                           (sax.other_variables == 1 ? " block" : " blocks") + " of other variables than ring width skipped");
+}
+
+void TridasReader::build_identifiers(std::vector<Parsed>& series) {
+    std::map<std::string, std::vector<std::size_t>> by_title;
+    for (std::size_t i = 0; i < series.size(); ++i) by_title[series[i].title].push_back(i);
+    for (const auto& [title, members] : by_title) {
+        if (members.size() == 1 && !title.empty()) {
+            series[members[0]].id = title;
+            continue;
+        }
+        std::size_t levels = 0;
+        for (std::size_t i : members) levels = std::max(levels, series[i].path.size());
+        const auto at = [&](std::size_t i, std::size_t level) -> const std::string& {
+            static const std::string none;
+            return level < series[i].path.size() ? series[i].path[level] : none;
+        };
+        std::vector<bool> differs(levels, false);
+        for (std::size_t level = 0; level < levels; ++level)
+            for (std::size_t i : members) differs[level] = differs[level] || at(i, level) != at(members[0], level);
+        for (std::size_t i : members) {
+            std::string id;
+            for (std::size_t level = 0; level < levels; ++level) {
+                if (!differs[level] || at(i, level).empty()) continue;
+                if (!id.empty()) id += '-';
+                id += at(i, level);
+            }
+            if (id.empty()) id = title;
+            for (std::size_t level = series[i].path.size(); id.empty() && level > 0; --level) id = series[i].path[level - 1];
+            series[i].id = id;
+        }
+    }
+}
+
+bool TridasReader::next(SeriesRead& s) {
+    if (!parsed_) {
+        parsed_ = true;
+        parse();
+    }
+    if (next_ == series_.size()) {
+        finish(details_);
+        return false;
+    }
+    Parsed& p = series_[next_++];
+    rings_.assign(p.rings.begin(), p.rings.end());
+    for (std::int64_t& r : rings_)
+        if (r < 0) r = kMissingRing;
+    fill(s, p.id, p.first_year, rings_);
+    p.rings = {};
+    return true;
+}
+
+}  // namespace tarnik

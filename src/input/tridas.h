@@ -1,0 +1,71 @@
+#pragma once
+// The TRiDaS reader (the international XML exchange standard). Every
+// measurementSeries and derivedSeries with a non-empty block of ring-width
+// values is one series:
+//  * a `values` block holds ring widths when its variable has
+//    normalTridas="ring width" (any case) or, without normalTridas, the text
+//    "ring width" or "total ring width"; blocks of other variables are skipped
+//    and counted in the notice, empty blocks are ignored;
+//  * first year: interpretation/firstYear with its suffix (AD n is n, BC n is
+//    1 - n, BP n is 1950 - n); with only lastYear, lastYear - rings + 1; with
+//    neither, year 1 (told in the notice);
+//  * unit normalTridas: 1/100th, 1/1000th, 1/10th millimetres, micrometres,
+//    millimetres; unitless or a unit not known here is read as 1/100 mm, and
+//    the notice says so;
+//  * a negative value is a missing ring (0, reported per series); a value that
+//    is not a number ends the run with the read-error message naming the series.
+//
+// Identifiers. A series is called by its title, runs of blanks collapsed,
+// wherever that title tells it apart: no other series of the file has the
+// same title. Series that share a title (files written by some programs call
+// every series "1" and put the name on the element) are told apart by the
+// titles of the levels above them (project, object, element, sample, radius):
+// the identifier joins, with '-', the titles of those levels that differ
+// among the series sharing the title, from the outermost level inward. When no
+// level differs, or for a lone series whose title is empty, the series keeps
+// its title, or takes the innermost title above it that is not empty.
+//
+// The document is parsed by Expat, a streaming parser: the values go straight
+// into the series without a document tree, so a full-capacity file needs
+// little more memory than its own size.
+
+#include <string>
+#include <vector>
+
+#include "input/converted_source.h"
+
+namespace tarnik {
+
+class TridasReader : public ConvertedSource {
+public:
+    // `file` names the file in messages.
+    TridasReader(std::string content, std::string file);
+
+    bool next(SeriesRead& s) override;
+    // Every value takes at least the 16 characters of <value value=""/>.
+    std::size_t value_count_bound() const override { return content_.size() / 16 + 1; }
+
+    // One series as parsed, before it is handed out.
+    struct Parsed {
+        std::string title;               // runs of blanks collapsed
+        std::vector<std::string> path;   // titles of the levels above, outermost first
+        std::int32_t first_year = 1;
+        std::vector<std::int32_t> rings; // micrometres, or -1 for a missing ring
+        std::string id;                  // as built by the identifier rule
+    };
+
+    // The identifiers of `series` by the rule above (sets Parsed::id).
+    static void build_identifiers(std::vector<Parsed>& series);
+
+private:
+    void parse();
+
+    std::string content_;
+    bool parsed_ = false;
+    std::vector<Parsed> series_;
+    std::size_t next_ = 0;
+    std::vector<std::string> details_;
+    std::vector<std::int64_t> rings_;
+};
+
+}  // namespace tarnik
