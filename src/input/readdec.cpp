@@ -182,12 +182,29 @@ std::int32_t DecadalReader::readdec(std::int32_t capacity, std::string& id, std:
     raw.clear();
     MissingRings missing{series_number, id, 0, 0};
     std::int32_t count = first_line_count(first_year);
-    for (;;) {
+    const std::size_t first_line = line_no_ + 1;
+    bool slip_told = false;
+    for (std::int64_t line_in_series = 0;; ++line_in_series) {
         if (!next_line(line)) {
             notices_.push_back(" The file ends inside series " + std::to_string(series_number) + " (" + id +
                                "): it has no end marker, and its " + std::to_string(length) +
                                " values were not read.");
             return 1;
+        }
+        if (line_in_series > 0 && !slip_told) {
+            // A continuation line carries the next decade; another year there
+            // is a slip (a year typed one column off, "EGR108 1713" read as
+            // 713 while the next line says 1720). The widths are read in order.
+            bool nonblank = false;
+            const auto year = year_of(line, &nonblank);
+            const std::int64_t due = std::int64_t{floor_div10(first_year)} * 10 + 10 * line_in_series;
+            if (year && nonblank && *year != due) {
+                slip_told = true;
+                notices_.push_back(" Series " + std::to_string(series_number) + " (" + id + "): line " +
+                                   std::to_string(line_no_) + " has the year " + std::to_string(*year) + ", not " +
+                                   std::to_string(due) + " as after the first year " + std::to_string(first_year) +
+                                   " (line " + std::to_string(first_line) + "); the widths were read in order.");
+            }
         }
         for (std::int32_t k = 0; k < count; ++k) {
             auto v = width_field(line, k);

@@ -14,7 +14,9 @@
 //  * the three-line header of the public data bank (two lines after the title
 //    whose year columns are not a number) is skipped;
 //  * empty or all-blank lines between series are skipped;
-//  * a negative width other than the -9999 marker is a missing ring, stored as 0.
+//  * a negative width other than the -9999 marker is a missing ring, stored as 0;
+//  * a continuation line whose year is not the next decade (a year typed one
+//    column off) is read in order like any other, once per series told.
 // Each of these is reported through notices() so the driver can show it.
 
 #include <cstdint>
