@@ -204,6 +204,68 @@ TEST(FixedPoint, ShortcutAgreesWithExactConversion) {
             for (double v : {-0.0, 0.5, -0.5, 0.125, 2.5, 9.9995, 999.9995, 4.9e-324, 0.99999999}) check(v, w, d);
 }
 
+// read_numbers over a list of lines: the fields taken (text and decimals), the
+// status and message, and the lines used.
+struct Numbers {
+    std::vector<std::string> fields;
+    NumbersRead result;
+};
+Numbers numbers(std::string_view format, std::vector<std::string> lines, std::int64_t count,
+                std::string_view refuse = "\x01") {
+    Numbers n;
+    const FormatParse p = RecordFormat::parse_numbers(format);
+    EXPECT_TRUE(p) << p.error;
+    if (!p) return n;
+    std::size_t next = 1;
+    n.result = p.format->read_numbers(
+        lines.at(0),
+        [&]() -> std::optional<std::string> {
+            if (next < lines.size()) return lines[next++];
+            return std::nullopt;
+        },
+        count,
+        [&](std::string_view field, int decimals) -> std::string {
+            if (field == refuse) return "is refused";
+            n.fields.push_back(std::string(field) + "/" + std::to_string(decimals));
+            return {};
+        });
+    return n;
+}
+
+TEST(RecordReader, NumbersFollowTheFormatOverLines) {
+    using S = NumbersRead::Status;
+    // Fields past the end of a line are blank; the format starts again on the next line.
+    Numbers n = numbers("(3F3.1)", {"104 89103", " 70 6", "  1"}, 5);
+    EXPECT_EQ(n.fields, (std::vector<std::string>{"104/1", " 89/1", "103/1", " 70/1", " 6/1"}));
+    EXPECT_TRUE(n.result.status == S::ok && n.result.lines_used == 2);
+    // Resumes at the last top-level group; I fields have no decimals; A fields and X are skipped.
+    n = numbers("(a2,i2,2(1x,f2.0))", {"ab12 34 56", " 78 90"}, 5);
+    EXPECT_EQ(n.fields, (std::vector<std::string>{"12/0", "34/0", "56/0", "78/0", "90/0"}));
+    EXPECT_EQ(n.result.lines_used, 2);
+    // '/' and T; a comma ends a field; the end of the format starts a new line too.
+    n = numbers("(t3,f5.2/t2,f2.0)", {"xx1,x", " 7", "xx  5", "unused"}, 3);
+    EXPECT_EQ(n.fields, (std::vector<std::string>{"1/2", "7/0", "  5/2"}));
+    EXPECT_EQ(n.result.lines_used, 3);
+    n = numbers("(2f3.0)", {"  1  2"}, 3);
+    EXPECT_EQ(n.result.status, S::end_of_input);
+    EXPECT_EQ(n.result.message, "the input ends after 2 of 3 numbers");
+    n = numbers("(2f3.0)", {"  1  x", "  3"}, 3, "  x");
+    EXPECT_EQ(n.result.status, S::bad_field);
+    EXPECT_EQ(n.result.message, "the field in columns 4-6 (\"  x\") is refused");
+    EXPECT_EQ(numbers("(f3.0)", {"1"}, 0).result.lines_used, 1);
+
+    EXPECT_EQ(error_of("(26F3.0)", false), "");
+    for (const auto& [text, message] : std::vector<std::pair<std::string, std::string>>{
+             {"(2x,'n',f3.0)", "quoted text cannot be read at column 5"},
+             {"(a,f3.0)", "A needs a width when reading (for example A8) at column 2"},
+             {"(f3.0,2(1x,a2))", "the format has no I, F, E or D edit descriptor for the numbers at column 1"},
+             {"(20000(f1.0))", "the format is too large for reading (more than 10000 edit operations) at column 1"}}) {
+        const FormatParse p = RecordFormat::parse_numbers(text);
+        EXPECT_EQ(p ? std::string() : p.error, message) << text;
+    }
+    EXPECT_THROW(RecordFormat("(i4,2(1x,a2))").read_numbers("1", {}, 1, {}), std::logic_error);
+}
+
 // Numeric fields are compared with the Fortran runtime in fortran_oracle_test.cpp.
 TEST(Text, AJustifiesOrCutsAndPadNeverCuts) {
     EXPECT_EQ(A("abc", 5), "  abc");
