@@ -722,7 +722,10 @@ NumbersRead RecordFormat::read_numbers(std::string_view first_line, const LineSo
                     return r;
                 }
                 pos += f.consumed;
-                if (++got == count) return r;
+                if (++got == count) {
+                    r.end_column = pos;
+                    return r;
+                }
                 break;
             }
             case Op::A: pos += in.n; break;

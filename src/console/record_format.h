@@ -112,6 +112,7 @@ struct NumbersRead {
     Status status = Status::ok;
     std::string message;
     int lines_used = 1;  // lines of the input read, the first one included
+    std::int64_t end_column = 0;  // ok: the column after the last field, counted from 0
 };
 
 // Takes one field of read_numbers: its text and implied decimals. Returns what

@@ -105,6 +105,11 @@ bool CompactReader::looks_like(std::string_view content) {
     try {
         SeriesRead s;
         if (!r.next(s)) return false;
+        // Nothing after the last value on its line (a decadal line read with
+        // the format would go on).
+        if (s.length > 0 && static_cast<std::size_t>(r.last_end_) < r.last_line_.size() &&
+            !is_blank(r.last_line_.substr(static_cast<std::size_t>(r.last_end_))))
+            return false;
         std::string_view line;
         return !r.next_line(line) || is_blank(line) || parse_header(line);
     } catch (const InternalError&) {
@@ -172,6 +177,8 @@ bool CompactReader::next(SeriesRead& s) {
         if (r.status == fmt::NumbersRead::Status::end_of_input)
             read_error(label, "the file ends after " + std::to_string(rings_.size()) + " of its " +
                                   std::to_string(h->count) + " values");
+        last_line_ = line;
+        last_end_ = r.end_column;
     }
     if (h->first_year < -1000000000 || h->first_year > 1000000000)
         read_error(where + ", " + label, "its first year is far outside any calendar");

@@ -44,7 +44,8 @@ public:
     static std::optional<Header> parse_header(std::string_view line, std::string* problem = nullptr);
 
     // True when the content starts with a compact series whose values read in
-    // its format and are followed by the end, a blank line or another header.
+    // its format, end their last line, and are followed by the end, a blank
+    // line or another header.
     static bool looks_like(std::string_view content);
 
 private:
@@ -54,6 +55,9 @@ private:
     std::size_t pos_ = 0;
     std::size_t line_no_ = 0;
     std::vector<std::int64_t> rings_;
+    // The line of the last value read and the column after that value.
+    std::string_view last_line_;
+    std::int64_t last_end_ = 0;
 };
 
 }  // namespace tarnik

@@ -179,9 +179,8 @@ void ConvertedSource::finish(const std::vector<std::string>& details) {
     }
     std::vector<std::string> parts;
     if (cut_ > 0) {
-        parts.push_back(std::to_string(cut_) + (cut_ == 1 ? " identifier" : " identifiers") +
-                        " longer than 8 characters kept the first 8 (" + printable(first_cut_) + " is " +
-                        printable(first_cut_.substr(0, 8)) + ")");
+        parts.push_back(std::to_string(cut_) + " longer than 8 characters " + (cut_ == 1 ? "keeps its" : "keep their") +
+                        " first 8 (" + printable(first_cut_) + " is " + printable(first_cut_.substr(0, 8)) + ")");
     }
     if (shared > 0) {
         parts.push_back(std::to_string(shared) + " series share an identifier with another series (" +

@@ -83,7 +83,9 @@ bool HeidelbergReader::next(SeriesRead& s) {
         do {
             if (!next_line(line)) {
                 std::vector<std::string> details;
-                if (mean_curves_ > 0) details.push_back(std::to_string(mean_curves_) + " of them mean curves");
+                if (mean_curves_ > 0)
+                    details.push_back(mean_curves_ == 1 ? "1 of them a mean curve"
+                                                        : std::to_string(mean_curves_) + " of them mean curves");
                 if (floating_ > 0)
                     details.push_back(std::to_string(floating_) + " without dates, placed from year 1");
                 if (skipped_ > 0)

@@ -349,7 +349,9 @@ void TridasReader::parse() {
     content_ = std::string();  // the series hold everything now
 
     build_identifiers(series_);
-    if (sax.derived > 0) details_.push_back(std::to_string(sax.derived) + " of them derived series");
+    if (sax.derived > 0)
+        details_.push_back(sax.derived == 1 ? "1 of them a derived series"
+                                            : std::to_string(sax.derived) + " of them derived series");
     if (sax.undated > 0) details_.push_back(std::to_string(sax.undated) + " without a first or last year, placed from year 1");
     if (sax.unknown_unit > 0)
         details_.push_back(std::to_string(sax.unknown_unit) + " unitless or in a unit not known here, read as 1/100 mm");

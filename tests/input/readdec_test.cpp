@@ -43,6 +43,18 @@ std::string row(std::string id, int year, std::initializer_list<int> fields) {
     return s + "\n";
 }
 
+std::string row(std::string id, int year, const std::vector<int>& fields) {
+    char buf[16];
+    id.resize(8, ' ');
+    std::snprintf(buf, sizeof buf, year < -999 ? "%5d" : "%4d", year);
+    std::string s = (year < -999 ? id.substr(0, 7) : id) + buf;
+    for (int v : fields) {
+        std::snprintf(buf, sizeof buf, "%6d", v);
+        s += buf;
+    }
+    return s + "\n";
+}
+
 File read_all(std::string content) {
     DecadalReader reader(std::move(content));
     File f;
@@ -185,6 +197,22 @@ TEST(Readdec, TitlesAndTheEndOfTheFile) {
     ASSERT_EQ(f.series.size(), 1u);
     EXPECT_EQ(f.notices, std::vector<std::string>{" The file ends inside series 2 (B       ): it has no end marker, and "
                                                   "its 2 values were not read."});
+}
+
+TEST(Readdec, ContinuationYearsOffTheirDecadeAreToldOncePerSeries) {
+    // "EGR108 1713": a year typed one column off reads as 713, the next line says 1720.
+    const File f = read_all("title\nEGR108 1713   100   101   102   103   104   105   106\n"
+                            "EGR108  1720   110   999\n" +
+                            row("B", 1995, {1, 2, 3, 4, 5}) + row("B", 2010, {6}) + row("B", 2020, {7, 999}) +
+                            row("C", -2649, std::vector<int>(9, 8)) + row("C", -2640, std::vector<int>{9, 999}));
+    ASSERT_EQ(f.series.size(), 3u);
+    EXPECT_EQ(f.series[0].raw, (std::vector<std::int32_t>{100, 101, 102, 103, 104, 105, 106, 110}));
+    EXPECT_EQ(f.series[0].first_year, 713);
+    EXPECT_EQ(f.notices, (std::vector<std::string>{
+                             " Series 1 (EGR108 1): line 3 has the year 1720, not 720 as after the first year 713 "
+                             "(line 2); the widths were read in order.",
+                             " Series 2 (B       ): line 5 has the year 2010, not 2000 as after the first year 1995 "
+                             "(line 4); the widths were read in order."}));
 }
 
 TEST(TextLines, EveryKindOfLineEnd) {
