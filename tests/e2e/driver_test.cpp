@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/test_support.h"
@@ -253,6 +254,70 @@ TEST(Driver, FatalLimits) {
     const auto ok = run_tarnik(dir, lines({"in.rwl", "f", "1", "5"}), 600);
     EXPECT_EQ(ok.status, 0);
     EXPECT_TRUE(contains_block(ok.out, "Contains:    22000 series\n"));
+}
+
+// The ten Campito series as other programs write them: each file is read with
+// its notice (on the console and in the report file) and saves the same decadal
+// file as the ten series of the decadal file, identifiers, years and widths.
+TEST(OtherFormats, ReadLikeTheirDecadalSeriesAndSaveTheSameDecadalFile) {
+    TempDir dir;
+    const std::string ca = test::read_file(test::data_file("ca533.rwl"));
+    dir.write("ten.rwl", ca.substr(0, ca.find("\nCAM072") + 1));
+    const auto run = [&](const std::string& file) {
+        const auto r = run_tarnik(dir, lines({file, "f", "1", "2", "66", "1", "", "3", "-1", "5"}));
+        EXPECT_EQ(r.status, 0) << r.out;
+        return std::pair{r.out, dir.read("Xdated.raw.DEC")};
+    };
+    const auto [decadal_out, want] = run("ten.rwl");
+    const auto summary = [](const std::string& out) { return out.substr(out.find("\nInput file =: "), 400); };
+    EXPECT_TRUE(want.starts_with("CAM011  1530   104"));
+    for (const auto& [file, notice, report] :
+         {std::tuple{"ca533.fh", " Read as a Heidelberg file: 10 series.", "ca533_Tarnik"},
+          {"ca533.xml", " Read as a TRiDaS file: 10 series.", "ca533_Tarnik"},
+          {"ca533.csv", " Read as a CSV file: 10 series.", "ca533_Tarnik"},
+          {"ca533_compact.rwl", " Read as a compact file: 10 series.", "ca533_compact_Tarnik"}}) {
+        dir.copy_data(std::string("formats/") + file, file);
+        const auto [out, saved] = run(file);
+        EXPECT_EQ(saved, want) << file;
+        EXPECT_TRUE(contains_block(out, "Processing file " + std::string(file) + "\n" + notice + "\n\nInput file =: "));
+        std::string expected_summary = summary(decadal_out);
+        expected_summary.replace(expected_summary.find("ten.rwl"), 7, file);
+        EXPECT_EQ(summary(out).substr(0, 300), expected_summary.substr(0, 300)) << file;
+        EXPECT_EQ(dir.read(report), std::string(notice) + "\n");
+    }
+}
+
+// Missing rings in the words of the format, a file without ring widths, and a
+// bad file through the read-error pattern.
+TEST(OtherFormats, MissingRingsNothingToAnalyseAndBadFiles) {
+    TempDir dir;
+    dir.write("gap.csv", "Year,A,B\n1901,1.5,\n1902,,0.1\n1903,0.5,0.2\n1904,,0.3\n");
+    auto r = run_tarnik(dir, lines({"gap.csv", "f", "1", "5"}));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(contains_block(r.out, "Processing file gap.csv\n Read as a CSV file: 2 series.\n Series 1 (A       ): 1 "
+                                      "empty or negative cell read as missing rings (0), the first in 1902.\n\n"
+                                      "Input file =: gap.csv\nContains:        2 series\n"
+                                      "Spanning the calander period 1901 -1904\n"));
+
+    dir.write("early.xml", "<tridas><measurementSeries><title>E</title><values><variable normalTridas=\"earlywood "
+                           "width\"/><value value=\"5\"/></values></measurementSeries></tridas>\n");
+    r = run_tarnik(dir, lines({"early.xml", "f", "1", "5"}));
+    EXPECT_EQ(r.status, 1);
+    const std::string nothing = " The TRiDaS file early.xml holds no ring-width series, 1 block of other variables than "
+                                "ring width skipped.\n There is nothing to analyse. The run ends here.\n";
+    EXPECT_TRUE(contains_block(r.out, "Processing file early.xml\n" + nothing));
+    EXPECT_EQ(r.out.find("Input file =:"), std::string::npos);
+    EXPECT_EQ(dir.read("early_Tarnik"), nothing);
+
+    dir.write("bad.fh", "HEADER:\r\nKeyCode=A1\r\nLength=2\r\nDATA:Tree\r\n  12  1.5\r\n");
+    r = run_tarnik(dir, lines({"bad.fh", "f", "1", ""}));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(contains_block(r.out, "Processing file bad.fh\n error reading data\n"
+                                      "             The Heidelberg file bad.fh cannot be read, line 5, series 1 (A1):\n"
+                                      "             \"1.5\" is not a whole number\n"
+                                      "               12  1.5\n"
+                                      "             This should not happen. Check file format and LF\n"
+                                      "             Hit RETURN to Terminate program : "));
 }
 
 // The reader's messages themselves are checked by the unit tests of the reader.
