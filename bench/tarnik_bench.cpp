@@ -1,9 +1,9 @@
 // Every speed figure of the program in one table.
 //
 //   bench_tarnik_bench            runs all measurements
-//   bench_tarnik_bench NAME...    runs the named ones (read, trend, noise, cgcv1, scipy,
-//                                 cloud, classes, export, by-age, by-year, rcs-curve,
-//                                 dot-clouds, rcs-dialog)
+//   bench_tarnik_bench NAME...    runs the named ones (read, heidelberg, tridas, csv,
+//                                 compact, trend, noise, cgcv1, scipy, cloud, classes,
+//                                 export, by-age, by-year, rcs-curve, dot-clouds, rcs-dialog)
 //   bench_tarnik_bench --generate FILE   writes the full-capacity test file only
 //   bench_tarnik_bench --full-detail ... the same, with every point of a plot handed
 //                                 to the plotting library (the drawing before it
@@ -132,6 +132,97 @@ void generate(const std::string& path, bool noise_only = false) {
         }
     }
     std::fclose(f);
+}
+
+// The widths of the full-capacity file (0.01 mm), series after series: the
+// same pseudo-random sequence as generate() writes.
+std::vector<int> full_widths() {
+    std::vector<int> w;
+    w.reserve(static_cast<std::size_t>(MaxSeries) * 210);
+    std::uint32_t state = 12345;
+    for (int s = 0; s < MaxSeries; ++s) {
+        for (int k = 0; k < 210; ++k) {
+            state = state * 1664525u + 1013904223u;
+            const double noise = static_cast<double>((state >> 8) % 1000) / 1000.0 - 0.5;
+            const double trend = 60.0 + 300.0 * std::exp(-(k + 1) / 60.0);
+            w.push_back(static_cast<int>(trend * (1.0 + 0.6 * noise)));
+        }
+    }
+    return w;
+}
+
+// The full-capacity file (22000 series of 210 rings, 1790-1999) as another
+// program would write it: Heidelberg with ten 6-column fields a line, TRiDaS
+// with one <value> a line and the names on the elements (every series titled
+// "1", the hardest case for the identifiers), a CSV table in millimetres with
+// a year column, or compact with 20F4.0 records.
+void generate_other(const std::string& path, const std::string& format) {
+    const std::vector<int> w = full_widths();
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    if (!f) {
+        std::perror(path.c_str());
+        std::exit(1);
+    }
+    const auto at = [&](int s, int k) { return w[static_cast<std::size_t>(s) * 210 + static_cast<std::size_t>(k)]; };
+    if (format == "heidelberg") {
+        for (int s = 0; s < MaxSeries; ++s) {
+            std::fprintf(f, "HEADER:\r\nKeyCode=B%07d\r\nDataFormat=Tree\r\nLength=210\r\nDateBegin=1790\r\n"
+                            "DateEnd=1999\r\nUnit=1/100 mm\r\nDATA:Tree\r\n", s);
+            for (int k = 0; k < 210; ++k) std::fprintf(f, "%6d%s", at(s, k), k % 10 == 9 ? "\r\n" : "");
+        }
+    } else if (format == "tridas") {
+        std::fputs("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tridas xmlns=\"http://www.tridas.org/1.2.2\">\n"
+                   "  <project>\n    <title></title>\n    <object>\n      <title></title>\n", f);
+        for (int s = 0; s < MaxSeries; ++s) {
+            std::fprintf(f, "      <element>\n        <title>B%07d</title>\n        <sample>\n          <title>1</title>\n"
+                            "          <radius>\n            <title>1</title>\n            <measurementSeries>\n"
+                            "              <title>1</title>\n              <interpretation>\n"
+                            "                <firstYear suffix=\"AD\">1790</firstYear>\n"
+                            "                <lastYear suffix=\"AD\">1999</lastYear>\n              </interpretation>\n"
+                            "              <values>\n                <variable normalTridas=\"ring width\"/>\n"
+                            "                <unit normalTridas=\"1/100th millimetres\"/>\n", s);
+            for (int k = 0; k < 210; ++k) std::fprintf(f, "                <value value=\"%d\"/>\n", at(s, k));
+            std::fputs("              </values>\n            </measurementSeries>\n          </radius>\n"
+                       "        </sample>\n      </element>\n", f);
+        }
+        std::fputs("    </object>\n  </project>\n</tridas>\n", f);
+    } else if (format == "csv") {
+        std::fputs("\"Year\"", f);
+        for (int s = 0; s < MaxSeries; ++s) std::fprintf(f, ",\"B%07d\"", s);
+        std::fputc('\n', f);
+        for (int k = 0; k < 210; ++k) {
+            std::fprintf(f, "%d", 1790 + k);
+            for (int s = 0; s < MaxSeries; ++s) std::fprintf(f, ",%d.%02d", at(s, k) / 100, at(s, k) % 100);
+            std::fputc('\n', f);
+        }
+    } else {
+        for (int s = 0; s < MaxSeries; ++s) {
+            std::fprintf(f, "210=N 1790=I B%07d%54s-2(20F4.0)~\n", s, "");
+            for (int k = 0; k < 210; ++k) std::fprintf(f, "%4d%s", at(s, k), k % 20 == 19 || k == 209 ? "\n" : "");
+        }
+    }
+    std::fclose(f);
+}
+
+std::string other_file(const std::string& format) {
+    const std::string p = (fs::temp_directory_path() / ("tarnik-bench-full." + format)).string();
+    if (!fs::exists(p)) generate_other(p, format);
+    return p;
+}
+
+Figure run_dialog(const std::string& answers);
+Figure best_of(int runs, const std::function<Figure()>& one);
+
+// Reading the full-capacity file in another format, with the file's size and
+// the memory limit (twice the file plus 100 MB) in the note.
+Figure read_other(const std::string& format) {
+    const std::string file = other_file(format);
+    Figure f = best_of(3, [&] { return run_dialog(file + "\nf\n1\n5\n"); });
+    const double mb = static_cast<double>(fs::file_size(file)) / (1024.0 * 1024.0);
+    char note[96];
+    std::snprintf(note, sizeof note, "file %.0f MB, memory limit %.0f MB", mb, 2.0 * mb + 100.0);
+    f.note = note;
+    return f;
 }
 
 // The whole program dialog on the given answers, output discarded.
@@ -341,6 +432,12 @@ std::vector<Case> cases() {
     return {
         {"read", "read 22000 x 210 rings, summary (whole dialog)", "< 1 s",
          [] { return best_of(3, [] { return run_dialog(full_file() + "\nf\n1\n5\n"); }); }},
+        {"heidelberg", "read 22000 x 210 rings, Heidelberg file (whole dialog)", "< 1 s",
+         [] { return read_other("heidelberg"); }},
+        {"tridas", "read 22000 x 210 rings, TRiDaS file (whole dialog)", "< 3 s",
+         [] { return read_other("tridas"); }},
+        {"csv", "read 22000 x 210 rings, CSV table (whole dialog)", "< 1 s", [] { return read_other("csv"); }},
+        {"compact", "read 22000 x 210 rings, compact file (whole dialog)", "", [] { return read_other("compact"); }},
         {"trend", "spline trend values, 22000 x 210, minimum GCV (whole dialog)", "< 3 s",
          [] { return best_of(2, [] { return run_dialog(full_file() + "\nf\n2\n0\n5\n"); }); }},
         {"noise", "spline trend values, 22000 x 210 of trendless noise (worst case)", "< 3 s",
@@ -466,6 +563,10 @@ int main(int argc, char** argv) {
         bool wanted = argc == 1;
         for (int i = 1; i < argc; ++i) wanted = wanted || std::strcmp(argv[i], c.name) == 0;
         if (!wanted) continue;
+        // The files of other formats are written here, so that the writing
+        // counts in no measurement's time or memory.
+        for (const char* format : {"heidelberg", "tridas", "csv", "compact"})
+            if (std::strcmp(c.name, format) == 0) other_file(format);
         std::fflush(stdout);
         int fds[2];
         if (pipe(fds) != 0) return 1;
@@ -492,5 +593,7 @@ int main(int argc, char** argv) {
     fs::remove_all(dir);
     fs::remove(fs::temp_directory_path() / "tarnik-bench-full.rwl");
     fs::remove(fs::temp_directory_path() / "tarnik-bench-noise.rwl");
+    for (const char* format : {"heidelberg", "tridas", "csv", "compact"})
+        fs::remove(fs::temp_directory_path() / (std::string("tarnik-bench-full.") + format));
     return 0;
 }

@@ -1,0 +1,19 @@
+// Fuzz target: the reader of CSV tables (separators, quotes, decimal commas, NA, gaps, consecutive years),
+// and the recognition of formats, over arbitrary file content.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "input/csv.h"
+#include "source_checks.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace tarnik;
+    const std::string content(reinterpret_cast<const char*>(data), size);
+    (void)detect_format(content);
+    CsvReader reader(content, "fuzz");
+    // Every series takes at least one byte of the file (an empty compact series a line).
+    fuzzing::check_source(reader, size + 1);
+    return 0;
+}
