@@ -131,6 +131,10 @@ struct Sax {
     }
 
     void start(const XML_Char* raw, const XML_Char** attrs) {
+        // Text is taken from elements without child elements only: an element
+        // inside a title ends its capture, so no captured string can move while
+        // new levels and blocks are added.
+        capture = nullptr;
         const std::string_view name = local(raw);
         stack.emplace_back(name);
         const std::size_t depth = stack.size();
