@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev googletest
   libplplot-dev plplot-driver-cairo
+  libexpat1-dev
   gfortran
   python3 python3-numpy python3-scipy
 )
