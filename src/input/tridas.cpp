@@ -3,7 +3,6 @@
 #include <expat.h>
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 
 #include "console/answers.h"
@@ -52,10 +51,9 @@ std::string lower(std::string s) {
 // not known here.
 std::optional<int> unit_exponent(std::string unit) {
     unit = lower(collapsed(unit));
-    for (const char* us : {"meters", "meter"}) {
-        const std::size_t at = unit.find(us);
-        if (at != std::string::npos) unit.replace(at, std::strlen(us), std::strlen(us) == 6 ? "metres" : "metre");
-    }
+    // American spelling too: millimeters, micrometers.
+    for (std::size_t at = unit.find("meter"); at != std::string::npos; at = unit.find("meter", at))
+        unit.replace(at, 5, "metre");
     if (unit == "1/100th millimetres" || unit == "1/100th millimetre") return -2;
     if (unit == "1/1000th millimetres" || unit == "1/1000th millimetre") return -3;
     if (unit == "1/10th millimetres" || unit == "1/10th millimetre") return -1;
