@@ -1,6 +1,8 @@
 // Fuzz target: the record-format interpreter. The first line of the input is a
 // format text; the first byte after it chooses what is done with the rest:
-//   even: parse_input and read_integer over the remaining lines;
+//   even: parse_input and read_integer over the remaining lines, and
+//         parse_numbers and read_numbers of up to 255 numbers (the second
+//         byte) over them;
 //   odd:  parse and write items generated from the remaining bytes (integers,
 //         reals, texts) with RecordWriter, stopping at the first item the format
 //         has no descriptor of that kind for.
@@ -96,6 +98,35 @@ void read_lines(const tarnik::fmt::RecordFormat& f, std::string_view rest) {
     }
 }
 
+// Numbers of the format over the lines of `rest`, as the compact reader reads them.
+void read_numbers(const tarnik::fmt::RecordFormat& f, std::string_view rest, std::int64_t count) {
+    using namespace tarnik::fmt;
+    const std::size_t nl = rest.find('\n');
+    const std::string first(rest.substr(0, nl));
+    rest.remove_prefix(nl == std::string_view::npos ? rest.size() : nl + 1);
+    int lines = 1;
+    std::int64_t taken = 0;
+    const NumbersRead r = f.read_numbers(
+        first,
+        [&]() -> std::optional<std::string> {
+            if (rest.empty()) return std::nullopt;
+            const std::size_t end = rest.find('\n');
+            std::string line(rest.substr(0, end));
+            rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+            ++lines;
+            return line;
+        },
+        count,
+        [&](std::string_view field, int decimals) -> std::string {
+            check(decimals >= 0);
+            ++taken;
+            return field.find('x') == std::string_view::npos ? std::string() : "holds an x";
+        });
+    check(r.lines_used == lines);
+    if (r.status == NumbersRead::Status::ok) check(taken == count);
+    else check(!r.message.empty() && taken <= count);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -115,8 +146,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (write) {
         if (any) write_items(*any.format, rest);
-    } else if (in) {
-        read_lines(*in.format, rest.s);
+    } else {
+        if (in) read_lines(*in.format, rest.s);
+        const FormatParse numbers = RecordFormat::parse_numbers(text);
+        check(numbers.format.has_value() == numbers.error.empty());
+        if (numbers) read_numbers(*numbers.format, rest.s.substr(rest.s.empty() ? 0 : 1),
+                                  rest.s.empty() ? 1 : static_cast<unsigned char>(rest.s[0]));
     }
     return 0;
 }
