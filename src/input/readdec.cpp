@@ -198,7 +198,10 @@ std::int32_t DecadalReader::readdec(std::int32_t capacity, std::string& id, std:
             bool nonblank = false;
             const auto year = year_of(line, &nonblank);
             const std::int64_t due = std::int64_t{floor_div10(first_year)} * 10 + 10 * line_in_series;
-            if (year && nonblank && *year != due) {
+            // A year that needs five columns (10000, on the marker line of a
+            // series ending in 9999) stands in columns 8-12.
+            const bool five_columns = line.size() >= 12 && parse_int_field(line.substr(7, 5), 5) == due;
+            if (year && nonblank && *year != due && !five_columns) {
                 slip_told = true;
                 notices_.push_back(" Series " + std::to_string(series_number) + " (" + id + "): line " +
                                    std::to_string(line_no_) + " has the year " + std::to_string(*year) + ", not " +
