@@ -47,12 +47,12 @@ void aboutit(Stores& s) {
     DataSummary& m = s.summary;
     m = DataSummary{};
     if (s.nser > 0) {
-        // The start values are bounds of the data no longer: years reach from
-        // -9999 to 9999. Every minimum and maximum starts from the first series.
-        const SeriesRecord& r1 = s.rec(1);
-        m.min_first_year = m.max_last_year = r1.first_year;
-        m.min_first_age = m.max_last_age = r1.pith_offset + 1;
-        m.min_length = m.max_length = r1.length;
+        // The start values are bounds of the data no longer (years reach from
+        // -9999 to 9999): with series, every extreme is that of the data.
+        constexpr std::int32_t lo = std::numeric_limits<std::int32_t>::min();
+        constexpr std::int32_t hi = std::numeric_limits<std::int32_t>::max();
+        m.min_first_year = m.min_first_age = m.min_length = hi;
+        m.max_last_year = m.max_last_age = m.max_length = lo;
     }
     bool any_value = false;
     for (std::int32_t i = 1; i <= s.nser; ++i) {
