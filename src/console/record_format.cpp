@@ -580,6 +580,42 @@ IntStatus parse_field_int(std::string_view t, std::int32_t& value) {
 
 std::string_view cut_at_cr(std::string_view line) { return line.substr(0, line.find('\r')); }
 
+// Where a field that cannot be read stands, for the message: "the field in
+// columns 5-8 (\"x\")" or "the field in column 5 (\"x\")".
+std::string field_where(std::int64_t pos, const Field& f, std::int64_t width) {
+    const std::int64_t last = pos + (f.consumed == width ? width : f.consumed - 1);
+    std::string where = "the field in columns " + std::to_string(pos + 1) + "-" + std::to_string(last);
+    if (last <= pos + 1) where = "the field in column " + std::to_string(pos + 1);
+    return where + " (\"" + shown(f.text) + "\")";
+}
+
+struct GroupFrame {
+    std::size_t begin;
+    std::int32_t left;
+};
+
+// The steps both readers take alike: the moves X, TL and T, and the repeat
+// groups. True when `in` was one of them; `pc` then is the next instruction.
+bool move(const RecordFormat::Instr& in, std::int64_t& pos, std::vector<GroupFrame>& frames, std::size_t& pc) {
+    using Op = RecordFormat::Op;
+    switch (in.op) {
+        case Op::X: pos += in.n; break;
+        case Op::TL: pos = std::max<std::int64_t>(0, pos - in.n); break;
+        case Op::T: pos = in.n - 1; break;
+        case Op::Begin: frames.push_back({pc, in.n}); break;
+        case Op::End:
+            if (--frames.back().left > 0) {
+                pc = frames.back().begin + 1;
+                return true;
+            }
+            frames.pop_back();
+            break;
+        default: return false;
+    }
+    ++pc;
+    return true;
+}
+
 }  // namespace
 
 IntegerRead RecordFormat::read_integer(std::string_view first_line, const LineSource& more) const {
@@ -589,14 +625,11 @@ IntegerRead RecordFormat::read_integer(std::string_view first_line, const LineSo
     std::string_view line = cut_at_cr(first_line);
     std::int64_t pos = 0;
     bool have = false;
-    struct Frame {
-        std::size_t begin;
-        std::int32_t left;
-    };
-    std::vector<Frame> frames;
+    std::vector<GroupFrame> frames;
     std::size_t pc = 0;
     while (pc < prog_.size()) {
         const Instr& in = prog_[pc];
+        if (move(in, pos, frames, pc)) continue;
         switch (in.op) {
             case Op::I: {
                 if (have) return r;
@@ -604,11 +637,8 @@ IntegerRead RecordFormat::read_integer(std::string_view first_line, const LineSo
                 std::int32_t v = 0;
                 const IntStatus st = parse_field_int(f.text, v);
                 if (st != IntStatus::ok) {
-                    const std::int64_t last = pos + (f.consumed == in.n ? in.n : f.consumed - 1);
-                    std::string where = "the field in columns " + std::to_string(pos + 1) + "-" + std::to_string(last);
-                    if (last <= pos + 1) where = "the field in column " + std::to_string(pos + 1);
                     r.status = IntegerRead::Status::bad_field;
-                    r.message = where + " (\"" + shown(f.text) + "\")" +
+                    r.message = field_where(pos, f, in.n) +
                                 (st == IntStatus::bad ? " is not an integer" : " is outside the integer range");
                     return r;
                 }
@@ -630,9 +660,11 @@ IntegerRead RecordFormat::read_integer(std::string_view first_line, const LineSo
             case Op::AOwn:
             case Op::Literal:
                 throw std::logic_error("format " + text_ + " is not a format for reading");
-            case Op::X: pos += in.n; break;
-            case Op::TL: pos = std::max<std::int64_t>(0, pos - in.n); break;
-            case Op::T: pos = in.n - 1; break;
+            case Op::X:
+            case Op::TL:
+            case Op::T:
+            case Op::Begin:
+            case Op::End: break;  // taken by move()
             case Op::Slash:
                 for (int k = 0; k < in.n; ++k) {
                     std::optional<std::string> next;
@@ -652,14 +684,6 @@ IntegerRead RecordFormat::read_integer(std::string_view first_line, const LineSo
             case Op::Colon:
                 if (have) return r;
                 break;
-            case Op::Begin: frames.push_back({pc, in.n}); break;
-            case Op::End:
-                if (--frames.back().left > 0) {
-                    pc = frames.back().begin + 1;
-                    continue;
-                }
-                frames.pop_back();
-                break;
         }
         ++pc;
     }
@@ -675,11 +699,7 @@ NumbersRead RecordFormat::read_numbers(std::string_view first_line, const LineSo
     std::string_view line = cut_at_cr(first_line);
     std::int64_t pos = 0;
     std::int64_t got = 0;
-    struct Frame {
-        std::size_t begin;
-        std::int32_t left;
-    };
-    std::vector<Frame> frames;
+    std::vector<GroupFrame> frames;
     // The next line of the input; false (and the status set) at its end.
     const auto next_line = [&]() {
         std::optional<std::string> next;
@@ -705,6 +725,7 @@ NumbersRead RecordFormat::read_numbers(std::string_view first_line, const LineSo
             continue;
         }
         const Instr& in = prog_[pc];
+        if (move(in, pos, frames, pc)) continue;
         switch (in.op) {
             case Op::I:
             case Op::F:
@@ -714,11 +735,8 @@ NumbersRead RecordFormat::read_numbers(std::string_view first_line, const LineSo
                 const int decimals = in.op == Op::I ? 0 : in.d;
                 std::string problem = take(f.text, decimals);
                 if (!problem.empty()) {
-                    const std::int64_t last = pos + (f.consumed == in.n ? in.n : f.consumed - 1);
-                    std::string where = "the field in columns " + std::to_string(pos + 1) + "-" + std::to_string(last);
-                    if (last <= pos + 1) where = "the field in column " + std::to_string(pos + 1);
                     r.status = NumbersRead::Status::bad_field;
-                    r.message = where + " (\"" + shown(f.text) + "\") " + problem;
+                    r.message = field_where(pos, f, in.n) + " " + problem;
                     return r;
                 }
                 pos += f.consumed;
@@ -732,23 +750,17 @@ NumbersRead RecordFormat::read_numbers(std::string_view first_line, const LineSo
             case Op::AOwn:
             case Op::Literal:
                 throw std::logic_error("format " + text_ + " is not a format for reading");
-            case Op::X: pos += in.n; break;
-            case Op::TL: pos = std::max<std::int64_t>(0, pos - in.n); break;
-            case Op::T: pos = in.n - 1; break;
+            case Op::X:
+            case Op::TL:
+            case Op::T:
+            case Op::Begin:
+            case Op::End: break;  // taken by move()
             case Op::Slash:
                 for (int k = 0; k < in.n; ++k)
                     if (!next_line()) return r;
                 break;
             case Op::Dollar:
             case Op::Colon: break;
-            case Op::Begin: frames.push_back({pc, in.n}); break;
-            case Op::End:
-                if (--frames.back().left > 0) {
-                    pc = frames.back().begin + 1;
-                    continue;
-                }
-                frames.pop_back();
-                break;
         }
         ++pc;
     }
