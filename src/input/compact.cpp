@@ -118,11 +118,9 @@ bool CompactReader::looks_like(std::string_view content) {
 }
 
 bool CompactReader::next_line(std::string_view& line) {
-    auto l = next_text_line(content_, pos_);
-    if (!l) return false;
-    line = *l;
-    ++line_no_;
-    return true;
+    auto l = cursor_.next(content_);
+    if (l) line = *l;
+    return l.has_value();
 }
 
 bool CompactReader::next(SeriesRead& s) {
@@ -134,7 +132,7 @@ bool CompactReader::next(SeriesRead& s) {
         }
     } while (is_blank(line));
     const std::int32_t number = series_count() + 1;
-    const std::string where = "line " + std::to_string(line_no_);
+    const std::string where = "line " + std::to_string(cursor_.line_no);
     std::string problem;
     auto h = parse_header(line, &problem);
     if (!h)
@@ -173,7 +171,7 @@ bool CompactReader::next(SeriesRead& s) {
                 return {};
             });
         if (r.status == fmt::NumbersRead::Status::bad_field)
-            read_error("line " + std::to_string(line_no_) + ", " + label, r.message, line);
+            read_error("line " + std::to_string(cursor_.line_no) + ", " + label, r.message, line);
         if (r.status == fmt::NumbersRead::Status::end_of_input)
             read_error(label, "the file ends after " + std::to_string(rings_.size()) + " of its " +
                                   std::to_string(h->count) + " values");

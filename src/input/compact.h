@@ -19,6 +19,7 @@
 
 #include "console/record_format.h"
 #include "input/converted_source.h"
+#include "input/text_lines.h"
 
 namespace tarnik {
 
@@ -52,8 +53,7 @@ private:
     bool next_line(std::string_view& line);
 
     std::string content_;
-    std::size_t pos_ = 0;
-    std::size_t line_no_ = 0;
+    LineCursor cursor_;  // in content_
     std::vector<std::int64_t> rings_;
     // The line of the last value read and the column after that value.
     std::string_view last_line_;

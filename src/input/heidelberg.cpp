@@ -69,11 +69,9 @@ std::optional<std::string_view> HeidelbergReader::key_of(std::string_view line) 
 }
 
 bool HeidelbergReader::next_line(std::string_view& line) {
-    auto l = next_text_line(content_, pos_);
-    if (!l) return false;
-    line = *l;
-    ++line_no_;
-    return true;
+    auto l = cursor_.next(content_);
+    if (l) line = *l;
+    return l.has_value();
 }
 
 bool HeidelbergReader::next(SeriesRead& s) {
@@ -96,7 +94,7 @@ bool HeidelbergReader::next(SeriesRead& s) {
         } while (is_blank(line));
         const std::int32_t number = series_count() + skipped_ + 1;  // counted in the file
         if (!is_header_line(line))
-            read_error("line " + std::to_string(line_no_), "a series must begin with a HEADER: line", line);
+            read_error("line " + std::to_string(cursor_.line_no), "a series must begin with a HEADER: line", line);
 
         // key=value lines up to DATA:<kind>; the last of a repeated key counts.
         std::map<std::string, std::pair<std::string, std::size_t>> keys;  // key -> value, line
@@ -111,9 +109,9 @@ bool HeidelbergReader::next(SeriesRead& s) {
             }
             auto key = key_of(line);
             if (!key)
-                read_error("line " + std::to_string(line_no_),
+                read_error("line " + std::to_string(cursor_.line_no),
                            "a header line must be key=value (or DATA:<kind> to end the header)", line);
-            keys[squeezed_lower(*key)] = {std::string(trim_blanks(line.substr(line.find('=') + 1))), line_no_};
+            keys[squeezed_lower(*key)] = {std::string(trim_blanks(line.substr(line.find('=') + 1))), cursor_.line_no};
         }
         const auto value = [&](const char* key) -> const std::string* {
             auto it = keys.find(key);
@@ -121,7 +119,7 @@ bool HeidelbergReader::next(SeriesRead& s) {
         };
         const std::string name = value("keycode") ? *value("keycode") : std::string();
         const std::string label = series_label(number, name);
-        const std::size_t data_line = line_no_;
+        const std::size_t data_line = cursor_.line_no;
         const int tuple = tuple_size(kind);
         if (tuple == 0)
             read_error("line " + std::to_string(data_line) + ", " + label,
@@ -156,11 +154,10 @@ bool HeidelbergReader::next(SeriesRead& s) {
         // The numbers, up to the next header or the end of the file.
         numbers_.clear();
         for (;;) {
-            const std::size_t at = pos_, at_line = line_no_;
+            const LineCursor at = cursor_;
             if (!next_line(line)) break;
             if (is_header_line(line)) {
-                pos_ = at;
-                line_no_ = at_line;
+                cursor_ = at;
                 break;
             }
             const std::string_view data = line.substr(0, line.find(';'));
@@ -172,7 +169,7 @@ bool HeidelbergReader::next(SeriesRead& s) {
                 if (j == i) break;
                 auto v = integer_token(data.substr(i, j - i));
                 if (!v)
-                    read_error("line " + std::to_string(line_no_) + ", " + label,
+                    read_error("line " + std::to_string(cursor_.line_no) + ", " + label,
                                "\"" + printable(data.substr(i, j - i)) + "\" is not a whole number", line);
                 numbers_.push_back(*v);
                 i = j;

@@ -23,6 +23,7 @@
 #include <string_view>
 
 #include "input/converted_source.h"
+#include "input/text_lines.h"
 
 namespace tarnik {
 
@@ -46,8 +47,7 @@ private:
     bool next_line(std::string_view& line);
 
     std::string content_;
-    std::size_t pos_ = 0;
-    std::size_t line_no_ = 0;
+    LineCursor cursor_;  // in content_
     std::vector<std::int64_t> rings_;
     std::vector<std::int64_t> numbers_;
     std::int32_t mean_curves_ = 0, skipped_ = 0, floating_ = 0;

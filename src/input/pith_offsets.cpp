@@ -9,11 +9,7 @@
 
 namespace tarnik {
 
-std::optional<std::string_view> LineSource::next() {
-    auto line = next_text_line(content_, pos_);
-    if (line) ++line_no_;
-    return line;
-}
+std::optional<std::string_view> LineSource::next() { return cursor_.next(content_); }
 
 PithOffsets read_pith_offsets(std::string content, const OffsetRecordReader& read_record) {
     PithOffsets r;

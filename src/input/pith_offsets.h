@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "input/text_lines.h"
+
 namespace tarnik {
 
 // Successive lines of a text file (LF, CR LF, CR CR LF or CR line ends).
@@ -18,12 +20,11 @@ public:
     // The next line, or no value at end of file.
     std::optional<std::string_view> next();
     // Number of the line returned last (1-based).
-    std::size_t line_number() const { return line_no_; }
+    std::size_t line_number() const { return cursor_.line_no; }
 
 private:
     std::string content_;
-    std::size_t pos_ = 0;
-    std::size_t line_no_ = 0;
+    LineCursor cursor_;
 };
 
 // Outcome of reading one offset record.

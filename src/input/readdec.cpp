@@ -71,33 +71,17 @@ std::size_t DecadalReader::value_count_bound() const {
     return content_.size() / 6 + 1;
 }
 
-std::optional<std::string_view> next_text_line(std::string_view content, std::size_t& pos) {
-    const std::size_t n = content.size();
-    if (pos >= n) return std::nullopt;
-    std::size_t end = pos;
-    while (end < n && content[end] != '\n' && content[end] != '\r') ++end;
-    const std::string_view line = content.substr(pos, end - pos);
-    std::size_t k = end;
-    while (k < n && content[k] == '\r') ++k;
-    if (k < n && content[k] == '\n') pos = k + 1;  // LF, CR LF, CR CR LF
-    else pos = std::min(end + 1, n);               // a CR alone, or the end of the content
-    return line;
-}
-
 bool DecadalReader::next_line(std::string_view& line) {
-    const std::size_t start = pos_;
-    auto l = next_text_line(content_, pos_);
+    const LineCursor before = cursor_;
+    auto l = cursor_.next(content_);
     if (!l) return false;
     line = *l;
-    prev_pos_ = start;
-    prev_line_no_ = line_no_;
-    ++line_no_;
+    prev_ = before;
     return true;
 }
 
 void DecadalReader::back_one_line() {
-    pos_ = prev_pos_;
-    line_no_ = prev_line_no_;
+    cursor_ = prev_;
 }
 
 void DecadalReader::read_error(std::size_t line_number, std::string_view line) const {
@@ -112,7 +96,7 @@ void DecadalReader::read_error(std::size_t line_number, std::string_view line) c
 void DecadalReader::detect_title_and_header(std::string& title) {
     std::string_view first;
     if (!next_line(first)) return;
-    const std::size_t after_first = pos_;
+    const LineCursor after_first = cursor_;
 
     // A file without a title line: the first line starts a series and the second
     // continues it (same identifier, year of the next decade).
@@ -128,8 +112,7 @@ void DecadalReader::detect_title_and_header(std::string& title) {
             if (second.size() >= 8 && id_of(second) == id_of(first) && next_year && second_nonblank &&
                 *next_year == floor_div10(*year) * 10 + 10) {
                 title.assign(80, ' ');
-                pos_ = 0;
-                line_no_ = 0;
+                cursor_ = {};
                 notices_.push_back(
                     " The file has no title line: its first line was read as the first line of a series.");
                 return;
@@ -137,8 +120,7 @@ void DecadalReader::detect_title_and_header(std::string& title) {
         }
     }
     title = fmt::pad(first.substr(0, 80), 80);
-    pos_ = after_first;
-    line_no_ = 1;
+    cursor_ = after_first;
 
     // The data bank's three-line header: the two lines after the title are not
     // series lines (their year columns are not a number).
@@ -147,8 +129,7 @@ void DecadalReader::detect_title_and_header(std::string& title) {
         notices_.push_back(" Lines 2 and 3 of the file are a data bank header and were skipped.");
         return;
     }
-    pos_ = after_first;
-    line_no_ = 1;
+    cursor_ = after_first;
 }
 
 std::int32_t DecadalReader::readdec(std::int32_t capacity, std::string& id, std::int32_t& first_year,
@@ -162,7 +143,7 @@ std::int32_t DecadalReader::readdec(std::int32_t capacity, std::string& id, std:
                             false};
     }
     if (series_number == 1) {
-        if (pos_ >= content_.size()) return 1;
+        if (cursor_.pos >= content_.size()) return 1;
         detect_title_and_header(title);
     }
 
@@ -172,7 +153,7 @@ std::int32_t DecadalReader::readdec(std::int32_t capacity, std::string& id, std:
         if (!next_line(line)) return 1;
     } while (is_blank(line));
     auto year = year_of(line);
-    if (!year) read_error(line_no_, line);
+    if (!year) read_error(cursor_.line_no, line);
     id = id_of(line);
     first_year = *year;
     back_one_line();
@@ -182,7 +163,7 @@ std::int32_t DecadalReader::readdec(std::int32_t capacity, std::string& id, std:
     raw.clear();
     MissingRings missing{series_number, id, 0, 0};
     std::int32_t count = first_line_count(first_year);
-    const std::size_t first_line = line_no_ + 1;
+    const std::size_t first_line = cursor_.line_no + 1;
     bool slip_told = false;
     for (std::int64_t line_in_series = 0;; ++line_in_series) {
         if (!next_line(line)) {
@@ -204,14 +185,14 @@ std::int32_t DecadalReader::readdec(std::int32_t capacity, std::string& id, std:
             if (year && nonblank && *year != due && !five_columns) {
                 slip_told = true;
                 notices_.push_back(" Series " + std::to_string(series_number) + " (" + id + "): line " +
-                                   std::to_string(line_no_) + " has the year " + std::to_string(*year) + ", not " +
+                                   std::to_string(cursor_.line_no) + " has the year " + std::to_string(*year) + ", not " +
                                    std::to_string(due) + " as after the first year " + std::to_string(first_year) +
                                    " (line " + std::to_string(first_line) + "); the widths were read in order.");
             }
         }
         for (std::int32_t k = 0; k < count; ++k) {
             auto v = width_field(line, k);
-            if (!v) read_error(line_no_, line);
+            if (!v) read_error(cursor_.line_no, line);
             if (is_marker(*v)) {
                 marker = *v;
                 const float divisor = marker == 999 ? 100.0f : 1000.0f;

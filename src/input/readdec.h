@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "input/series_source.h"
+#include "input/text_lines.h"
 
 namespace tarnik {
 
@@ -66,22 +67,14 @@ private:
     void detect_title_and_header(std::string& title);
 
     std::string content_;
-    std::size_t pos_ = 0;          // start of the next line in content_
-    std::size_t prev_pos_ = 0;     // start of the line read last
-    std::size_t line_no_ = 0;      // number of the line read last (1-based)
-    std::size_t prev_line_no_ = 0;
+    LineCursor cursor_;            // in content_
+    LineCursor prev_;              // before the line read last
     std::vector<std::string> notices_;
     std::vector<MissingRings> missing_;
     std::int32_t series_number_ = 0;  // of the last series next() read
     std::string title_;
     std::vector<float> mm_;           // next()'s widths in millimetres (unused)
 };
-
-// The line of `content` that starts at `pos`, without its line end, and `pos`
-// moved to the next line; no value at the end of the content. A line ends at
-// LF, at CRs followed by LF (CR LF, CR CR LF), or at a CR alone (the line end of
-// old Macintosh files).
-std::optional<std::string_view> next_text_line(std::string_view content, std::size_t& pos);
 
 // The value format's count of widths on a series' first line: up to the end of
 // the decade of `year` (1873 -> 7, 1870 -> 10; -2649 -> 9, up to -2641; a
