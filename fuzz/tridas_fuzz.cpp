@@ -6,6 +6,7 @@
 #include <string>
 
 #include "input/tridas.h"
+#include "input/formats.h"
 #include "source_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

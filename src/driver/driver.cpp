@@ -13,7 +13,7 @@
 #include "console/textfile.h"
 #include "data/stores.h"
 #include "driver/dialogs.h"
-#include "input/series_source.h"
+#include "input/data_set.h"
 #include "plot/cycle.h"
 #include "plot/series_display.h"
 #include "rcs/rcs.h"
@@ -77,7 +77,7 @@ private:
     void ask_input_file();
     void reading_cycle();
     void transformation_menu();
-    void read_series(SeriesSource& source);
+    void read_series(DataSetReader& source);
     void check_ranges(std::int32_t n, const std::string& id, std::int32_t first_year, std::int32_t length,
                       std::int32_t pith_offset);
     void print_summary();
@@ -104,7 +104,10 @@ void Driver::ask_input_file() {
         con_.line();
         input_name_ = std::string(trim_right(con_.ask("Enter raw ring width file  name : ")));
         std::error_code ec;
-        if (!input_name_.empty() && std::filesystem::is_regular_file(input_name_, ec)) return;
+        // A ring-width file, or a folder whose files are read as one data set.
+        if (!input_name_.empty() &&
+            (std::filesystem::is_regular_file(input_name_, ec) || std::filesystem::is_directory(input_name_, ec)))
+            return;
         con_.blank(2);
         con_.line("File > " + fmt::pad(input_name_, 40) + " < not found");
         con_.line("Please enter a new file name or terminate the program");
@@ -166,7 +169,7 @@ void Driver::check_ranges(std::int32_t n, const std::string& id, std::int32_t fi
     }
 }
 
-void Driver::read_series(SeriesSource& source) {
+void Driver::read_series(DataSetReader& source) {
     SeriesRead s;
     std::vector<std::int32_t> bandwidths;  // per series, for the spline trend variable
     std::int32_t n = 1;            // number of the series being read
@@ -246,8 +249,8 @@ void Driver::read_series(SeriesSource& source) {
         bandwidth_ = bandwidths.back();
     }
     for (const MissingRings& m : source.missing_rings()) {
-        notice(" Series " + std::to_string(m.series) + " (" + m.id + "): " + std::to_string(m.count) + " " +
-               source.missing_ring_words(m.count) + " read as missing rings (0), the first in " +
+        notice(" Series " + std::to_string(m.series) + " (" + m.id + "): " + std::to_string(m.count) + " " + m.words +
+               " read as missing rings (0), the first in " +
                std::to_string(m.first_year) + ".");
     }
 }
@@ -269,10 +272,11 @@ void Driver::print_summary() {
 }
 
 void Driver::reading_cycle() {
-    auto source = open_series_source(input_name_);
+    std::string problem;
+    auto source = DataSetReader::open(input_name_, problem);
     if (!source) {
         con_.line();
-        con_.line(" The file " + input_name_ + " cannot be read. The run ends here.");
+        con_.line(problem);
         throw ProgramEnd{1};
     }
     transformation_menu();

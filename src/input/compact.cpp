@@ -2,7 +2,7 @@
 
 #include "console/answers.h"
 #include "console/errors.h"
-#include "input/readdec.h"
+#include "input/text_helpers.h"
 
 namespace tarnik {
 namespace {
@@ -13,35 +13,19 @@ std::optional<std::pair<std::int64_t, char>> count_token(std::string_view t) {
     if (eq == std::string_view::npos || eq + 2 != t.size() || eq == 0) return std::nullopt;
     const char letter = t[eq + 1];
     if (letter != 'N' && letter != 'I' && letter != 'n' && letter != 'i') return std::nullopt;
-    std::string_view digits = t.substr(0, eq);
-    bool negative = false;
-    if (digits[0] == '-' || digits[0] == '+') {
-        negative = digits[0] == '-';
-        digits.remove_prefix(1);
-    }
-    if (digits.empty() || digits.size() > 9) return std::nullopt;
-    std::int64_t v = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9') return std::nullopt;
-        v = v * 10 + (c - '0');
-    }
-    return std::pair{negative ? -v : v, static_cast<char>(letter & ~0x20)};
+    const auto v = text::parse_integer(t.substr(0, eq), 9);
+    if (!v) return std::nullopt;
+    return std::pair{*v, static_cast<char>(letter & ~0x20)};
 }
 
-std::string collapsed(std::string_view s) {
-    std::string out;
-    for (char c : trim_blanks(s)) {
-        if (c == '\t') c = ' ';
-        if (c == ' ' && !out.empty() && out.back() == ' ') continue;
-        out += c;
-    }
-    return out;
-}
+using text::trim_blanks;
 
 }  // namespace
 
 CompactReader::CompactReader(std::string content, std::string file)
-    : ConvertedSource(std::move(file), "compact", "negative width", "negative widths"), content_(std::move(content)) {}
+    : ConvertedSource(std::move(file), "compact", "negative width", "negative widths"),
+      TextSource(std::move(content)),
+      bound_(this->content().size() + 1) {}
 
 std::optional<CompactReader::Header> CompactReader::parse_header(std::string_view line, std::string* problem) {
     std::string_view t = trim_blanks(line);
@@ -85,7 +69,7 @@ std::optional<CompactReader::Header> CompactReader::parse_header(std::string_vie
     if (tokens[0]->second == tokens[1]->second) return std::nullopt;
     for (const auto& tok : tokens) (tok->second == 'N' ? h.count : h.first_year) = tok->first;
     if (h.count < 0) return std::nullopt;
-    h.name = collapsed(rest);
+    h.name = text::collapse_blanks(rest);
     if (problem) {
         problem->clear();
         const fmt::FormatParse f = fmt::RecordFormat::parse_numbers(h.format);
@@ -117,12 +101,6 @@ bool CompactReader::looks_like(std::string_view content) {
     }
 }
 
-bool CompactReader::next_line(std::string_view& line) {
-    auto l = cursor_.next(content_);
-    if (l) line = *l;
-    return l.has_value();
-}
-
 bool CompactReader::next(SeriesRead& s) {
     std::string_view line;
     do {
@@ -132,7 +110,7 @@ bool CompactReader::next(SeriesRead& s) {
         }
     } while (is_blank(line));
     const std::int32_t number = series_count() + 1;
-    const std::string where = "line " + std::to_string(cursor_.line_no);
+    const std::string where = "line " + std::to_string(line_no());
     std::string problem;
     auto h = parse_header(line, &problem);
     if (!h)
@@ -171,7 +149,7 @@ bool CompactReader::next(SeriesRead& s) {
                 return {};
             });
         if (r.status == fmt::NumbersRead::Status::bad_field)
-            read_error("line " + std::to_string(cursor_.line_no) + ", " + label, r.message, line);
+            read_error("line " + std::to_string(line_no()) + ", " + label, r.message, line);
         if (r.status == fmt::NumbersRead::Status::end_of_input)
             read_error(label, "the file ends after " + std::to_string(rings_.size()) + " of its " +
                                   std::to_string(h->count) + " values");

@@ -19,17 +19,17 @@
 
 #include "console/record_format.h"
 #include "input/converted_source.h"
-#include "input/text_lines.h"
+#include "input/text_source.h"
 
 namespace tarnik {
 
-class CompactReader : public ConvertedSource {
+class CompactReader : public ConvertedSource, private TextSource {
 public:
     // `file` names the file in messages.
     CompactReader(std::string content, std::string file);
 
     bool next(SeriesRead& s) override;
-    std::size_t value_count_bound() const override { return content_.size() + 1; }
+    std::size_t value_count_bound() const override { return bound_; }
 
     // A compact series header, taken apart.
     struct Header {
@@ -50,10 +50,7 @@ public:
     static bool looks_like(std::string_view content);
 
 private:
-    bool next_line(std::string_view& line);
-
-    std::string content_;
-    LineCursor cursor_;  // in content_
+    std::size_t bound_;
     std::vector<std::int64_t> rings_;
     // The line of the last value read and the column after that value.
     std::string_view last_line_;

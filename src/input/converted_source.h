@@ -7,10 +7,9 @@
 //    stored in 0.01 mm (the scale of the decadal 999 marker), any other in
 //    0.001 mm (the -9999 scale), so that a decadal export writes every width
 //    back exactly;
-//  * identifiers: at most 8 characters (longer ones keep their first 8),
-//    padded with blanks; one notice at the end tells of names that were cut
-//    and of series that share an identifier;
 //  * missing rings, counted per series for the driver's notice;
+//  * the report of what was read, and the end of the run for a file of the
+//    format that holds no ring-width series;
 //  * the read-error message, naming the file, the line or series and what is
 //    wrong, in the pattern of the decadal reader's.
 
@@ -18,7 +17,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "input/series_source.h"
@@ -44,12 +42,6 @@ std::optional<Decimal> parse_decimal(std::string_view text, char point = '.');
 // divided by 10^decimals.
 std::optional<Decimal> parse_real_field_exact(std::string_view field, int decimals);
 
-// The text without leading and trailing blanks and tabs.
-std::string_view trim_blanks(std::string_view s);
-// The text in lower case (ASCII letters), with blanks and tabs removed: keys,
-// kinds and units compare so ("Unit=1/100 mm" and "unit=1/100mm").
-std::string squeezed_lower(std::string_view s);
-
 // The largest width in micrometres the stores take (their values are 32-bit).
 inline constexpr std::int64_t kMaxMicrometres = 2147483647;
 
@@ -63,29 +55,29 @@ inline constexpr std::int64_t kMissingRing = -1;
 
 class ConvertedSource : public SeriesSource {
 public:
-    std::vector<std::string> take_notices() override;
-    const std::vector<MissingRings>& missing_rings() const override { return missing_; }
     std::string missing_ring_words(std::int32_t count) const override {
         return count == 1 ? missing_one_ : missing_many_;
     }
+    ReadReport report() const override { return report_; }
 
 protected:
     // `file` is the name the user gave; `format` names the format in messages
-    // ("Heidelberg", "TRiDaS", "CSV", "compact"); the missing-ring words say
-    // what the file held where a ring is missing ("negative width").
-    ConvertedSource(std::string file, std::string format, std::string missing_one, std::string missing_many);
+    // ("Heidelberg", "TRiDaS", "CSV", "compact") and `noun` what a file of it
+    // is called ("file"); the missing-ring words say what the file held where a
+    // ring is missing ("negative width").
+    ConvertedSource(std::string file, std::string format, std::string missing_one, std::string missing_many,
+                    std::string noun = "file");
 
-    // Fills `s` with series number series_count() + 1: the identifier from
-    // `name` (cut to 8 characters), the first year, and the rings (widths in
-    // micrometres or kMissingRing) in the stores' units.
+    // Fills `s` with series number series_count() + 1: its name as written,
+    // the first year, and the rings (widths in micrometres or kMissingRing) in
+    // the stores' units.
     void fill(SeriesRead& s, std::string_view name, std::int32_t first_year, const std::vector<std::int64_t>& rings);
-    std::int32_t series_count() const { return series_count_; }
+    std::int32_t series_count() const { return report_.series; }
 
-    // At the end of the file: the format notice (" Read as a <format> file: 10
-    // series" and the `details`, each after a comma) and the identifier notice.
-    // Without any series the run ends with a message that names the file and
-    // the `details` (UnusableFile).
-    void finish(const std::vector<std::string>& details);
+    // At the end of the file: the report with its `details`. Without any
+    // series the run ends with a message that names the file and the
+    // `details` (UnusableFile).
+    void finish(std::vector<ReadDetail> details);
 
     // Ends the run with the read-error message: where (a line, a series or
     // both), what is wrong, and the line's text when there is one.
@@ -96,17 +88,11 @@ protected:
     std::string series_label(std::int32_t number, std::string_view name) const;
 
     const std::string& file() const { return file_; }
-    const std::string& format() const { return format_; }
-
-    std::vector<std::string> notices_;
+    const std::string& format() const { return report_.format; }
 
 private:
-    std::string file_, format_, missing_one_, missing_many_;
-    std::vector<MissingRings> missing_;
-    std::int32_t series_count_ = 0;
-    std::int32_t cut_ = 0;                 // identifiers cut to 8 characters
-    std::string first_cut_;                // the first of them, as written
-    std::unordered_map<std::string, std::int32_t> ids_;  // identifier -> series holding it
+    std::string file_, missing_one_, missing_many_;
+    ReadReport report_;
     bool finished_ = false;
 };
 

@@ -1,31 +1,18 @@
 #include "input/csv.h"
 
 #include "console/answers.h"
-#include "input/readdec.h"
+#include "input/text_helpers.h"
 
 namespace tarnik {
 namespace {
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
-
-std::string_view without_bom(std::string_view s) { return s.starts_with(kBom) ? s.substr(kBom.size()) : s; }
+using text::squeezed_lower;
+using text::trim_blanks;
 
 bool is_na(std::string_view cell) { return cell == "NA" || cell == "na" || cell == "NaN"; }
 
 // The year of a row's first cell; nothing when it is not a whole number.
-std::optional<std::int64_t> year_cell(std::string_view cell) {
-    cell = trim_blanks(cell);
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < cell.size() && (cell[i] == '-' || cell[i] == '+')) negative = cell[i++] == '-';
-    if (i == cell.size() || cell.size() - i > 9) return std::nullopt;
-    std::int64_t v = 0;
-    for (; i < cell.size(); ++i) {
-        if (cell[i] < '0' || cell[i] > '9') return std::nullopt;
-        v = v * 10 + (cell[i] - '0');
-    }
-    return negative ? -v : v;
-}
+std::optional<std::int64_t> year_cell(std::string_view cell) { return text::parse_integer(trim_blanks(cell), 9); }
 
 // A width cell as a number: '.' as the decimal point, or ',' where the
 // separator is not a comma.
@@ -44,7 +31,8 @@ bool is_year_header(std::string_view cell) {
 
 CsvReader::CsvReader(std::string content, std::string file)
     : ConvertedSource(std::move(file), "CSV", "empty or negative cell", "empty or negative cells"),
-      content_(std::move(content)) {}
+      TextSource(std::move(content)),
+      bound_(this->content().size() / 2 + 1) {}
 
 char CsvReader::separator_of(std::string_view header) {
     bool quoted = false;
@@ -97,7 +85,6 @@ std::optional<std::vector<std::string_view>> CsvReader::cells(std::string_view l
 }
 
 bool CsvReader::looks_like(std::string_view content) {
-    content = without_bom(content);
     std::size_t pos = 0;
     auto header = next_text_line(content, pos);
     if (!header) return false;
@@ -121,9 +108,8 @@ bool CsvReader::looks_like(std::string_view content) {
 }
 
 void CsvReader::parse() {
-    const std::string_view content = without_bom(content_);
-    std::size_t pos = 0, line_no = 1;
-    const std::string_view header = next_text_line(content, pos).value_or(std::string_view{});
+    std::string_view header;
+    next_line(header);
     const char sep = separator_of(header);
     std::string buffer;
     auto head = cells(header, sep, buffer);
@@ -136,10 +122,10 @@ void CsvReader::parse() {
     }
     std::int64_t row = 0, year = 0;
     std::vector<std::string_view> row_cells;
-    while (auto line = next_text_line(content, pos)) {
-        ++line_no;
+    for (std::string_view text_line; next_line(text_line);) {
+        const std::optional<std::string_view> line = text_line;
         if (is_blank(*line)) continue;
-        const std::string where = "line " + std::to_string(line_no);
+        const std::string where = "line " + std::to_string(line_no());
         auto c = cells(*line, sep, buffer);
         if (!c) read_error(where, "a quote is not closed", *line);
         if (c->size() > columns_.size() + 1)
@@ -184,7 +170,7 @@ void CsvReader::parse() {
         if (year > 1000000000 || year < -1000000000) read_error(where, "the year is far outside any calendar", *line);
         ++row;
     }
-    content_ = std::string();
+    release_content();
 }
 
 bool CsvReader::next(SeriesRead& s) {
@@ -197,11 +183,10 @@ bool CsvReader::next(SeriesRead& s) {
         ++next_;
     }
     if (next_ == columns_.size()) {
-        std::vector<std::string> details;
+        std::vector<ReadDetail> details;
         if (empty_columns_ > 0)
-            details.push_back(std::to_string(empty_columns_) + (empty_columns_ == 1 ? " column" : " columns") +
-                              " without values left out");
-        finish(details);
+            details.push_back({empty_columns_, "column without values left out", "columns without values left out"});
+        finish(std::move(details));
         return false;
     }
     Column& c = columns_[next_++];

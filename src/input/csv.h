@@ -16,16 +16,17 @@
 #include <vector>
 
 #include "input/converted_source.h"
+#include "input/text_source.h"
 
 namespace tarnik {
 
-class CsvReader : public ConvertedSource {
+class CsvReader : public ConvertedSource, private TextSource {
 public:
     // `file` names the file in messages.
     CsvReader(std::string content, std::string file);
 
     bool next(SeriesRead& s) override;
-    std::size_t value_count_bound() const override { return content_.size() / 2 + 1; }
+    std::size_t value_count_bound() const override { return bound_; }
 
     // True when the content is a table of this form: see detect_format.
     static bool looks_like(std::string_view content);
@@ -47,7 +48,7 @@ private:
     };
     void parse();
 
-    std::string content_;
+    std::size_t bound_;
     bool parsed_ = false;
     std::vector<Column> columns_;
     std::int64_t first_year_ = 0;

@@ -4,13 +4,15 @@
 #include <map>
 
 #include "console/answers.h"
-#include "input/readdec.h"
+#include "input/text_helpers.h"
 
 namespace tarnik {
 namespace {
 
-bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+using text::is_digit;
+using text::is_letter;
+using text::squeezed_lower;
+using text::trim_blanks;
 
 // Numbers per tuple of a data kind; 0 for a kind this reader does not know.
 int tuple_size(const std::string& kind) {
@@ -30,24 +32,28 @@ std::optional<int> unit_exponent(const std::string& unit) {
 }
 
 // A whole integer token; nothing for anything else or beyond +-10^15.
-std::optional<std::int64_t> integer_token(std::string_view t) {
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
-    if (i == t.size() || t.size() - i > 15) return std::nullopt;
-    std::int64_t v = 0;
-    for (; i < t.size(); ++i) {
-        if (!is_digit(t[i])) return std::nullopt;
-        v = v * 10 + (t[i] - '0');
-    }
-    return negative ? -v : v;
-}
+std::optional<std::int64_t> integer_token(std::string_view t) { return text::parse_integer(t, 15); }
 
 }  // namespace
 
 HeidelbergReader::HeidelbergReader(std::string content, std::string file)
     : ConvertedSource(std::move(file), "Heidelberg", "negative width", "negative widths"),
-      content_(std::move(content)) {}
+      TextSource(std::move(content)),
+      bound_(this->content().size() / 2 + 1) {}
+
+bool HeidelbergReader::looks_like(std::string_view content) {
+    std::size_t pos = 0;
+    std::optional<std::string_view> line;
+    do line = next_text_line(content, pos);
+    while (line && is_blank(*line));
+    if (!line || !is_header_line(*line)) return false;
+    while ((line = next_text_line(content, pos))) {
+        if (is_blank(*line)) continue;
+        if (is_data_line(*line)) return true;
+        if (!key_of(*line)) return false;
+    }
+    return false;
+}
 
 bool HeidelbergReader::is_header_line(std::string_view line) { return squeezed_lower(line) == "header:"; }
 
@@ -68,33 +74,26 @@ std::optional<std::string_view> HeidelbergReader::key_of(std::string_view line) 
     return key;
 }
 
-bool HeidelbergReader::next_line(std::string_view& line) {
-    auto l = cursor_.next(content_);
-    if (l) line = *l;
-    return l.has_value();
-}
-
 bool HeidelbergReader::next(SeriesRead& s) {
     for (;;) {
         // The header line of the next series; blank lines before it are skipped.
         std::string_view line;
         do {
             if (!next_line(line)) {
-                std::vector<std::string> details;
-                if (mean_curves_ > 0)
-                    details.push_back(mean_curves_ == 1 ? "1 of them a mean curve"
-                                                        : std::to_string(mean_curves_) + " of them mean curves");
+                std::vector<ReadDetail> details;
+                if (mean_curves_ > 0) details.push_back({mean_curves_, "of them a mean curve", "of them mean curves"});
                 if (floating_ > 0)
-                    details.push_back(std::to_string(floating_) + " without dates, placed from year 1");
+                    details.push_back({floating_, "without dates, placed from year 1", "without dates, placed from year 1"});
                 if (skipped_ > 0)
-                    details.push_back(std::to_string(skipped_) + " series of other data than ring widths skipped");
-                finish(details);
+                    details.push_back({skipped_, "series of other data than ring widths skipped",
+                                       "series of other data than ring widths skipped"});
+                finish(std::move(details));
                 return false;
             }
         } while (is_blank(line));
         const std::int32_t number = series_count() + skipped_ + 1;  // counted in the file
         if (!is_header_line(line))
-            read_error("line " + std::to_string(cursor_.line_no), "a series must begin with a HEADER: line", line);
+            read_error("line " + std::to_string(line_no()), "a series must begin with a HEADER: line", line);
 
         // key=value lines up to DATA:<kind>; the last of a repeated key counts.
         std::map<std::string, std::pair<std::string, std::size_t>> keys;  // key -> value, line
@@ -109,9 +108,9 @@ bool HeidelbergReader::next(SeriesRead& s) {
             }
             auto key = key_of(line);
             if (!key)
-                read_error("line " + std::to_string(cursor_.line_no),
+                read_error("line " + std::to_string(line_no()),
                            "a header line must be key=value (or DATA:<kind> to end the header)", line);
-            keys[squeezed_lower(*key)] = {std::string(trim_blanks(line.substr(line.find('=') + 1))), cursor_.line_no};
+            keys[squeezed_lower(*key)] = {std::string(trim_blanks(line.substr(line.find('=') + 1))), line_no()};
         }
         const auto value = [&](const char* key) -> const std::string* {
             auto it = keys.find(key);
@@ -119,7 +118,7 @@ bool HeidelbergReader::next(SeriesRead& s) {
         };
         const std::string name = value("keycode") ? *value("keycode") : std::string();
         const std::string label = series_label(number, name);
-        const std::size_t data_line = cursor_.line_no;
+        const std::size_t data_line = line_no();
         const int tuple = tuple_size(kind);
         if (tuple == 0)
             read_error("line " + std::to_string(data_line) + ", " + label,
@@ -154,10 +153,10 @@ bool HeidelbergReader::next(SeriesRead& s) {
         // The numbers, up to the next header or the end of the file.
         numbers_.clear();
         for (;;) {
-            const LineCursor at = cursor_;
+            const LineCursor at = mark();
             if (!next_line(line)) break;
             if (is_header_line(line)) {
-                cursor_ = at;
+                back_to(at);
                 break;
             }
             const std::string_view data = line.substr(0, line.find(';'));
@@ -169,7 +168,7 @@ bool HeidelbergReader::next(SeriesRead& s) {
                 if (j == i) break;
                 auto v = integer_token(data.substr(i, j - i));
                 if (!v)
-                    read_error("line " + std::to_string(cursor_.line_no) + ", " + label,
+                    read_error("line " + std::to_string(line_no()) + ", " + label,
                                "\"" + printable(data.substr(i, j - i)) + "\" is not a whole number", line);
                 numbers_.push_back(*v);
                 i = j;

@@ -23,17 +23,21 @@
 #include <string_view>
 
 #include "input/converted_source.h"
-#include "input/text_lines.h"
+#include "input/text_source.h"
 
 namespace tarnik {
 
-class HeidelbergReader : public ConvertedSource {
+class HeidelbergReader : public ConvertedSource, private TextSource {
 public:
     // `file` names the file in messages.
     HeidelbergReader(std::string content, std::string file);
 
     bool next(SeriesRead& s) override;
-    std::size_t value_count_bound() const override { return content_.size() / 2 + 1; }
+    std::size_t value_count_bound() const override { return bound_; }
+
+    // True when the first line that is not blank is HEADER:, and the lines up
+    // to the next DATA:<kind> line (blank lines aside) are all key=value.
+    static bool looks_like(std::string_view content);
 
     // True for a line that starts a Heidelberg series header.
     static bool is_header_line(std::string_view line);
@@ -44,10 +48,7 @@ public:
     static std::optional<std::string_view> key_of(std::string_view line);
 
 private:
-    bool next_line(std::string_view& line);
-
-    std::string content_;
-    LineCursor cursor_;  // in content_
+    std::size_t bound_;
     std::vector<std::int64_t> rings_;
     std::vector<std::int64_t> numbers_;
     std::int32_t mean_curves_ = 0, skipped_ = 0, floating_ = 0;

@@ -5,7 +5,6 @@
 #include "console/answers.h"
 #include "console/record_format.h"
 #include "data/limits.h"
-#include "input/readdec.h"
 
 namespace tarnik {
 

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "console/answers.h"
+#include "input/text_helpers.h"
 
 namespace tarnik {
 namespace {
@@ -25,26 +26,20 @@ const XML_Char* attribute(const XML_Char** attrs, std::string_view name) {
     return nullptr;
 }
 
-// Runs of blanks (and other white space) collapsed to one blank, none at the ends.
-std::string collapsed(std::string_view s) {
-    std::string out;
-    bool gap = false;
-    for (char c : s) {
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
-            gap = !out.empty();
-            continue;
-        }
-        if (gap) out += ' ';
-        gap = false;
-        out += c;
-    }
-    return out;
+using text::is_space;
+using text::lower;
+using text::trim_blanks;
+std::string collapsed(std::string_view s) { return text::collapse_blanks(s); }
+
+bool is_name_char(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+           c == '.' || c == ':' || static_cast<unsigned char>(c) >= 0x80;
 }
 
-std::string lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
+// The local part of an XML name ("t:tridas" -> "tridas").
+std::string_view local_name(std::string_view name) {
+    const std::size_t colon = name.rfind(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
 }
 
 // The power of ten in millimetres of a unit; nothing for unitless or a unit
@@ -241,25 +236,13 @@ struct Sax {
 
     // The calendar year of a firstYear or lastYear element.
     std::optional<std::int64_t> year_of(const Year& y) {
-        const std::string t(trim_blanks(collapsed(y.text)));
-        std::int64_t v = 0;
-        bool negative = false;
-        std::size_t i = 0;
-        if (i < t.size() && (t[i] == '-' || t[i] == '+')) negative = t[i++] == '-';
-        if (i == t.size() || t.size() - i > 9) {
+        const auto year = text::parse_integer(collapsed(y.text), 9);
+        if (!year) {
             fail("line " + std::to_string(y.line) + ", " + series_where(),
                  "the year \"" + printable(y.text) + "\" is not a whole number");
             return std::nullopt;
         }
-        for (; i < t.size(); ++i) {
-            if (t[i] < '0' || t[i] > '9') {
-                fail("line " + std::to_string(y.line) + ", " + series_where(),
-                     "the year \"" + printable(y.text) + "\" is not a whole number");
-                return std::nullopt;
-            }
-            v = v * 10 + (t[i] - '0');
-        }
-        if (negative) v = -v;
+        const std::int64_t v = *year;
         const std::string suffix = lower(collapsed(y.suffix));
         if (suffix.empty() || suffix == "ad") return v;
         if (suffix == "bc") return 1 - v;
@@ -317,7 +300,53 @@ extern "C" void on_text(void* data, const XML_Char* s, int len) {
 }  // namespace
 
 TridasReader::TridasReader(std::string content, std::string file)
-    : ConvertedSource(std::move(file), "TRiDaS", "negative value", "negative values"), content_(std::move(content)) {}
+    : ConvertedSource(std::move(file), "TRiDaS", "negative value", "negative values"),
+      content_(std::move(content)),
+      bound_(content_.size() / 16 + 1) {}
+
+bool TridasReader::looks_like(std::string_view s) {
+    // The prolog: blanks, the XML declaration, comments, processing
+    // instructions and a document type declaration.
+    for (;;) {
+        while (!s.empty() && is_space(s.front())) s.remove_prefix(1);
+        std::string_view close;
+        if (s.starts_with("<?")) close = "?>";
+        else if (s.starts_with("<!--")) close = "-->";
+        else if (s.starts_with("<!DOCTYPE")) close = s.find('[') < s.find('>') ? "]>" : ">";
+        else break;
+        const std::size_t end = s.find(close);
+        if (end == std::string_view::npos) return false;
+        s.remove_prefix(end + close.size());
+    }
+    if (!s.starts_with("<")) return false;
+    std::size_t n = 1;
+    while (n < s.size() && is_name_char(s[n])) ++n;
+    if (n == s.size() || local_name(s.substr(1, n - 1)) != "tridas" ||
+        !(is_space(s[n]) || s[n] == '>' || s[n] == '/'))
+        return false;
+    // After the root's end tag only blanks, comments and processing instructions.
+    for (;;) {
+        while (!s.empty() && is_space(s.back())) s.remove_suffix(1);
+        std::string_view open;
+        if (s.ends_with("-->")) open = "<!--";
+        else if (s.ends_with("?>")) open = "<?";
+        else break;
+        const std::size_t at = s.rfind(open);
+        if (at == std::string_view::npos || at == 0) return false;
+        s = s.substr(0, at);
+    }
+    if (!s.ends_with(">")) return false;
+    std::size_t t = s.size() - 1;
+    while (t > 0 && is_space(s[t - 1])) --t;
+    std::size_t b = t;
+    while (b > 0 && is_name_char(s[b - 1])) --b;
+    if (b < 2 || s.substr(b - 2, 2) != "</" || local_name(s.substr(b, t - b)) != "tridas") return false;
+    // The end tag closes markup or stands on a line of its own: a decadal
+    // series line whose marker is followed by "</tridas>" is no XML.
+    std::size_t before = b - 2;
+    while (before > 0 && (s[before - 1] == ' ' || s[before - 1] == '\t')) --before;
+    return before == 0 || s[before - 1] == '>' || s[before - 1] == '\n' || s[before - 1] == '\r';
+}
 
 void TridasReader::parse() {
     Sax sax;
@@ -351,15 +380,15 @@ void TridasReader::parse() {
     content_ = std::string();  // the series hold everything now
 
     build_identifiers(series_);
-    if (sax.derived > 0)
-        details_.push_back(sax.derived == 1 ? "1 of them a derived series"
-                                            : std::to_string(sax.derived) + " of them derived series");
-    if (sax.undated > 0) details_.push_back(std::to_string(sax.undated) + " without a first or last year, placed from year 1");
-    if (sax.unknown_unit > 0)
-        details_.push_back(std::to_string(sax.unknown_unit) + " unitless or in a unit not known here, read as 1/100 mm");
-    if (sax.other_variables > 0)
-        details_.push_back(std::to_string(sax.other_variables) +
-                           (sax.other_variables == 1 ? " block" : " blocks") + " of other variables than ring width skipped");
+    const auto same = [](std::string words) { return std::pair{words, words}; };
+    const auto add = [&](std::int32_t count, std::pair<std::string, std::string> words) {
+        if (count > 0) details_.push_back({count, std::move(words.first), std::move(words.second)});
+    };
+    add(sax.derived, {"of them a derived series", "of them derived series"});
+    add(sax.undated, same("without a first or last year, placed from year 1"));
+    add(sax.unknown_unit, same("unitless or in a unit not known here, read as 1/100 mm"));
+    add(sax.other_variables, {"block of other variables than ring width skipped",
+                              "blocks of other variables than ring width skipped"});
 }
 
 void TridasReader::build_identifiers(std::vector<Parsed>& series) {

@@ -30,6 +30,7 @@
 // little more memory than its own size.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "input/converted_source.h"
@@ -42,8 +43,13 @@ public:
     TridasReader(std::string content, std::string file);
 
     bool next(SeriesRead& s) override;
+
+    // True when the content is XML markup from its first to its last character
+    // (blanks, comments and processing instructions aside) whose root element
+    // is `tridas` (any namespace prefix), closed at its end.
+    static bool looks_like(std::string_view content);
     // Every value takes at least the 16 characters of <value value=""/>.
-    std::size_t value_count_bound() const override { return content_.size() / 16 + 1; }
+    std::size_t value_count_bound() const override { return bound_; }
 
     // One series as parsed, before it is handed out.
     struct Parsed {
@@ -61,10 +67,11 @@ private:
     void parse();
 
     std::string content_;
+    std::size_t bound_;
     bool parsed_ = false;
     std::vector<Parsed> series_;
     std::size_t next_ = 0;
-    std::vector<std::string> details_;
+    std::vector<ReadDetail> details_;
     std::vector<std::int64_t> rings_;
 };
 

@@ -326,7 +326,7 @@ TEST(BadFiles, AnUnreadableLineIsShownAndEndsTheRun) {
     dir.write("in.rwl", "t\n" + decadal("A", 1901, {100}) + "B       1901   100   1x0   999\n");
     const auto r = run_tarnik(dir, lines({"in.rwl", "f", "1", "x", ""}));
     EXPECT_EQ(r.status, 2) << r.out;
-    EXPECT_TRUE(contains_block(r.out, " error reading data\n             Line 3 of the file cannot be read:\n"
+    EXPECT_TRUE(contains_block(r.out, " error reading data\n             Line 3 of the file in.rwl cannot be read:\n"
                                       "             B       1901   100   1x0   999\n"
                                       "             This should not happen. Check file format and LF\n"
                                       "             Hit RETURN to Terminate program : "

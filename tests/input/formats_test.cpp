@@ -12,7 +12,9 @@
 #include "input/compact.h"
 #include "input/csv.h"
 #include "input/heidelberg.h"
-#include "input/readdec.h"
+#include "input/data_set.h"
+#include "input/decadal.h"
+#include "input/formats.h"
 #include "input/tridas.h"
 #include "support/test_support.h"
 
@@ -26,20 +28,23 @@ struct Read {
     std::string missing_words;  // for two missing rings
 };
 
-Read read_all(SeriesSource& source) {
+Read read_all(DataSetReader& data) {
     Read r;
     SeriesRead s;
-    while (source.next(s)) r.series.push_back(s);
-    r.notices = source.take_notices();
-    r.missing = source.missing_rings();
-    r.missing_words = source.missing_ring_words(2);
+    while (data.next(s)) r.series.push_back(s);
+    r.notices = data.take_notices();
+    r.missing = data.missing_rings();
     return r;
 }
 
 template <class Reader>
 Read read_as(std::string content) {
-    Reader reader(std::move(content), "in.dat");
-    return read_all(reader);
+    auto reader = std::make_unique<Reader>(std::move(content), "in.dat");
+    const std::string words = reader->missing_ring_words(2);
+    DataSetReader data(std::move(reader));
+    Read r = read_all(data);
+    r.missing_words = words;
+    return r;
 }
 
 // The lines of the message that ends the run (read error or unusable file).
@@ -78,8 +83,7 @@ void expect_series(const std::vector<SeriesRead>& got, const std::vector<SeriesR
 }
 
 TEST(Formats, TheTenCampitoSeriesReadInEveryFormatAsInTheDecadalFile) {
-    DecadalReader decadal(test::read_file(test::data_file("ca533.rwl")));
-    std::vector<SeriesRead> ten = read_all(decadal).series;
+    std::vector<SeriesRead> ten = read_as<DecadalReader>(test::read_file(test::data_file("ca533.rwl"))).series;
     ten.resize(10);
     const struct {
         const char* file;
@@ -92,9 +96,10 @@ TEST(Formats, TheTenCampitoSeriesReadInEveryFormatAsInTheDecadalFile) {
     for (const auto& f : files) {
         const auto path = test::data_file(std::string("formats/") + f.file);
         EXPECT_EQ(detect_format(test::read_file(path)), f.format) << f.file;
-        auto source = open_series_source(path.string());
-        ASSERT_TRUE(source);
-        const Read r = read_all(*source);
+        std::string problem;
+        auto data = DataSetReader::open(path.string(), problem);
+        ASSERT_TRUE(data) << problem;
+        const Read r = read_all(*data);
         expect_series(r.series, ten, f.file);
         EXPECT_EQ(r.notices, std::vector<std::string>{f.notice});
         EXPECT_TRUE(r.missing.empty()) << f.file;

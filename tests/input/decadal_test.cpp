@@ -1,4 +1,4 @@
-#include "input/readdec.h"
+#include "input/decadal.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,7 @@ namespace {
 struct Series {
     std::string id;
     std::int32_t first_year = 0;
-    std::vector<float> values;
-    std::vector<std::int32_t> raw;
+    std::vector<std::int32_t> raw;  // widths in units of the marker
     std::int32_t marker = 0;
 };
 
@@ -55,19 +54,24 @@ std::string row(std::string id, int year, const std::vector<int>& fields) {
     return s + "\n";
 }
 
+// Every series of a file through the reader's series-source interface; the
+// missing rings as the data set lists them.
 File read_all(std::string content) {
-    DecadalReader reader(std::move(content));
+    DecadalReader reader(std::move(content), "in.rwl");
     File f;
-    for (std::int32_t n = 1;; ++n) {
-        Series s;
-        std::int32_t length = 0;
-        const std::int32_t status = reader.readdec(2100, s.id, s.first_year, length, s.values, s.raw, s.marker, n, f.title);
+    SeriesRead r;
+    for (;;) {
+        const bool read = reader.next(r);
         for (auto& t : reader.take_notices()) f.notices.push_back(t);
-        if (status != 0) break;
-        EXPECT_EQ(static_cast<std::size_t>(length), s.values.size());
-        f.series.push_back(std::move(s));
+        if (!read) break;
+        EXPECT_EQ(static_cast<std::size_t>(r.length), r.values.size());
+        EXPECT_EQ(r.name.size(), 8u);
+        f.series.push_back({r.name, r.first_year, r.values, r.scale == 100 ? 999 : -9999});
+        if (r.missing > 0)
+            f.missing.push_back({static_cast<std::int32_t>(f.series.size()), r.name, r.missing, r.first_missing_year, {}});
     }
-    f.missing = reader.missing_rings();
+    EXPECT_EQ(reader.report().series, static_cast<std::int32_t>(f.series.size()));
+    f.title = reader.title();
     return f;
 }
 
@@ -82,7 +86,7 @@ std::vector<Series> simple_parse(const std::string& content) {
     while (std::getline(in, line)) {
         while (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.find_first_not_of(' ') == std::string::npos) continue;
-        if (!open) out.push_back({line.substr(0, 8), std::stoi(line.substr(8, 4)), {}, {}, 0});
+        if (!open) out.push_back({line.substr(0, 8), std::stoi(line.substr(8, 4)), {}, 0});
         open = true;
         for (std::size_t p = 12; p < line.size() && p < 72 && open; p += 6) {
             const std::string field = line.substr(p, 6);
@@ -104,7 +108,7 @@ void expect_same_series(const std::vector<Series>& got, const std::vector<Series
     }
 }
 
-TEST(Readdec, RealFilesReadCompletely) {
+TEST(Decadal, RealFilesReadCompletely) {
     const std::string ca = test::read_file(test::data_file("ca533.rwl"));
     const File f = read_all(ca);
     EXPECT_TRUE(f.notices.empty());
@@ -112,7 +116,7 @@ TEST(Readdec, RealFilesReadCompletely) {
     expect_same_series(f.series, simple_parse(ca));
     EXPECT_EQ(f.series[0].id, "CAM011  ");
     EXPECT_EQ(f.series[0].first_year, 1530);
-    EXPECT_FLOAT_EQ(f.series[0].values[0], 1.04f);
+    EXPECT_EQ(f.series[0].raw[0], 104);
     EXPECT_EQ(f.title.substr(0, 16), "Campito Mountain");
     // Lone CR line ends give the same series.
     std::string cr = ca;
@@ -138,7 +142,8 @@ TEST(Readdec, RealFilesReadCompletely) {
     expect_same_series(t.series, simple_parse(tt));
     EXPECT_EQ(t.series[0].id, "NR21E   ");
     EXPECT_EQ(t.series[0].first_year, 1900);
-    EXPECT_FLOAT_EQ(t.series[0].values[0], 0.485f);
+    EXPECT_EQ(t.series[0].raw[0], 485);
+    EXPECT_EQ(t.series[0].marker, -9999);
 
     // The data bank header is skipped with a notice; -999 is a missing ring.
     const File th = read_all(test::read_file(test::data_file("th001.rwl")));
@@ -147,7 +152,7 @@ TEST(Readdec, RealFilesReadCompletely) {
     auto it = std::find_if(th.series.begin(), th.series.end(), [](const Series& s) { return s.id == "PATUNG  "; });
     ASSERT_NE(it, th.series.end());
     EXPECT_EQ(it->first_year, 1706);
-    ASSERT_EQ(it->values.size(), 300u);
+    ASSERT_EQ(it->raw.size(), 300u);
     EXPECT_EQ(it->raw[1928 - 1706], 0);
     ASSERT_EQ(th.missing.size(), 1u);
     EXPECT_EQ(th.missing[0].id, "PATUNG  ");
@@ -155,7 +160,7 @@ TEST(Readdec, RealFilesReadCompletely) {
     EXPECT_EQ(th.missing[0].series, static_cast<std::int32_t>(it - th.series.begin()) + 1);
 }
 
-TEST(Readdec, FirstLinesMarkersBlankLinesAndMissingRings) {
+TEST(Decadal, FirstLinesMarkersBlankLinesAndMissingRings) {
     std::vector<std::int32_t> b = {5, 6};  // 1998-1999, a blank line holding 2000-2009 as zeros, then 2010
     b.insert(b.end(), 10, 0);
     b.push_back(7);
@@ -165,14 +170,12 @@ TEST(Readdec, FirstLinesMarkersBlankLinesAndMissingRings) {
     ASSERT_EQ(f.series.size(), 3u);
     // Negative widths are missing rings read as 0; the widths are stored as read.
     EXPECT_EQ(f.series[0].raw, (std::vector<std::int32_t>{120, 0, 98, 0, 1, 53}));
-    EXPECT_EQ(f.series[0].values, (std::vector<float>{1.20f, 0.0f, 0.98f, 0.0f, 0.01f, 0.53f}));
     EXPECT_EQ(f.series[0].marker, 999);
     ASSERT_EQ(f.missing.size(), 1u);
     EXPECT_TRUE(f.missing[0].series == 1 && f.missing[0].count == 2 && f.missing[0].first_year == 1996);
     EXPECT_EQ(f.series[1].raw, b);
     // A blank field before the marker is a width of 0; what follows the marker is ignored.
     EXPECT_EQ(f.series[2].raw, (std::vector<std::int32_t>{1234, 0}));
-    EXPECT_FLOAT_EQ(f.series[2].values[0], 1.234f);
     EXPECT_EQ(f.series[2].marker, -9999);
     EXPECT_TRUE(f.notices.empty());
     EXPECT_EQ(first_line_count(1873), 7);
@@ -180,7 +183,7 @@ TEST(Readdec, FirstLinesMarkersBlankLinesAndMissingRings) {
     EXPECT_EQ(first_line_count(-3), 3);
 }
 
-TEST(Readdec, TitlesAndTheEndOfTheFile) {
+TEST(Decadal, TitlesAndTheEndOfTheFile) {
     EXPECT_TRUE(read_all("just a title\n").series.empty());
     EXPECT_TRUE(read_all("").series.empty());
     // The first line looks like a series start, but the second does not continue it.
@@ -199,7 +202,7 @@ TEST(Readdec, TitlesAndTheEndOfTheFile) {
                                                   "its 2 values were not read."});
 }
 
-TEST(Readdec, ContinuationYearsOffTheirDecadeAreToldOncePerSeries) {
+TEST(Decadal, ContinuationYearsOffTheirDecadeAreToldOncePerSeries) {
     // "EGR108 1713": a year typed one column off reads as 713, the next line says 1720.
     const File f = read_all("title\nEGR108 1713   100   101   102   103   104   105   106\n"
                             "EGR108  1720   110   999\n" +
@@ -224,12 +227,12 @@ TEST(TextLines, EveryKindOfLineEnd) {
     EXPECT_EQ(pos, content.size());
 }
 
-TEST(Readdec, UnreadableLinesEndTheRunNamingTheLine) {
+TEST(Decadal, UnreadableLinesEndTheRunNamingTheLine) {
     try {
         read_all("title\nA       1995   120   x98   999\n");
         FAIL() << "no error";
     } catch (const InternalError& e) {
-        EXPECT_EQ(e.lines, (std::vector<std::string>{" error reading data", "             Line 2 of the file cannot be read:",
+        EXPECT_EQ(e.lines, (std::vector<std::string>{" error reading data", "             Line 2 of the file in.rwl cannot be read:",
                                                      "             A       1995   120   x98   999",
                                                      "             This should not happen. Check file format and LF"}));
         EXPECT_EQ(e.pause, "             Hit RETURN to Terminate program : ");
@@ -251,18 +254,12 @@ TEST(Readdec, UnreadableLinesEndTheRunNamingTheLine) {
     EXPECT_THROW(read_all("title\n" + row("A", 1995, {120, 999}) + "B       19x5   120   999\n"), InternalError);
     // Only one header-like line after the title is not a data bank header.
     EXPECT_THROW(read_all("title\nSITE   2 Country\n" + row("A", 1995, {120, 999})), InternalError);
-    DecadalReader r("t\n");  // a caller with the wrong capacity
-    std::string id, title;
-    std::int32_t y = 0, n = 0, m = 0;
-    std::vector<float> v;
-    std::vector<std::int32_t> raw;
-    EXPECT_THROW(r.readdec(2000, id, y, n, v, raw, m, 1, title), InternalError);
 }
 
 // Years before 1 as the data bank writes them: below -999 in columns 8-12 after
 // a 7-character identifier, -999..-1 in columns 9-12; a negative decade start
 // holds its whole decade on the first line.
-TEST(Readdec, YearsBeforeOne) {
+TEST(Decadal, YearsBeforeOne) {
     const std::string ten = "   100   101   102   103   104   105   106   107   108   109";
     const File f = read_all("long\n"
                             "SS004B -2649   680   630   610   600   590   580   570   560   550\n"
