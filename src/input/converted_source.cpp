@@ -131,6 +131,26 @@ void ConvertedSource::fill(SeriesRead& s, std::string_view name, std::int32_t fi
     }
 }
 
+bool ConvertedSource::keep_widths(std::int64_t widths) {
+    if (over_limits_) return false;
+    kept_widths_ += std::min<std::int64_t>(widths, MaxYears);
+    ++kept_series_;
+    over_limits_ = kept_widths_ > MaxValues || kept_series_ > MaxSeries;
+    return !over_limits_;
+}
+
+void ConvertedSource::fill_unkept(SeriesRead& s, std::string_view name, std::int32_t first_year,
+                                  std::int64_t length) {
+    ++report_.series;
+    s.name.assign(name);
+    s.first_year = first_year;
+    s.length = static_cast<std::int32_t>(std::min<std::int64_t>(length, INT32_MAX));
+    s.values.assign(static_cast<std::size_t>(std::min<std::int64_t>(length, MaxYears)), 0);
+    s.scale = 100;
+    s.missing = 0;
+    s.first_missing_year = 0;
+}
+
 void ConvertedSource::finish(std::vector<ReadDetail> details) {
     if (finished_) return;
     finished_ = true;

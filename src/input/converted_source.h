@@ -74,6 +74,21 @@ protected:
     void fill(SeriesRead& s, std::string_view name, std::int32_t first_year, const std::vector<std::int64_t>& rings);
     std::int32_t series_count() const { return report_.series; }
 
+    // Readers that take in the whole file before they hand out their first
+    // series (tables, XML documents) keep no more than the stores can take.
+    // keep_widths(n) counts the n widths of a series about to be kept (at most
+    // MaxYears a series; the rest is only counted in its length) and one more
+    // series. Once the widths kept pass MaxValues, or the series MaxSeries,
+    // the data set cannot be stored whatever the rest of the file holds: the
+    // reading loop is certain to end at a limit before any width is used. From
+    // then on keep_widths is false, the reader keeps only each series' length
+    // and hands it out through fill_unkept, and drops the widths it kept.
+    bool keep_widths(std::int64_t widths);
+    bool over_limits() const { return over_limits_; }
+    // Fills `s` with a series of `length` rings whose widths were not kept:
+    // each a 0, for the reading loop to reject the data set by its limits.
+    void fill_unkept(SeriesRead& s, std::string_view name, std::int32_t first_year, std::int64_t length);
+
     // At the end of the file: the report with its `details`. Without any
     // series the run ends with a message that names the file and the
     // `details` (UnusableFile).
@@ -94,6 +109,8 @@ private:
     std::string file_, missing_one_, missing_many_;
     ReadReport report_;
     bool finished_ = false;
+    std::int64_t kept_widths_ = 0, kept_series_ = 0;
+    bool over_limits_ = false;
 };
 
 }  // namespace tarnik
