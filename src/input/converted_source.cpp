@@ -131,11 +131,13 @@ void ConvertedSource::fill(SeriesRead& s, std::string_view name, std::int32_t fi
     }
 }
 
+bool ConvertedSource::keep_series() {
+    if (!over_limits_ && ++kept_series_ > MaxSeries) over_limits_ = true;
+    return !over_limits_;
+}
+
 bool ConvertedSource::keep_widths(std::int64_t widths) {
-    if (over_limits_) return false;
-    kept_widths_ += std::min<std::int64_t>(widths, MaxYears);
-    ++kept_series_;
-    over_limits_ = kept_widths_ > MaxValues || kept_series_ > MaxSeries;
+    if (!over_limits_ && (kept_widths_ += widths) > MaxValues) over_limits_ = true;
     return !over_limits_;
 }
 

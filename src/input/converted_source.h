@@ -75,14 +75,15 @@ protected:
     std::int32_t series_count() const { return report_.series; }
 
     // Readers that take in the whole file before they hand out their first
-    // series (tables, XML documents) keep no more than the stores can take.
-    // keep_widths(n) counts the n widths of a series about to be kept (at most
-    // MaxYears a series; the rest is only counted in its length) and one more
-    // series. Once the widths kept pass MaxValues, or the series MaxSeries,
+    // series (tables, XML documents) keep no more than the stores can take:
+    // at most MaxYears widths a series (the rest only counted in its length).
+    // keep_series() counts one more series to be kept, keep_widths(n) n more
+    // widths. Once the widths kept pass MaxValues, or the series MaxSeries,
     // the data set cannot be stored whatever the rest of the file holds: the
     // reading loop is certain to end at a limit before any width is used. From
-    // then on keep_widths is false, the reader keeps only each series' length
-    // and hands it out through fill_unkept, and drops the widths it kept.
+    // then on both are false, and the reader drops the widths it kept, keeps
+    // only each series' length and hands it out through fill_unkept.
+    bool keep_series();
     bool keep_widths(std::int64_t widths);
     bool over_limits() const { return over_limits_; }
     // Fills `s` with a series of `length` rings whose widths were not kept:
