@@ -3,7 +3,9 @@
 //   bench_tarnik_bench            runs all measurements
 //   bench_tarnik_bench NAME...    runs the named ones (read, heidelberg, tridas, csv,
 //                                 compact, trend, noise, cgcv1, scipy, cloud, classes,
-//                                 export, by-age, by-year, rcs-curve, dot-clouds, rcs-dialog)
+//                                 export, by-age, by-year, rcs-curve, dot-clouds,
+//                                 by-age-files, by-year-files, rcs-curve-files,
+//                                 dot-clouds-files, rcs-dialog)
 //   bench_tarnik_bench --generate FILE   writes the full-capacity test file only
 //   bench_tarnik_bench --full-detail ... the same, with every point of a plot handed
 //                                 to the plotting library (the drawing before it
@@ -17,7 +19,8 @@
 // screen image (tarnik_screen.png, as without a display), PostScript in black and
 // white and in colour, and the screen window where an X display is reachable
 // (it then closes without waiting). Their time is that of the slowest device;
-// the notes give each.
+// the notes give each. The "-files" rows save the same displays in colour
+// (option 88) as PDF, SVG and PNG, the file type chosen by the name.
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -346,9 +349,27 @@ Figure on_every_device(const std::string& before, const std::function<void(Conso
     return slowest;
 }
 
+// A display saved in colour as PDF, SVG and PNG: the slowest, the notes give each.
+Figure saved_as_files(const std::string& before, const std::function<void(Console&, const char*)>& draw) {
+    Figure slowest;
+    std::string note;
+    for (const char* name : {"bench.pdf", "bench.svg", "bench.png"}) {
+        const Figure f = draw_once(before + name + "\n", [&](Console& con) { draw(con, "psc"); });
+        if (f.seconds > slowest.seconds) slowest = f;
+        char b[96];
+        std::snprintf(b, sizeof b, "%s%s %.2f s %.2f MB", note.empty() ? "" : ", ", name + 6, f.seconds,
+                      static_cast<double>(fs::file_size(name)) / 1e6);
+        note += b;
+    }
+    slowest.note = note;
+    return slowest;
+}
+
+enum class Devices { Every, SavedFiles };
+
 // Every series in one panel (code 1, or 4 with the regional curve), by cambial
 // age (alignment 1) or calendar year (2).
-Figure series_display(std::int32_t alignment, std::int32_t code) {
+Figure series_display(std::int32_t alignment, std::int32_t code, Devices devices = Devices::Every) {
     const Stores st = synthetic_stores(MaxSeries, 210);
     std::vector<float> curve;
     if (code == 4) {
@@ -362,11 +383,12 @@ Figure series_display(std::int32_t alignment, std::int32_t code) {
         plot::plotstyle(con, 99, ap, alignment == 1 ? plot::kSeriesByAge : plot::kSeriesByYear, 0, {}, {}, dark);
     });
     plot::series_ranges(st, in, plot::series_y_top(in.y_max), ap);
-    return on_every_device("", [&](Console& con, const char* device) { plot::draw_series(con, device, st, in, ap, dark); });
+    const auto draw = [&](Console& con, const char* device) { plot::draw_series(con, device, st, in, ap, dark); };
+    return devices == Devices::Every ? on_every_device("", draw) : saved_as_files("", draw);
 }
 
 // The dot-cloud display of 22000 x 210 rings in 42 classes of 5 ages each.
-Figure dot_cloud_display() {
+Figure dot_cloud_display(Devices devices = Devices::Every) {
     const Stores st = synthetic_stores(MaxSeries, 210);
     clouds::DotCloudState s;
     s.cs.classnum = 42;
@@ -380,10 +402,11 @@ Figure dot_cloud_display() {
                         std::span<const std::int32_t>(s.cs.stop_age), s.dark);
     });
     build_clouds(st, s);
-    return on_every_device("\n", [&](Console& con, const char* device) {
+    const auto draw = [&](Console& con, const char* device) {
         s.device = device;
         clouds::draw_dot_clouds(con, s, "bench");
-    });
+    };
+    return devices == Devices::Every ? on_every_device("\n", draw) : saved_as_files("\n", draw);
 }
 
 // Seconds per scipy make_smoothing_spline fit of v at lam, or < 0 without scipy.
@@ -524,6 +547,14 @@ std::vector<Case> cases() {
          [] { return series_display(1, 4); }},
         {"dot-clouds", "dot-cloud display, 22000 x 210 in 42 classes (every device)", "< 2 s",
          [] { return dot_cloud_display(); }},
+        {"by-age-files", "series display by cambial age saved as PDF / SVG / PNG", "< 2 s",
+         [] { return series_display(1, 1, Devices::SavedFiles); }},
+        {"by-year-files", "series display by calendar year saved as PDF / SVG / PNG", "< 2 s",
+         [] { return series_display(2, 1, Devices::SavedFiles); }},
+        {"rcs-curve-files", "regional curve over the widths saved as PDF / SVG / PNG", "< 2 s",
+         [] { return series_display(1, 4, Devices::SavedFiles); }},
+        {"dot-clouds-files", "dot-cloud display, 42 classes, saved as PDF / SVG / PNG", "< 2 s",
+         [] { return dot_cloud_display(Devices::SavedFiles); }},
         {"rcs-dialog", "regional curve dialog, bandwidth 50, no refit (whole dialog)", "< 5 s",
          [] {
              unsetenv("DISPLAY");

@@ -6,10 +6,11 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libgtest-dev googletest
-  libplplot-dev plplot-driver-cairo
+  libplplot-dev plplot-driver-cairo libcairo2-dev
   libexpat1-dev
   gfortran
   python3 python3-numpy python3-scipy
+  poppler-utils
 )
 
 missing=()

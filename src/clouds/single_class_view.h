@@ -2,7 +2,7 @@
 // The single age-class view: one class's cloud with its spline and the band of
 // one standard error on either side, the fit statistics below, and a plot menu
 // to change the appearance, pick another class, save the class splines with
-// their standard errors, or save the plot as PostScript.
+// their standard errors, or save the plot (PDF, SVG, PNG or PostScript).
 
 #include <cstdint>
 

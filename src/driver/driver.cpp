@@ -23,8 +23,6 @@
 namespace tarnik {
 namespace {
 
-constexpr const char* kVersion = "25v3e";
-
 std::string underscores(int n) { return std::string(static_cast<std::size_t>(n), '_'); }
 
 void banner(Console& con) {
@@ -39,7 +37,7 @@ void banner(Console& con) {
     con.line("for the purpose of detecting age-related low and high frequesncy trends ");
     con.line("in the data.");
     con.line();
-    con.line("Version : " + fmt::pad(kVersion, 8));
+    con.line("Version : " + fmt::pad(kProgramVersion, 8));
     con.line("Creation date : April 1, 2014");
     con.line();
     con.line("Max Series = " + fmt::I(MaxSeries, 6));

@@ -9,6 +9,9 @@
 
 namespace tarnik {
 
+// The version the banner shows.
+inline constexpr const char* kProgramVersion = "25v3e";
+
 // Runs the whole dialog. Returns the exit status of a normal end; ends early by
 // throwing EndOfInput, ProgramEnd or InternalError (handled in main).
 int run_program(Console& con);

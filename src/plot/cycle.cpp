@@ -10,13 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "console/answers.h"
-
 namespace tarnik::plot {
 namespace {
-
-// The library's own words when it needs an output file name.
-constexpr std::string_view kFilePrompt = "Enter graphics output file name: ";
 
 // The PostScript driver draws a landscape page of 720 x 540 points in units of
 // a fifth of a point.
@@ -56,17 +51,22 @@ bool writable(const std::string& name) {
     return true;
 }
 
-// Asks for the PostScript file name on the console (so that the end of input
-// ends the run cleanly) until a name comes that can be opened for writing.
-std::string ask_output_file(Console& con) {
-    for (;;) {
-        std::string name(trim_right(con.ask(kFilePrompt)));
-        if (name.empty()) continue;
-        // For the library "-" would mean standard output, which is the dialog.
-        if (name == "-") name = "./-";
-        if (writable(name)) return name;
-        con.line(" Cannot write the file " + name + " : please enter another name.");
+// Palette entries 0 and 15 from the dark flag, then the background (entry 0).
+// Black on white: the white page and every other entry black.
+void set_palette(const PlotAppearance& ap, std::int32_t dark, bool black_on_white) {
+    if (dark == 0) {
+        plscol0(0, 255, 255, 255);
+        plscol0(15, 0, 0, 0);
+    } else if (dark == 1) {
+        plscol0(15, 255, 255, 255);
+        plscol0(0, 0, 0, 0);
     }
+    if (!black_on_white) {
+        plscolbg(ap.bg_red, ap.bg_green, ap.bg_blue);
+        return;
+    }
+    plscolbg(255, 255, 255);
+    for (PLINT i = 1; i < 16; ++i) plscol0(i, 0, 0, 0);
 }
 
 }  // namespace
@@ -141,60 +141,58 @@ DrawnAxis upper_panel(Console& con, const PlotAppearance& ap, const char* x_labe
     return xa;
 }
 
-DrawingCycle::DrawingCycle(Console& con, std::string_view device, const PlotAppearance& ap, std::int32_t dark)
-    : con_(&con) {
-    std::string dev;
-    if (device == "ps" || device == "psc") {
-        if (device_available(device)) {
-            file_ = ask_output_file(con);
-            dev = std::string(device);
-            postscript_ = true;
-        } else {
-            con.line(" PostScript output is not available: the plotting library has no PostScript driver.");
+std::string DrawingCycle::saving_device(Console& con, bool colour, const PlotAppearance& ap) {
+    file_ = ask_output_file(con);
+    type_ = file_type_of(file_);
+    std::string dev(library_device(type_, colour));
+    const std::string type(file_type_name(type_));
+    if (!device_available(dev)) {
+        con.line(" " + type + " output is not available: the plotting library has no " + type + " driver.");
+        return {};
+    }
+    if (type_ != FileType::PostScript) {
+        canvas_ = colour ? std::make_unique<FileCanvas>(type_, file_, ap.bg_red, ap.bg_green, ap.bg_blue)
+                         : std::make_unique<FileCanvas>(type_, file_, 255, 255, 255);
+        if (!canvas_->ok()) {
+            canvas_.reset();
+            con.line(" The plot cannot be drawn into the file " + file_ + " : it is not saved.");
+            return {};
         }
-    } else if (g_memory_screen != nullptr && device_available("memcairo")) {
-        dev = "memcairo";
-    } else if (screen_window_available()) {
-        dev = "xcairo";
+    }
+    saving_ = true;
+    return dev;
+}
+
+std::string DrawingCycle::screen_device() {
+    if (g_memory_screen != nullptr && device_available("memcairo")) return "memcairo";
+    if (screen_window_available()) {
         window_ = true;
-    } else if (device_available("pngcairo")) {
-        // No display: the screen plot goes to an image file in the working directory.
-        if (writable(kScreenImageFile)) {
-            dev = "pngcairo";
-            file_ = kScreenImageFile;
-        } else {
-            std::fprintf(stderr, "tarnik: %s cannot be written here; the plot is not shown.\n", kScreenImageFile);
-        }
+        return "xcairo";
     }
-    // Where nothing can be shown or written the drawing goes to the library's
-    // null device, so that the display's drawing calls stay harmless.
-    if (dev.empty()) {
-        if (!device_available("null")) return;
-        dev = "null";
+    if (!device_available("pngcairo")) return {};
+    // No display: the screen plot goes to an image file in the working directory.
+    if (!writable(kScreenImageFile)) {
+        std::fprintf(stderr, "tarnik: %s cannot be written here; the plot is not shown.\n", kScreenImageFile);
+        return {};
     }
-    con.flush();
-    plsdev(dev.c_str());
-    if (!file_.empty()) plsfnam(file_.c_str());
-    if (dev == "memcairo") {
-        MemoryScreen& m = *g_memory_screen;
-        m.rgba.assign(static_cast<std::size_t>(m.width) * static_cast<std::size_t>(m.height) * 4, 0);
-        plsmema(m.width, m.height, m.rgba.data());
-    }
-    if (dark == 0) {
-        plscol0(0, 255, 255, 255);
-        plscol0(15, 0, 0, 0);
-    } else if (dark == 1) {
-        plscol0(15, 255, 255, 255);
-        plscol0(0, 0, 0, 0);
-    }
-    plscolbg(ap.bg_red, ap.bg_green, ap.bg_blue);
-    plinit();
-    open_ = true;
-    if (postscript_) {
+    file_ = kScreenImageFile;
+    return "pngcairo";
+}
+
+void DrawingCycle::measure_page(const std::string& dev) {
+    if (saving_ && type_ == FileType::PostScript) {
         page_width_ = kPostScriptWidth;
         page_height_ = kPostScriptHeight;
+    } else if (saving_) {
+        // PDF, SVG and PNG are drawn on the cells of the PNG: its pixels, 0.3
+        // of a point in PDF and SVG. A line of the library's default width
+        // (one unit of the 720 x 540 page) covers 3.3 of them.
+        page_width_ = kPngWidth;
+        page_height_ = kPngHeight;
+        pixels_ = true;
+        line_cells_ = kPngWidth / kCairoPageWidth;
     } else if (dev != "null") {
-        // The cairo devices: the page in pixels.
+        // The screen's cairo devices: the page in pixels.
         PLFLT xp = 0.0, yp = 0.0;
         PLINT width = 0, height = 0, xoff = 0, yoff = 0;
         plgpage(&xp, &yp, &width, &height, &xoff, &yoff);
@@ -206,6 +204,36 @@ DrawingCycle::DrawingCycle(Console& con, std::string_view device, const PlotAppe
     }
 }
 
+DrawingCycle::DrawingCycle(Console& con, std::string_view device, const PlotAppearance& ap, std::int32_t dark)
+    : con_(&con) {
+    const bool save = device == "ps" || device == "psc";
+    std::string dev = save ? saving_device(con, device == "psc", ap) : screen_device();
+    // Where nothing can be shown or written the drawing goes to the library's
+    // null device, so that the display's drawing calls stay harmless.
+    if (dev.empty()) {
+        saving_ = false;
+        file_.clear();
+        if (!device_available("null")) return;
+        dev = "null";
+    }
+    con.flush();
+    plsdev(dev.c_str());
+    if (!file_.empty() && !canvas_) plsfnam(file_.c_str());
+    if (dev == "memcairo") {
+        MemoryScreen& m = *g_memory_screen;
+        m.rgba.assign(static_cast<std::size_t>(m.width) * static_cast<std::size_t>(m.height) * 4, 0);
+        plsmema(m.width, m.height, m.rgba.data());
+    }
+    if (canvas_) plspage(0.0, 0.0, static_cast<PLINT>(kCairoPageWidth), static_cast<PLINT>(kCairoPageHeight), 0, 0);
+    // Black and white PostScript is the library's own; the cairo files get a
+    // palette of black.
+    set_palette(ap, dark, saving_ && device == "ps" && type_ != FileType::PostScript);
+    plinit();
+    if (canvas_) canvas_->attach();
+    open_ = true;
+    measure_page(dev);
+}
+
 DrawingCycle::~DrawingCycle() {
     if (!open_) return;
     // The window waits for the user when the library closes it.
@@ -214,10 +242,15 @@ DrawingCycle::~DrawingCycle() {
         con_->flush();
     }
     plend();
-    if (postscript_) {
-        struct stat sb {};
-        if (stat(file_.c_str(), &sb) != 0 || sb.st_size == 0)
-            con_->line(" The plot could not be written to the file " + file_ + " .");
+    if (saving_) {
+        bool written = false;
+        if (canvas_) {
+            written = canvas_->finish();
+        } else {
+            struct stat sb {};
+            written = stat(file_.c_str(), &sb) == 0 && sb.st_size > 0;
+        }
+        if (!written) con_->line(" The plot could not be written to the file " + file_ + " .");
     } else if (file_ == kScreenImageFile) {
         con_->line_once(kImageNotice);
     }

@@ -6,17 +6,22 @@
 // display the plot is drawn into the image file kScreenImageFile in the working
 // directory instead, so the program never blocks. The first such plot of a run
 // says so on the console (kImageNotice); the first window says, before it waits,
-// how to go back (kWindowNotice). Each notice is given once per run (per Console). "ps" and "psc" write black and
-// white or colour PostScript to a file whose name is asked on the console with
-// the library's own prompt ("Enter graphics output file name: ").
+// how to go back (kWindowNotice). Each notice is given once per run (per Console).
+//
+// "ps" and "psc" save the plot in black and white (every palette colour drawn
+// black on a white page) or in colour, to a file whose name is asked on the
+// console with the library's own prompt ("Enter graphics output file name: ");
+// the ending of the name chooses PDF, SVG, PNG or PostScript (output_file.h).
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "console/console.h"
 #include "plot/appearance.h"
+#include "plot/output_file.h"
 #include "plot/resolution.h"
 
 namespace tarnik::plot {
@@ -48,27 +53,35 @@ public:
     // plinit. For "ps"/"psc" the file name is asked first; a name that cannot be
     // opened for writing is reported and asked again.
     DrawingCycle(Console& con, std::string_view device, const PlotAppearance& ap, std::int32_t dark);
-    ~DrawingCycle();  // plend
+    ~DrawingCycle();  // plend; a saved file that could not be written is reported
     DrawingCycle(const DrawingCycle&) = delete;
     DrawingCycle& operator=(const DrawingCycle&) = delete;
 
     // True once the library is initialised. Where the requested output cannot be
-    // produced (no PostScript driver, a screen image that cannot be written) the
-    // cycle draws to the library's null device instead, so drawing calls stay
-    // harmless; false only when not even that device exists.
+    // produced (no driver for the file type, a screen image that cannot be
+    // written) the cycle draws to the library's null device instead, so drawing
+    // calls stay harmless; false only when not even that device exists.
     bool is_open() const { return open_; }
     // The device cells of the viewport set last (plvpor, plwind): pixels on the
-    // screen, the driver's units in PostScript.
-    DeviceGrid grid() const { return DeviceGrid::current(page_width_, page_height_, pixels_); }
+    // screen and in PNG, the driver's units in PostScript, and in PDF and SVG
+    // the pixels of the PNG, which are finer than a point.
+    DeviceGrid grid() const { return DeviceGrid::current(page_width_, page_height_, pixels_, line_cells_); }
 
 private:
+    std::string saving_device(Console& con, bool colour, const PlotAppearance& ap);
+    std::string screen_device();
+    void measure_page(const std::string& dev);
+
     Console* con_ = nullptr;
     bool open_ = false;
-    bool postscript_ = false;
+    bool saving_ = false;  // options 77 and 88: a file named by the user
+    FileType type_ = FileType::PostScript;
     bool window_ = false;
-    std::string file_;  // the PostScript or screen image file being written ("" for a window)
+    std::string file_;  // the saved or screen image file being written ("" for a window)
+    std::unique_ptr<FileCanvas> canvas_;  // a PDF, SVG or PNG file
     double page_width_ = 720.0, page_height_ = 540.0;
     bool pixels_ = false;
+    double line_cells_ = 1.0;
 };
 
 // True where an X display can be reached and the library's window device exists.

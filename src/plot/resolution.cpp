@@ -28,11 +28,12 @@ void stroke_points(std::span<const PLFLT> x, std::span<const PLFLT> y) {
 void set_full_detail(bool on) { g_full_detail = on; }
 bool full_detail() { return g_full_detail; }
 
-DeviceGrid DeviceGrid::current(double page_width, double page_height, bool pixels) {
+DeviceGrid DeviceGrid::current(double page_width, double page_height, bool pixels, double line_cells) {
     DeviceGrid g;
     g.page_width = page_width;
     g.page_height = page_height;
     g.pixels = pixels;
+    g.line_cells = line_cells;
     PLFLT x0 = 0.0, x1 = 1.0, y0 = 0.0, y1 = 1.0;
     plgvpd(&x0, &x1, &y0, &y1);
     g.vx0 = x0 * page_width;
@@ -115,6 +116,33 @@ void CellMask::set_segment(double ax, double ay, double bx, double by, const std
     }
 }
 
+void CellMask::widen(std::int32_t radius, const std::vector<std::uint8_t>& in_column) {
+    if (radius <= 0 || cols_ == 0 || rows_ == 0) return;
+    const auto rows = static_cast<std::size_t>(rows_);
+    auto chosen = [&](std::int32_t c) { return in_column.empty() || in_column[static_cast<std::size_t>(c)] != 0; };
+    // Down the columns: a run of set cells grows by radius at both ends.
+    std::vector<std::uint8_t> col(rows);
+    for (std::int32_t c = 0; c < cols_; ++c) {
+        if (!chosen(c)) continue;
+        std::uint8_t* bits = bits_.data() + static_cast<std::size_t>(c) * rows;
+        std::copy(bits, bits + rows, col.begin());
+        for (std::int32_t r = 0; r < rows_; ++r)
+            if (col[static_cast<std::size_t>(r)] != 0) set_span(c, r - radius, r + radius);
+    }
+    // Across the columns, from a copy of the columns widened so far.
+    const std::vector<std::uint8_t> tall = bits_;
+    for (std::int32_t c = 0; c < cols_; ++c) {
+        if (!chosen(c)) continue;
+        std::uint8_t* bits = bits_.data() + static_cast<std::size_t>(c) * rows;
+        for (std::int32_t d = -radius; d <= radius; ++d) {
+            const std::int32_t from = c + d;
+            if (d == 0 || from < 0 || from >= cols_) continue;
+            const std::uint8_t* src = tall.data() + static_cast<std::size_t>(from) * rows;
+            for (std::size_t r = 0; r < rows; ++r) bits[r] |= src[r];
+        }
+    }
+}
+
 std::size_t CellMask::draw() const {
     struct Run {
         std::int32_t top, bot;  // rows, inclusive
@@ -127,6 +155,13 @@ std::size_t CellMask::draw() const {
     std::vector<std::size_t> free_bands;
     std::size_t drawn = 0;
     pllsty(1);
+    // A path one cell wide (the library's width is in units of the page, which
+    // hold line_cells cells); set back to the default width at the end. Where
+    // the cells are finer than the page's units (a saved file), the library
+    // places the paths to a fraction of a cell only; they reach a quarter of
+    // a cell further on both sides, so that no seam shows where two paths meet.
+    const bool finer = g_.line_cells != 1.0;
+    if (finer) plwidth(1.5 / g_.line_cells);
 
     auto emit = [&](Band& b) {
         if (b.x.size() == 2) {
@@ -212,6 +247,7 @@ std::size_t CellMask::draw() const {
         }
         std::swap(prev, cur);
     }
+    if (finer) plwidth(1.0);
     return drawn;
 }
 
@@ -288,6 +324,8 @@ void SeriesLines::draw(const std::vector<PLFLT>& x, const std::vector<PLFLT>& y)
 
 void SeriesLines::finish() {
     if (!raster_ || !any_dense_) return;
+    // The mask holds the cells the centre lines cross; a line is line_cells wide.
+    mask_.widen(static_cast<std::int32_t>(std::lround((g_.line_cells - 1.0) / 2.0)), dense_);
     mask_.draw();
     pllsty(style_);
 }
@@ -354,7 +392,7 @@ void CloudPoints::plan() {
     }
     if (symbols.empty()) return;
     std::vector<std::vector<CellOffset>> shapes;
-    if (!symbol_shapes(g_.page_width, g_.page_height, symbols, shapes)) {
+    if (!symbol_shapes(g_.page_width, g_.page_height, g_.line_cells, symbols, shapes)) {
         for (Cloud& c : clouds_) c.mask = false;  // no renderer for the shapes: symbols it is
         return;
     }
@@ -390,7 +428,7 @@ void CloudPoints::draw(std::size_t k) {
     if (!x.empty()) plpoin(static_cast<PLINT>(x.size()), x.data(), y.data(), cl.symbol);
 }
 
-bool symbol_shapes(double page_width, double page_height, std::span<const PLINT> symbols,
+bool symbol_shapes(double page_width, double page_height, double line_cells, std::span<const PLINT> symbols,
                    std::vector<std::vector<CellOffset>>& shapes) {
     shapes.assign(symbols.size(), {});
     if (symbols.empty()) return true;
@@ -415,6 +453,7 @@ bool symbol_shapes(double page_width, double page_height, std::span<const PLINT>
     pladv(0);
     plvpor(0.0, 1.0, 0.0, 1.0);
     plwind(0.0, static_cast<PLFLT>(w), static_cast<PLFLT>(h) / 2.0, 0.0);  // world units are pixels
+    plwidth(line_cells);
     plcol0(15);
     for (std::size_t k = 0; k < symbols.size(); ++k) {
         const auto col = static_cast<std::int32_t>(k) % per_row, row = static_cast<std::int32_t>(k) / per_row;

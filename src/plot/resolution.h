@@ -41,15 +41,18 @@ bool full_detail();
 
 // The mapping of the current viewport from world coordinates to device cells:
 // pixels for the cairo devices (y downward from the top of the page), the
-// PostScript driver's own units for PostScript.
+// PostScript driver's own units for PostScript. In a saved PNG, PDF or SVG the
+// cells are finer than the unit of the library's line width (a pixel of the
+// 720 x 540 screen page): a line then covers line_cells cells across.
 struct DeviceGrid {
     double page_width = 720.0, page_height = 540.0;  // in cells
     bool pixels = false;  // the cells are the pixels that are shown
+    double line_cells = 1.0;  // the width of a line of the library's default width, in cells
     double vx0 = 0.0, vx1 = 1.0, vy0 = 0.0, vy1 = 1.0;  // viewport in cells, vy0 at its top
     double wx0 = 0.0, wx1 = 1.0, wy0 = 0.0, wy1 = 1.0;  // world window (plgvpw)
 
     // The grid of the viewport and window the library has now (plgvpd, plgvpw).
-    static DeviceGrid current(double page_width, double page_height, bool pixels);
+    static DeviceGrid current(double page_width, double page_height, bool pixels, double line_cells = 1.0);
 
     double cx(double x) const { return vx0 + (x - wx0) * (vx1 - vx0) / (wx1 - wx0); }
     double cy(double y) const { return vy1 - (y - wy0) * (vy1 - vy0) / (wy1 - wy0); }
@@ -87,9 +90,13 @@ public:
     // The cells a straight line from (ax, ay) to (bx, by) crosses, in cell
     // coordinates; only in the columns where `in_column` is true (all when empty).
     void set_segment(double ax, double ay, double bx, double by, const std::vector<std::uint8_t>& in_column = {});
+    // Widens every set cell by `radius` cells to all sides (a square), in the
+    // columns where `in_column` is true (all when empty): the cells a line of
+    // 2 * radius + 1 cells' width covers around the cells of its centre line.
+    void widen(std::int32_t radius, const std::vector<std::uint8_t>& in_column = {});
     // Draws the set cells: every band of overlapping runs in neighbouring
-    // columns is one path that covers exactly its cells. Returns the number of
-    // paths drawn.
+    // columns is one path, one cell wide, that covers exactly its cells.
+    // Returns the number of paths drawn.
     std::size_t draw() const;
 
 private:
@@ -166,10 +173,10 @@ private:
 };
 
 // The pixels one symbol of the current size covers on a device of the given
-// page size in cells, relative to the cell of its centre, drawn by the
-// library's cairo renderer into memory. Empty for a symbol that draws nothing;
-// no value where that renderer is missing.
-bool symbol_shapes(double page_width, double page_height, std::span<const PLINT> symbols,
+// page size in cells, whose lines are line_cells cells wide, relative to the
+// cell of its centre, drawn by the library's cairo renderer into memory. Empty
+// for a symbol that draws nothing; false where that renderer is missing.
+bool symbol_shapes(double page_width, double page_height, double line_cells, std::span<const PLINT> symbols,
                    std::vector<std::vector<CellOffset>>& shapes);
 
 }  // namespace tarnik::plot

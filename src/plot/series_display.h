@@ -48,7 +48,8 @@ float series_y_top(float y_max);
 // Range set-up: X and Y ranges and ticks from the data's extent.
 void series_ranges(const Stores& st, const SeriesDisplayInput& in, float y_top, PlotAppearance& ap);
 
-// One drawing of both panels on `device` ("Mac1", "ps" or "psc").
+// One drawing of both panels on `device`: "Mac1" the screen, "ps" and "psc" a
+// saved file in black and white or colour (its type by the name asked).
 void draw_series(Console& con, std::string_view device, const Stores& st, const SeriesDisplayInput& in,
                  const PlotAppearance& ap, std::int32_t dark);
 

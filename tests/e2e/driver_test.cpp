@@ -356,12 +356,15 @@ TEST(BadFiles, SavesThatFailAreNeverReportedAsDone) {
     fs::create_symlink("/dev/full", dir / "Xdated.raw.INC");
     fs::create_symlink("/dev/full", dir / "TarnikRCS_out");
     fs::create_symlink("/dev/full", dir / "ca533_Tarnik");
+    fs::create_symlink("/dev/full", dir / "full.png");
+    fs::create_symlink("/dev/full", dir / "full.svg");
     const std::string input = lines({
         "ca533.rwl", "f", "3", "-10", "-1", "f", "t",  // RCS: save the curve
         "-1",                                          // index display
         "1", "66", "1", "", "3", "-1",                 // series by age, decadal
         "2", "66", "2", "", "3",                       // series by year, columns
-        "77", "ca533.rwl/p.ps", "/dev/full", "-1",     // PostScript
+        "77", "ca533.rwl/p.ps", "/dev/full",           // PostScript
+        "88", "full.png", "77", "full.svg", "-1",      // PNG and SVG
         "3", "a", "1", "10", "5", "30", "t", "a", "-10", "t", "",
         "66", "1", "/dev/full", "", "4", "ca533.rwl/stats", "", "7",  // cloud exports
         "55", "1", "66", "/dev/full", "-1", "-1",      // single-class export
@@ -372,8 +375,10 @@ TEST(BadFiles, SavesThatFailAreNeverReportedAsDone) {
              std::string("             The file TarnikRCS_out could not be written here; nothing was saved.\n"),
              std::string("             The file AgeAligned.raw.DEC could not be written: nothing was saved.\n"),
              std::string("             The file Xdated.raw.INC could not be written: nothing was saved.\n"),
-             std::string(" Cannot write the file ca533.rwl/p.ps : please enter another name.\n"),
+             std::string(" Cannot write the file ca533.rwl/p.ps (Not a directory): please enter another name.\n"),
              std::string(" The plot could not be written to the file /dev/full .\n"),
+             std::string(" The plot could not be written to the file full.png .\n"),
+             std::string(" The plot could not be written to the file full.svg .\n"),
              std::string("             Writing the file \"/dev/full\" failed; the data were not saved completely.\n"),
              std::string("             The file \"ca533.rwl/stats\" cannot be written; nothing was saved.\n"),
              std::string(" The report file ca533_Tarnik could not be written completely.\n"),

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "plot/cycle.h"
+#include "plot/picture_fixture.h"
 #include "plot/rwl_fixture.h"
 #include "plot/series_display.h"
 #include "support/test_support.h"
@@ -20,26 +21,7 @@ namespace tarnik::plot {
 namespace {
 
 using test::contains_block;
-
-class PlotSandbox {
-public:
-    PlotSandbox() : old_(std::filesystem::current_path()) {
-        if (const char* d = std::getenv("DISPLAY")) display_ = d;
-        unsetenv("DISPLAY");
-        set_plplot_environment();
-        std::filesystem::current_path(dir_.path());
-    }
-    ~PlotSandbox() {
-        std::filesystem::current_path(old_);
-        if (!display_.empty()) setenv("DISPLAY", display_.c_str(), 1);
-    }
-    const test::TempDir& dir() const { return dir_; }
-
-private:
-    test::TempDir dir_;
-    std::filesystem::path old_;
-    std::string display_;
-};
+using test::PlotSandbox;
 
 // A frame and a line in palette entry 15.
 void draw_in_entry_15() {

@@ -157,7 +157,7 @@ TEST(CloudPoints, CrowdedAndLargestCloudsBecomeMasks) {
 
     std::vector<std::vector<CellOffset>> shapes;
     const PLINT symbols[] = {18, 32};
-    ASSERT_TRUE(symbol_shapes(720.0, 540.0, symbols, shapes));
+    ASSERT_TRUE(symbol_shapes(720.0, 540.0, 1.0, symbols, shapes));
     EXPECT_GE(shapes[0].size(), 9u);
     EXPECT_LE(shapes[0].size(), 49u);
     for (const CellOffset& o : shapes[0]) EXPECT_TRUE(std::abs(o.dc) <= 3 && std::abs(o.dr) <= 3);

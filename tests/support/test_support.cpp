@@ -74,7 +74,7 @@ std::string MemConsole::output() {
 }
 
 RunResult run_tarnik(const TempDir& dir, std::string_view input, int timeout_seconds,
-                     const std::map<std::string, std::string>& env) {
+                     const std::map<std::string, std::string>& env, const std::vector<std::string>& args) {
     const fs::path in_path = dir / ".stdin", out_path = dir / ".stdout", err_path = dir / ".stderr";
     write_file(in_path, input);
 
@@ -97,10 +97,13 @@ RunResult run_tarnik(const TempDir& dir, std::string_view input, int timeout_sec
     posix_spawn_file_actions_addopen(&fa, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&fa, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     std::string binary = TARNIK_BINARY;
-    char* argv[] = {binary.data(), nullptr};
+    std::vector<std::string> arg_strings = args;
+    std::vector<char*> argv{binary.data()};
+    for (auto& a : arg_strings) argv.push_back(a.data());
+    argv.push_back(nullptr);
     pid_t pid = 0;
     RunResult r;
-    const bool started = posix_spawn(&pid, binary.c_str(), &fa, nullptr, argv, envp.data()) == 0;
+    const bool started = posix_spawn(&pid, binary.c_str(), &fa, nullptr, argv.data(), envp.data()) == 0;
     posix_spawn_file_actions_destroy(&fa);
     if (!started) {
         r.err = "could not start " + binary;

@@ -65,9 +65,10 @@ struct RunResult {
 };
 
 // Runs the tarnik binary in `dir` with `input` on stdin (answer lines, each ended
-// by "\n"), without an X display. Extra environment variables may be given.
+// by "\n"), without an X display. Extra environment variables and command-line
+// arguments may be given.
 RunResult run_tarnik(const TempDir& dir, std::string_view input, int timeout_seconds = 120,
-                     const std::map<std::string, std::string>& env = {});
+                     const std::map<std::string, std::string>& env = {}, const std::vector<std::string>& args = {});
 
 // One series in decadal layout: the identifier (a8) and year (i4) of each line,
 // then (i6) values up to the end of the decade, closed by the end marker 999.
