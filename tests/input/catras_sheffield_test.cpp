@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -219,6 +220,24 @@ TEST(Catras, RecognisedOnlyByTheWholeHeader) {
     text += std::string(256 - text.size() - 1, ' ') + "\n";
     ASSERT_EQ(text.size(), 256u);
     EXPECT_EQ(detect_format(text), FileFormat::decadal);
+}
+
+// Every file of the corpus is taken for CATRAS or Sheffield exactly when it is
+// one: the decadal files of many labs, the exchange formats and the further
+// formats of other programs never are.
+TEST(CatrasAndSheffield, EveryCorpusFileIsRecognisedAsItsOwnFormatOnly) {
+    int catras = 0, sheffield = 0, others = 0;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(test::data_file("corpus"))) {
+        if (!e.is_regular_file()) continue;
+        const std::string folder = e.path().parent_path().filename().string();
+        const std::string bytes = test::read_file(e.path());
+        EXPECT_EQ(CatrasReader::looks_like(bytes), folder == "CATRAS") << e.path();
+        EXPECT_EQ(SheffieldReader::looks_like(text_of(bytes)), folder == "Sheffield") << e.path();
+        ++(folder == "CATRAS" ? catras : folder == "Sheffield" ? sheffield : others);
+    }
+    EXPECT_EQ(catras, 3);
+    EXPECT_EQ(sheffield, 2);
+    EXPECT_GT(others, 100);
 }
 
 TEST(Catras, BadFilesEndWithAMessage) {
