@@ -2,10 +2,10 @@
 //
 //   bench_tarnik_bench            runs all measurements
 //   bench_tarnik_bench NAME...    runs the named ones (read, heidelberg, tridas, csv,
-//                                 compact, trend, noise, cgcv1, scipy, cloud, classes,
-//                                 export, by-age, by-year, rcs-curve, dot-clouds,
-//                                 by-age-files, by-year-files, rcs-curve-files,
-//                                 dot-clouds-files, rcs-dialog)
+//                                 compact, catras, sheffield, trend, noise, cgcv1, scipy,
+//                                 cloud, classes, export, by-age, by-year, rcs-curve,
+//                                 dot-clouds, by-age-files, by-year-files,
+//                                 rcs-curve-files, dot-clouds-files, rcs-dialog)
 //   bench_tarnik_bench --generate FILE   writes the full-capacity test file only
 //   bench_tarnik_bench --full-detail ... the same, with every point of a plot handed
 //                                 to the plotting library (the drawing before it
@@ -207,10 +207,67 @@ void generate_other(const std::string& path, const std::string& format) {
     std::fclose(f);
 }
 
+// The full-capacity data as a folder of 22000 one-series files, as a lab keeps
+// them: CATRAS files (a 128-byte header, the values padded to whole 128-byte
+// records) or Sheffield files (22 header lines, one value a line).
+void generate_folder(const std::string& path, const std::string& format) {
+    const std::vector<int> w = full_widths();
+    fs::create_directories(path);
+    std::string content;
+    for (int s = 0; s < MaxSeries; ++s) {
+        char name[32];
+        std::snprintf(name, sizeof name, "B%07d", s);
+        content.clear();
+        const auto at = [&](int k) { return w[static_cast<std::size_t>(s) * 210 + static_cast<std::size_t>(k)]; };
+        if (format == "catras") {
+            content.assign(128, '\0');
+            content.replace(0, 32, "full-capacity benchmark series  ");
+            content.replace(32, 8, name);
+            content.replace(40, 3, "CAT");
+            const auto put16 = [&](std::size_t i, int v) {
+                content[i] = static_cast<char>(v & 0xff);
+                content[i + 1] = static_cast<char>((v >> 8) & 0xff);
+            };
+            put16(44, 210);
+            put16(54, 1790);
+            content[66] = 1;
+            for (int k = 0; k < 210; ++k) {
+                content.resize(content.size() + 2);
+                put16(content.size() - 2, at(k));
+            }
+            content.resize((content.size() + 127) / 128 * 128, '\0');
+        } else {
+            content = std::string("full-capacity benchmark series\n210\nA\n11790\nR\n");
+            for (int k = 6; k <= 21; ++k) content += "?\n";
+            content += "D\n";
+            for (int k = 0; k < 210; ++k) content += std::to_string(at(k)) + "\n";
+        }
+        const fs::path file = fs::path(path) / (std::string(name) + (format == "catras" ? ".CAT" : ".d"));
+        std::FILE* f = std::fopen(file.c_str(), "wb");
+        if (!f || std::fwrite(content.data(), 1, content.size(), f) != content.size() || std::fclose(f) != 0) {
+            std::perror(path.c_str());
+            std::exit(1);
+        }
+    }
+}
+
+bool is_folder_format(const std::string& format) { return format == "catras" || format == "sheffield"; }
+
 std::string other_file(const std::string& format) {
     const std::string p = (fs::temp_directory_path() / ("tarnik-bench-full." + format)).string();
-    if (!fs::exists(p)) generate_other(p, format);
+    if (!fs::exists(p)) {
+        if (is_folder_format(format)) generate_folder(p, format);
+        else generate_other(p, format);
+    }
     return p;
+}
+
+// The size of a file, or of all files of a folder.
+std::uintmax_t data_size(const std::string& path) {
+    if (!fs::is_directory(path)) return fs::file_size(path);
+    std::uintmax_t size = 0;
+    for (const auto& e : fs::directory_iterator(path)) size += e.file_size();
+    return size;
 }
 
 Figure run_dialog(const std::string& answers);
@@ -221,9 +278,10 @@ Figure best_of(int runs, const std::function<Figure()>& one);
 Figure read_other(const std::string& format) {
     const std::string file = other_file(format);
     Figure f = best_of(3, [&] { return run_dialog(file + "\nf\n1\n5\n"); });
-    const double mb = static_cast<double>(fs::file_size(file)) / (1024.0 * 1024.0);
+    const double mb = static_cast<double>(data_size(file)) / (1024.0 * 1024.0);
     char note[96];
-    std::snprintf(note, sizeof note, "file %.0f MB, memory limit %.0f MB", mb, 2.0 * mb + 100.0);
+    std::snprintf(note, sizeof note, "%s %.0f MB, memory limit %.0f MB", is_folder_format(format) ? "files" : "file",
+                  mb, 2.0 * mb + 100.0);
     f.note = note;
     return f;
 }
@@ -461,6 +519,10 @@ std::vector<Case> cases() {
          [] { return read_other("tridas"); }},
         {"csv", "read 22000 x 210 rings, CSV table (whole dialog)", "< 1 s", [] { return read_other("csv"); }},
         {"compact", "read 22000 x 210 rings, compact file (whole dialog)", "", [] { return read_other("compact"); }},
+        {"catras", "read a folder of 22000 CATRAS files of 210 rings (whole dialog)", "< 2 s",
+         [] { return read_other("catras"); }},
+        {"sheffield", "read a folder of 22000 Sheffield files of 210 rings (whole dialog)", "< 1 s",
+         [] { return read_other("sheffield"); }},
         {"trend", "spline trend values, 22000 x 210, minimum GCV (whole dialog)", "< 3 s",
          [] { return best_of(2, [] { return run_dialog(full_file() + "\nf\n2\n0\n5\n"); }); }},
         {"noise", "spline trend values, 22000 x 210 of trendless noise (worst case)", "< 3 s",
@@ -596,7 +658,7 @@ int main(int argc, char** argv) {
         if (!wanted) continue;
         // The files of other formats are written here, so that the writing
         // counts in no measurement's time or memory.
-        for (const char* format : {"heidelberg", "tridas", "csv", "compact"})
+        for (const char* format : {"heidelberg", "tridas", "csv", "compact", "catras", "sheffield"})
             if (std::strcmp(c.name, format) == 0) other_file(format);
         std::fflush(stdout);
         int fds[2];
@@ -624,7 +686,7 @@ int main(int argc, char** argv) {
     fs::remove_all(dir);
     fs::remove(fs::temp_directory_path() / "tarnik-bench-full.rwl");
     fs::remove(fs::temp_directory_path() / "tarnik-bench-noise.rwl");
-    for (const char* format : {"heidelberg", "tridas", "csv", "compact"})
-        fs::remove(fs::temp_directory_path() / (std::string("tarnik-bench-full.") + format));
+    for (const char* format : {"heidelberg", "tridas", "csv", "compact", "catras", "sheffield"})
+        fs::remove_all(fs::temp_directory_path() / (std::string("tarnik-bench-full.") + format));
     return 0;
 }

@@ -64,6 +64,7 @@ DataSetReader::DataSetReader(std::unique_ptr<SeriesSource> source)
 std::optional<DataSetReader> DataSetReader::open(const std::string& path, std::string& problem) {
     DataSetReader d;
     std::error_code ec;
+    d.path_ = path;
     d.folder_ = fs::is_directory(path, ec);
     if (d.folder_) {
         d.files_ = files_of_folder(path, ec);
@@ -92,6 +93,7 @@ std::optional<DataSetReader> DataSetReader::open(const std::string& path, std::s
 bool DataSetReader::open_next_file() {
     if (next_file_ == files_.size()) return false;
     const std::string& file = files_[next_file_++];
+    file_named_ = false;
     auto bytes = read_whole_file(file);
     if (!bytes) throw UnusableFile{{" The file " + file + " cannot be read. The run ends here."}};
     source_ = make_series_source(std::move(*bytes), file);
@@ -100,8 +102,18 @@ bool DataSetReader::open_next_file() {
 
 bool DataSetReader::next(SeriesRead& s) {
     while (source_) {
-        const bool read = source_->next(s);
-        for (std::string& n : source_->take_notices()) notices_.push_back(std::move(n));
+        bool read = false;
+        try {
+            read = source_->next(s);
+        } catch (const UnusableFile&) {
+            // In a folder a file whose every series was skipped (the reader
+            // counted them) is counted with its format; a file with nothing
+            // at all ends the run with its reader's message.
+            take_file_notices();
+            const ReadReport r = source_->report();
+            if (!folder_ || r.series > 0 || r.details.empty()) throw;
+        }
+        take_file_notices();
         if (read) {
             ++series_;
             count_identifier(s);
@@ -118,6 +130,18 @@ bool DataSetReader::next(SeriesRead& s) {
     return false;
 }
 
+// The notices of the file being read. In a folder the first of them is
+// preceded by a line that names the file they are about.
+void DataSetReader::take_file_notices() {
+    for (std::string& n : source_->take_notices()) {
+        if (folder_ && !file_named_) {
+            notices_.push_back(" In the file " + files_[next_file_ - 1] + ":");
+            file_named_ = true;
+        }
+        notices_.push_back(std::move(n));
+    }
+}
+
 void DataSetReader::count_identifier(SeriesRead& s) {
     if (s.name.size() > 8 && cut_++ == 0) first_cut_ = s.name;
     s.id = identifier_of(s.name);
@@ -127,6 +151,10 @@ void DataSetReader::count_identifier(SeriesRead& s) {
 // One file read to its end: alone, its notice now; in a folder, its counts.
 void DataSetReader::end_of_file() {
     const ReadReport r = source_->report();
+    if (folder_ && r.series == 0 && r.details.empty())
+        throw UnusableFile{{" The " + r.format + " " + r.noun + " " + files_[next_file_ - 1] +
+                                " holds no ring-width series.",
+                            " There is nothing to analyse. The run ends here."}};
     if (!folder_) {
         if (r.format != "decadal")
             notices_.push_back(" Read as " + article(r.format) + " " + r.format + " " + r.noun + ": " +
@@ -153,6 +181,9 @@ void DataSetReader::end_of_data_set() {
                            (f.files == 1 ? "" : "s") + ": " + std::to_string(r.series) + " series" +
                            details_text(r.details) + ".");
     }
+    if (folder_ && series_ == 0)
+        throw UnusableFile{{" The folder " + path_ + " holds no ring-width series.",
+                            " There is nothing to analyse. The run ends here."}};
     std::sort(ids_.begin(), ids_.end());
     std::int32_t shared = 0;
     std::string first_shared;

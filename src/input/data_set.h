@@ -6,12 +6,17 @@
 // regular file whose name does not begin with '.' (hidden files) and does not
 // end in "_Tarnik" (the program's own reports), each recognised by its own
 // content. A file that cannot be read ends the run with its reader's message,
-// which names the file.
+// which names the file, and so does a file without any series (exit status 1);
+// a file whose every series was skipped (earlywood, other variables) is
+// counted with its format like any other. A folder without any file to read,
+// or without any series, ends the run too: nothing of it is analysed.
 //
 // The data set cuts names to the 8 characters of an identifier and gives the
 // notices of what was read: one line per file (for a folder, one per format,
 // with its counts of files and series), then one about identifiers that were
-// cut or that several series share, and the series with missing rings.
+// cut or that several series share, and the series with missing rings. In a
+// folder, what a reader notices in a file (a year slip, a missing end marker)
+// follows a line that names the file.
 
 #include <cstdint>
 #include <memory>
@@ -49,13 +54,16 @@ private:
     };
     DataSetReader() = default;
     bool open_next_file();
+    void take_file_notices();
     void end_of_file();
     void end_of_data_set();
     void count_identifier(SeriesRead& s);
 
+    std::string path_;                      // the file or folder as the user named it
     std::vector<std::string> files_;
     std::size_t next_file_ = 0;
     bool folder_ = false;
+    bool file_named_ = false;               // a notice of the file being read named it
     std::unique_ptr<SeriesSource> source_;  // of the file being read
     std::size_t bound_ = 0;
     std::int32_t series_ = 0;               // series handed out so far

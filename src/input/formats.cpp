@@ -1,9 +1,11 @@
 #include "input/formats.h"
 
+#include "input/catras.h"
 #include "input/compact.h"
 #include "input/csv.h"
 #include "input/heidelberg.h"
 #include "input/decadal.h"
+#include "input/sheffield.h"
 #include "input/tridas.h"
 
 namespace tarnik {
@@ -17,13 +19,16 @@ std::unique_ptr<SeriesSource> make(std::string content, const std::string& file)
 }
 
 // The order matters where two tests could accept the same content: the
-// structured formats first, each test demanding its format's structure beyond
-// the first line, and the decadal format, which takes anything, last.
+// binary format first (no text passes its test), then the structured text
+// formats, each test demanding its format's structure beyond the first line,
+// and the decadal format, which takes anything, last.
 constexpr FormatEntry kFormats[] = {
+    {FileFormat::catras, ContentKind::bytes, CatrasReader::looks_like, make<CatrasReader>},
     {FileFormat::tridas, ContentKind::text, TridasReader::looks_like, make<TridasReader>},
     {FileFormat::heidelberg, ContentKind::text, HeidelbergReader::looks_like, make<HeidelbergReader>},
     {FileFormat::csv, ContentKind::text, CsvReader::looks_like, make<CsvReader>},
     {FileFormat::compact, ContentKind::text, CompactReader::looks_like, make<CompactReader>},
+    {FileFormat::sheffield, ContentKind::text, SheffieldReader::looks_like, make<SheffieldReader>},
     {FileFormat::decadal, ContentKind::text, DecadalReader::looks_like, make<DecadalReader>},
 };
 

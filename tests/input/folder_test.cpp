@@ -1,0 +1,61 @@
+// A folder read as one data set: files whose series were all skipped, and
+// files or folders without any series. (tests/e2e/folder_test.cpp reads
+// folders of mixed formats, damaged files and empty folders.)
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "input/data_set.h"
+#include "support/test_support.h"
+
+namespace tarnik {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The number of series and the notices of a folder, or the message that ends the run.
+std::pair<std::size_t, std::vector<std::string>> read_folder(const fs::path& folder) {
+    std::string problem;
+    auto data = DataSetReader::open(folder.string(), problem);
+    if (!data) return {0, {problem}};
+    std::size_t n = 0;
+    try {
+        SeriesRead s;
+        while (data->next(s)) ++n;
+    } catch (const UnusableFile& e) {
+        return {n, e.lines};
+    }
+    return {n, data->take_notices()};
+}
+
+// A file whose every series was skipped is counted with its format; a folder
+// of nothing else, or a file without any series, ends the run (the e2e tests
+// show damaged files and empty folders).
+TEST(Folder, SkippedSeriesAreCountedAndAFileWithoutSeriesEndsTheRun) {
+    test::TempDir dir;
+    const fs::path lab = dir / "lab";
+    fs::create_directories(lab);
+    dir.write("lab/late.fh", "HEADER:\nKeyCode=L\nDataType=Latewood\nLength=1\nDATA:Tree\n 5\n");
+    const std::vector<std::string> no_series = {" The folder " + lab.string() + " holds no ring-width series.",
+                                                " There is nothing to analyse. The run ends here."};
+    EXPECT_EQ(read_folder(lab).second, no_series);
+    std::string ok = "title\n1\nA\n11900\nR\n";
+    for (int i = 6; i <= 21; ++i) ok += "?\n";
+    dir.write("lab/ok.d", ok + "D\n12\n");
+    EXPECT_EQ(read_folder(lab), (std::pair<std::size_t, std::vector<std::string>>{
+                                    1, {" Read 1 Heidelberg file: 0 series, 1 series of other data than ring widths "
+                                        "skipped.",
+                                        " Read 1 Sheffield file: 1 series."}}));
+    // A decadal file whose only series has no end marker holds none.
+    dir.write("lab/m.rwl", "title\nA       1901   100\n");
+    EXPECT_EQ(read_folder(lab).second, (std::vector<std::string>{" The decadal file " + (lab / "m.rwl").string() +
+                                                                      " holds no ring-width series.",
+                                                                  " There is nothing to analyse. The run ends here."}));
+}
+
+}  // namespace
+}  // namespace tarnik
