@@ -1,10 +1,12 @@
 #include "input/formats.h"
 
+#include "input/besancon.h"
 #include "input/compact.h"
 #include "input/csv.h"
 #include "input/heidelberg.h"
 #include "input/decadal.h"
 #include "input/tridas.h"
+#include "input/vformat.h"
 
 namespace tarnik {
 namespace {
@@ -24,6 +26,8 @@ constexpr FormatEntry kFormats[] = {
     {FileFormat::heidelberg, ContentKind::text, HeidelbergReader::looks_like, make<HeidelbergReader>},
     {FileFormat::csv, ContentKind::text, CsvReader::looks_like, make<CsvReader>},
     {FileFormat::compact, ContentKind::text, CompactReader::looks_like, make<CompactReader>},
+    {FileFormat::vformat, ContentKind::text, VFormatReader::looks_like, make<VFormatReader>},
+    {FileFormat::besancon, ContentKind::text, BesanconReader::looks_like, make<BesanconReader>},
     {FileFormat::decadal, ContentKind::text, DecadalReader::looks_like, make<DecadalReader>},
 };
 
