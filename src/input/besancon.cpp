@@ -23,9 +23,13 @@ std::string_view without_trailing_marks(std::string_view s) {
     return s;
 }
 
+// The field of a header's keys that a word names.
+using KeyField = std::optional<std::int64_t> BesanconReader::Keys::*;
+
 // The key a word names: three letters or more, known by the first three in
-// any case, a trailing colon or full stop allowed ("longueur:").
-std::optional<std::int64_t> BesanconReader::Keys::* key_word(std::string_view word) {
+// any case, a trailing colon or full stop allowed ("longueur:"); null for any
+// other word.
+KeyField key_word(std::string_view word) {
     word = without_trailing_marks(word);
     if (word.size() < 3 || !std::all_of(word.begin(), word.end(), is_letter)) return nullptr;
     const std::string first = text::lower(word.substr(0, 3));
