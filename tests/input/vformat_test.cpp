@@ -1,7 +1,6 @@
 // The V-format reader: the real files, flags, format versions and parameters
 // in one file, the recognition of the format (and of decadal files whose
-// title is a header line), the message of every bad file, and a folder of
-// files in several formats.
+// title is a header line), and the message of every bad file.
 
 #include <gtest/gtest.h>
 
@@ -186,26 +185,6 @@ TEST(VFormat, CorpusFilesAreBesanconOrVFormatExactlyWhenTheyAre) {
             EXPECT_EQ(got, want) << e.path();
     }
     EXPECT_GT(files, 50u);
-}
-
-// A folder of files of several formats is one data set, each file read by
-// its own reader, with one notice per format.
-TEST(VFormat, AFolderOfSeveralFormats) {
-    test::TempDir dir;
-    dir.write("a.!oj", header("V1", '!', 'J', 2, "1996", 2) + "text\r\n" + widths({120, 98}) +
-                           header("V2", '!', 'J', 1, "1996", 2) + "text\r\n" + widths({5}));
-    dir.write("b.txt", ". B1\nLON 2 ORI 1990\nVAL\n 10 20 ;\n");
-    dir.write("c.rwl", "title\n" + test::decadal("D1", 1995, {120, 98}));
-    dir.write("d.!oj", header("V3", '!', 'J', 1, "1996", 2) + "text\r\n" + widths({7}));
-    std::string problem;
-    auto data = DataSetReader::open(dir.path().string(), problem);
-    ASSERT_TRUE(data) << problem;
-    const test::WholeRead r = test::read_whole(*data);
-    std::vector<std::string> names;
-    for (const SeriesRead& s : r.series) names.push_back(s.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"V1", "V2", "B1", "D1      ", "V3"}));
-    EXPECT_EQ(r.notices, (std::vector<std::string>{" Read 2 V format files: 3 series.", " Read 1 Besançon file: 1 series.",
-                                                   " Read 1 decadal file: 1 series."}));
 }
 
 }  // namespace
