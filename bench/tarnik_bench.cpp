@@ -2,10 +2,11 @@
 //
 //   bench_tarnik_bench            runs all measurements
 //   bench_tarnik_bench NAME...    runs the named ones (read, heidelberg, tridas, csv,
-//                                 compact, catras, sheffield, trend, noise, cgcv1, scipy,
-//                                 cloud, classes, export, by-age, by-year, rcs-curve,
-//                                 dot-clouds, by-age-files, by-year-files,
-//                                 rcs-curve-files, dot-clouds-files, rcs-dialog)
+//                                 compact, catras, sheffield, besancon, vformat, trend,
+//                                 noise, cgcv1, scipy, cloud, classes, export, by-age,
+//                                 by-year, rcs-curve, dot-clouds, by-age-files,
+//                                 by-year-files, rcs-curve-files, dot-clouds-files,
+//                                 rcs-dialog)
 //   bench_tarnik_bench --generate FILE   writes the full-capacity test file only
 //   bench_tarnik_bench --full-detail ... the same, with every point of a plot handed
 //                                 to the plotting library (the drawing before it
@@ -61,6 +62,10 @@ namespace fs = std::filesystem;
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// The formats other than decadal whose full-capacity files the "read" rows time.
+constexpr const char* kOtherFormats[] = {"heidelberg", "tridas", "csv",      "compact",
+                                         "catras",     "sheffield", "besancon", "vformat"};
 
 struct Figure {
     double seconds = 0.0;  // wall clock
@@ -158,7 +163,9 @@ std::vector<int> full_widths() {
 // program would write it: Heidelberg with ten 6-column fields a line, TRiDaS
 // with one <value> a line and the names on the elements (every series titled
 // "1", the hardest case for the identifiers), a CSV table in millimetres with
-// a year column, or compact with 20F4.0 records.
+// a year column, compact with 20F4.0 records, Besançon with its keys on one
+// line and ten values a line, or the V format (version 2) with ten 8-column
+// fields a line.
 void generate_other(const std::string& path, const std::string& format) {
     const std::vector<int> w = full_widths();
     std::FILE* f = std::fopen(path.c_str(), "w");
@@ -197,6 +204,17 @@ void generate_other(const std::string& path, const std::string& format) {
             std::fprintf(f, "%d", 1790 + k);
             for (int s = 0; s < MaxSeries; ++s) std::fprintf(f, ",%d.%02d", at(s, k) / 100, at(s, k) % 100);
             std::fputc('\n', f);
+        }
+    } else if (format == "besancon") {
+        for (int s = 0; s < MaxSeries; ++s) {
+            std::fprintf(f, ". B%07d\r\n  LON 210 ORI 1790 TER 1999\r\nVAL  NAT.:  B%07d\r\n", s, s);
+            for (int k = 0; k < 210; ++k) std::fprintf(f, " %d%s", at(s, k), k % 10 == 9 ? "\r\n" : "");
+            std::fputs("  ;\r\n", f);
+        }
+    } else if (format == "vformat") {
+        for (int s = 0; s < MaxSeries; ++s) {
+            std::fprintf(f, "B%07d.!OJmm   210Qusp  1999%38s 2  0 0  0 0\r\n%80s\r\n", s, "", "");
+            for (int k = 0; k < 210; ++k) std::fprintf(f, "%8d%s", at(s, k), k % 10 == 9 ? "\r\n" : "");
         }
     } else {
         for (int s = 0; s < MaxSeries; ++s) {
@@ -523,6 +541,10 @@ std::vector<Case> cases() {
          [] { return read_other("catras"); }},
         {"sheffield", "read a folder of 22000 Sheffield files of 210 rings (whole dialog)", "< 1 s",
          [] { return read_other("sheffield"); }},
+        {"besancon", "read 22000 x 210 rings, Besancon file (whole dialog)", "< 1 s",
+         [] { return read_other("besancon"); }},
+        {"vformat", "read 22000 x 210 rings, V format file (whole dialog)", "< 1 s",
+         [] { return read_other("vformat"); }},
         {"trend", "spline trend values, 22000 x 210, minimum GCV (whole dialog)", "< 3 s",
          [] { return best_of(2, [] { return run_dialog(full_file() + "\nf\n2\n0\n5\n"); }); }},
         {"noise", "spline trend values, 22000 x 210 of trendless noise (worst case)", "< 3 s",
@@ -658,7 +680,7 @@ int main(int argc, char** argv) {
         if (!wanted) continue;
         // The files of other formats are written here, so that the writing
         // counts in no measurement's time or memory.
-        for (const char* format : {"heidelberg", "tridas", "csv", "compact", "catras", "sheffield"})
+        for (const char* format : kOtherFormats)
             if (std::strcmp(c.name, format) == 0) other_file(format);
         std::fflush(stdout);
         int fds[2];
@@ -686,7 +708,7 @@ int main(int argc, char** argv) {
     fs::remove_all(dir);
     fs::remove(fs::temp_directory_path() / "tarnik-bench-full.rwl");
     fs::remove(fs::temp_directory_path() / "tarnik-bench-noise.rwl");
-    for (const char* format : {"heidelberg", "tridas", "csv", "compact", "catras", "sheffield"})
+    for (const char* format : kOtherFormats)
         fs::remove_all(fs::temp_directory_path() / (std::string("tarnik-bench-full.") + format));
     return 0;
 }

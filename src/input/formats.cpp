@@ -1,12 +1,14 @@
 #include "input/formats.h"
 
+#include "input/besancon.h"
 #include "input/catras.h"
 #include "input/compact.h"
 #include "input/csv.h"
-#include "input/heidelberg.h"
 #include "input/decadal.h"
+#include "input/heidelberg.h"
 #include "input/sheffield.h"
 #include "input/tridas.h"
+#include "input/vformat.h"
 
 namespace tarnik {
 namespace {
@@ -29,6 +31,8 @@ constexpr FormatEntry kFormats[] = {
     {FileFormat::csv, ContentKind::text, CsvReader::looks_like, make<CsvReader>},
     {FileFormat::compact, ContentKind::text, CompactReader::looks_like, make<CompactReader>},
     {FileFormat::sheffield, ContentKind::text, SheffieldReader::looks_like, make<SheffieldReader>},
+    {FileFormat::vformat, ContentKind::text, VFormatReader::looks_like, make<VFormatReader>},
+    {FileFormat::besancon, ContentKind::text, BesanconReader::looks_like, make<BesanconReader>},
     {FileFormat::decadal, ContentKind::text, DecadalReader::looks_like, make<DecadalReader>},
 };
 
