@@ -1,9 +1,12 @@
 #include "input/formats.h"
 
+#include "input/chronology.h"
 #include "input/compact.h"
 #include "input/csv.h"
 #include "input/heidelberg.h"
 #include "input/decadal.h"
+#include "input/other_xml.h"
+#include "input/past4.h"
 #include "input/tridas.h"
 
 namespace tarnik {
@@ -21,9 +24,15 @@ std::unique_ptr<SeriesSource> make(std::string content, const std::string& file)
 // the first line, and the decadal format, which takes anything, last.
 constexpr FormatEntry kFormats[] = {
     {FileFormat::tridas, ContentKind::text, TridasReader::looks_like, make<TridasReader>},
+    {FileFormat::past4, ContentKind::text, Past4Reader::looks_like, make<Past4Reader>},
+    // Any other XML document: the run ends naming its root element.
+    {FileFormat::other_xml, ContentKind::text, OtherXmlReader::looks_like, make<OtherXmlReader>},
     {FileFormat::heidelberg, ContentKind::text, HeidelbergReader::looks_like, make<HeidelbergReader>},
     {FileFormat::csv, ContentKind::text, CsvReader::looks_like, make<CsvReader>},
     {FileFormat::compact, ContentKind::text, CompactReader::looks_like, make<CompactReader>},
+    // A chronology of indices: the run ends saying so. Its test is strict
+    // enough never to claim a decadal file, which comes next.
+    {FileFormat::chronology, ContentKind::text, ChronologyReader::looks_like, make<ChronologyReader>},
     {FileFormat::decadal, ContentKind::text, DecadalReader::looks_like, make<DecadalReader>},
 };
 

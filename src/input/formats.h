@@ -15,7 +15,16 @@
 
 namespace tarnik {
 
-enum class FileFormat { heidelberg, tridas, csv, compact, decadal };
+enum class FileFormat {
+    heidelberg,
+    tridas,
+    csv,
+    compact,
+    decadal,
+    past4,
+    other_xml,   // XML of no format read here: the run ends naming its root
+    chronology,  // a data-bank chronology of indices: the run ends saying so
+};
 
 // How a format's test and reader see the file: its bytes as they are (binary
 // formats), or its text, a byte-order mark taken off first.
