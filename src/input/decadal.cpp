@@ -238,10 +238,19 @@ void DecadalReader::append_width(SeriesRead& s, std::int32_t w) {
     if (s.length < INT32_MAX) ++s.length;
 }
 
-// Series lines that hold a tab are fields separated by blanks and tabs; the
-// title and the data bank's header lines (read before) do not count.
+// Series lines that hold a tab between their fields are fields separated by
+// blanks and tabs; the title and the data bank's header lines (read before)
+// do not count, nor do tabs at either end of a line.
 void DecadalReader::detect_fields() {
-    if (content().find('\t', mark().pos) == std::string_view::npos) return;
+    const std::string_view text = content();
+    std::size_t pos = mark().pos;
+    if (text.find('\t', pos) == std::string_view::npos) return;
+    bool tab = false;
+    while (!tab) {
+        const auto line = next_text_line(text, pos);
+        if (!line) return;
+        tab = text::trim_blanks(*line).find('\t') != std::string_view::npos;
+    }
     fields_ = true;
     notices_.push_back(" The series lines of the file hold tabs: they were read as fields separated by blanks "
                        "and tabs (identifier, year, widths).");

@@ -254,9 +254,11 @@ TEST(Decadal, TabSeparatedSeriesLines) {
                   " Series 3 (C       ): line 6 has the year 2001, not 2000 as after the first year 1998 (line 5); "
                   "the widths were read in order."}));
 
-    // Tabs in the title and header lines alone: the columns are read, blanks
-    // inside identifiers included.
-    f = read_all("Site\tTitle\nSITE 2\tCountry\t\nSITE 3\tName\n" + row("CAM 01", 1995, {120, 98, 999}));
+    // Tabs in the title and header lines, on a blank line or after the last
+    // field alone: the columns are read, blanks inside identifiers included.
+    std::string last = row("CAM 01", 1995, {120, 98, 999});
+    last.insert(last.size() - 1, "\t");
+    f = read_all("Site\tTitle\nSITE 2\tCountry\t\nSITE 3\tName\n \t\n" + last);
     ASSERT_EQ(f.series.size(), 1u);
     EXPECT_EQ(f.series[0].id, "CAM 01  ");
     EXPECT_EQ(f.series[0].raw, (std::vector<std::int32_t>{120, 98}));
@@ -265,7 +267,7 @@ TEST(Decadal, TabSeparatedSeriesLines) {
 
     // Without columns, a line must hold its count of widths (or end with the marker).
     for (const char* bad : {"t\nA\t1995\t1\t2\t3\t4\t5\t6\n", "t\nA\t1995\t1\t2\t3\t4\nA\t2000\t999\n",
-                            "t\nA\t1995\t1\tx\t999\n", "t\nA\t19x5\t1\t999\n", "t\nA\t\n"}) {
+                            "t\nA\t1995\t1\tx\t999\n", "t\nA\t19x5\t1\t999\n", "t\nA\tB\n"}) {
         try {
             read_all(bad);
             ADD_FAILURE() << bad;
