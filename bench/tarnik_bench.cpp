@@ -2,7 +2,7 @@
 //
 //   bench_tarnik_bench            runs all measurements
 //   bench_tarnik_bench NAME...    runs the named ones (read, heidelberg, tridas, csv,
-//                                 compact, trend, noise, cgcv1, scipy, cloud, classes,
+//                                 compact, past4, trend, noise, cgcv1, scipy, cloud, classes,
 //                                 export, by-age, by-year, rcs-curve, dot-clouds, rcs-dialog)
 //   bench_tarnik_bench --generate FILE   writes the full-capacity test file only
 //   bench_tarnik_bench --full-detail ... the same, with every point of a plot handed
@@ -155,7 +155,8 @@ std::vector<int> full_widths() {
 // program would write it: Heidelberg with ten 6-column fields a line, TRiDaS
 // with one <value> a line and the names on the elements (every series titled
 // "1", the hardest case for the identifiers), a CSV table in millimetres with
-// a year column, or compact with 20F4.0 records.
+// a year column, compact with 20F4.0 records, or a PAST4 project with one
+// RECORD a series, its HEADER and one tab-separated line a ring.
 void generate_other(const std::string& path, const std::string& format) {
     const std::vector<int> w = full_widths();
     std::FILE* f = std::fopen(path.c_str(), "w");
@@ -195,6 +196,18 @@ void generate_other(const std::string& path, const std::string& format) {
             for (int s = 0; s < MaxSeries; ++s) std::fprintf(f, ",%d.%02d", at(s, k) / 100, at(s, k) % 100);
             std::fputc('\n', f);
         }
+    } else if (format == "past4") {
+        std::fputs("<?xml version=\"1.0\"?>\n<PAST_4_PROJECT_FILE>\n  <PROJECT Name=\"bench\" Version=\"400\" "
+                   "Groups=\"1\" Records=\"22000\"><![CDATA[]]></PROJECT>\n  <GROUP Name=\"all\" Visible=\"TRUE\" "
+                   "Owner=\"-1\"><![CDATA[]]></GROUP>\n", f);
+        for (int s = 0; s < MaxSeries; ++s) {
+            std::fprintf(f, "  <RECORD Keycode=\"B%07d\" Length=\"210\" Owner=\"0\" Chrono=\"FALSE\" Offset=\"1790\" "
+                            "IsMeanValue=\"0\" Pith=\"FALSE\" SapWood=\"0\" Species=\"PISY\">\n"
+                            "    <HEADER><![CDATA[Unit=1/100 mm\n]]></HEADER>\n    <DATA><![CDATA[", s);
+            for (int k = 0; k < 210; ++k) std::fprintf(f, "%d\t1\t0\t0\t%d\t\n", at(s, k), at(s, k));
+            std::fputs("]]></DATA>\n  </RECORD>\n", f);
+        }
+        std::fputs("</PAST_4_PROJECT_FILE>\n", f);
     } else {
         for (int s = 0; s < MaxSeries; ++s) {
             std::fprintf(f, "210=N 1790=I B%07d%54s-2(20F4.0)~\n", s, "");
@@ -438,6 +451,7 @@ std::vector<Case> cases() {
          [] { return read_other("tridas"); }},
         {"csv", "read 22000 x 210 rings, CSV table (whole dialog)", "< 1 s", [] { return read_other("csv"); }},
         {"compact", "read 22000 x 210 rings, compact file (whole dialog)", "", [] { return read_other("compact"); }},
+        {"past4", "read 22000 x 210 rings, PAST4 project (whole dialog)", "< 1 s", [] { return read_other("past4"); }},
         {"trend", "spline trend values, 22000 x 210, minimum GCV (whole dialog)", "< 3 s",
          [] { return best_of(2, [] { return run_dialog(full_file() + "\nf\n2\n0\n5\n"); }); }},
         {"noise", "spline trend values, 22000 x 210 of trendless noise (worst case)", "< 3 s",
@@ -565,7 +579,7 @@ int main(int argc, char** argv) {
         if (!wanted) continue;
         // The files of other formats are written here, so that the writing
         // counts in no measurement's time or memory.
-        for (const char* format : {"heidelberg", "tridas", "csv", "compact"})
+        for (const char* format : {"heidelberg", "tridas", "csv", "compact", "past4"})
             if (std::strcmp(c.name, format) == 0) other_file(format);
         std::fflush(stdout);
         int fds[2];
@@ -593,7 +607,7 @@ int main(int argc, char** argv) {
     fs::remove_all(dir);
     fs::remove(fs::temp_directory_path() / "tarnik-bench-full.rwl");
     fs::remove(fs::temp_directory_path() / "tarnik-bench-noise.rwl");
-    for (const char* format : {"heidelberg", "tridas", "csv", "compact"})
+    for (const char* format : {"heidelberg", "tridas", "csv", "compact", "past4"})
         fs::remove(fs::temp_directory_path() / (std::string("tarnik-bench-full.") + format));
     return 0;
 }
