@@ -94,13 +94,12 @@ std::int32_t first_line_count(std::int32_t year) {
 
 DecadalReader::DecadalReader(std::string content, std::string file)
     : TextSource(std::move(content)), file_(std::move(file)) {
-    // A width takes six columns of a line, or two characters where tabs
-    // separate the fields.
     bound_ = this->content().size() / (this->content().find('\t') == std::string_view::npos ? 6 : 2) + 1;
 }
 
 std::size_t DecadalReader::value_count_bound() const {
-    // Every width takes at least six columns of a line.
+    // Every width takes at least six columns of a line, or two characters
+    // where tabs separate the fields.
     return bound_;
 }
 

@@ -173,7 +173,10 @@ struct Past4Reader::Parse {
 
     void value_line() {
         ++record.lines;
-        const std::string_view field = trim_blanks(std::string_view(line).substr(0, line.find('\t')));
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string::npos && line.size() == kLineCap)
+            return fail(record_where(line_no), "the first field is longer than any value", line);
+        const std::string_view field = trim_blanks(std::string_view(line).substr(0, tab));
         const auto v = value_of(field);
         if (!v)
             return fail(record_where(line_no),

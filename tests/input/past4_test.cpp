@@ -141,6 +141,11 @@ TEST(Past4, BadProjectsEndWithAMessageNamingLineRecordAndWhat) {
     EXPECT_EQ(message_of(project(record("Keycode=\"C\" Length=\"1\"", "", "\t5\n"))),
               lines({"The PAST4 project in.p4p cannot be read, line 10, series 1 (C):",
                      "a line has no value in its first field", "?5"}));
+    // A value of 300 digits is no width, not the first 256 of them.
+    const std::vector<std::string> too_long =
+        message_of(project(record("Keycode=\"L\"", "", std::string(299, '0') + "1\t1\n")));
+    ASSERT_GE(too_long.size(), 3u);
+    EXPECT_EQ(too_long[2], "             the first field is longer than any value");
     EXPECT_EQ(message_of(project(record("Keycode=\"D\" Offset=\"19x0\"", "", "1\n"))),
               lines({"The PAST4 project in.p4p cannot be read, line 8, series 1 (D):",
                      "its Offset \"19x0\" is not a whole number"}));
