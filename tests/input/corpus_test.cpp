@@ -69,6 +69,10 @@ TEST(Corpus, EveryFileIsRecognisedAsItsOwnFormat) {
         ++checked;
         decadal += *want == FileFormat::decadal;
     }
+    for (const char* file : {"ca533.rwl", "th001.rwl", "TTHH_raw.txt"}) {
+        EXPECT_EQ(detect_format(test::read_file(test::data_file(file))), FileFormat::decadal) << file;
+        ++decadal;
+    }
     // The decadal files of every lab are among them: none may be taken for a chronology.
     EXPECT_GE(checked, 80u);
     EXPECT_GE(decadal, 30u);
