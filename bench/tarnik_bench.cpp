@@ -6,7 +6,7 @@
 //                                 noise, cgcv1, scipy, cloud, classes, export, by-age,
 //                                 by-year, rcs-curve, dot-clouds, by-age-files,
 //                                 by-year-files, rcs-curve-files, dot-clouds-files,
-//                                 rcs-dialog)
+//                                 rcs-dialog, past4)
 //   bench_tarnik_bench --generate FILE   writes the full-capacity test file only
 //   bench_tarnik_bench --full-detail ... the same, with every point of a plot handed
 //                                 to the plotting library (the drawing before it
@@ -65,7 +65,8 @@ using Clock = std::chrono::steady_clock;
 
 // The formats other than decadal whose full-capacity files the "read" rows time.
 constexpr const char* kOtherFormats[] = {"heidelberg", "tridas", "csv",      "compact",
-                                         "catras",     "sheffield", "besancon", "vformat"};
+                                         "catras",     "sheffield", "besancon", "vformat",
+                                         "past4"};
 
 struct Figure {
     double seconds = 0.0;  // wall clock
@@ -164,8 +165,9 @@ std::vector<int> full_widths() {
 // with one <value> a line and the names on the elements (every series titled
 // "1", the hardest case for the identifiers), a CSV table in millimetres with
 // a year column, compact with 20F4.0 records, Besançon with its keys on one
-// line and ten values a line, or the V format (version 2) with ten 8-column
-// fields a line.
+// line and ten values a line, the V format (version 2) with ten 8-column
+// fields a line, or a PAST4 project with one RECORD a series, its HEADER and
+// one tab-separated line a ring.
 void generate_other(const std::string& path, const std::string& format) {
     const std::vector<int> w = full_widths();
     std::FILE* f = std::fopen(path.c_str(), "w");
@@ -216,6 +218,18 @@ void generate_other(const std::string& path, const std::string& format) {
             std::fprintf(f, "B%07d.!OJmm   210Qusp  1999%38s 2  0 0  0 0\r\n%80s\r\n", s, "", "");
             for (int k = 0; k < 210; ++k) std::fprintf(f, "%8d%s", at(s, k), k % 10 == 9 ? "\r\n" : "");
         }
+    } else if (format == "past4") {
+        std::fputs("<?xml version=\"1.0\"?>\n<PAST_4_PROJECT_FILE>\n  <PROJECT Name=\"bench\" Version=\"400\" "
+                   "Groups=\"1\" Records=\"22000\"><![CDATA[]]></PROJECT>\n  <GROUP Name=\"all\" Visible=\"TRUE\" "
+                   "Owner=\"-1\"><![CDATA[]]></GROUP>\n", f);
+        for (int s = 0; s < MaxSeries; ++s) {
+            std::fprintf(f, "  <RECORD Keycode=\"B%07d\" Length=\"210\" Owner=\"0\" Chrono=\"FALSE\" Offset=\"1790\" "
+                            "IsMeanValue=\"0\" Pith=\"FALSE\" SapWood=\"0\" Species=\"PISY\">\n"
+                            "    <HEADER><![CDATA[Unit=1/100 mm\n]]></HEADER>\n    <DATA><![CDATA[", s);
+            for (int k = 0; k < 210; ++k) std::fprintf(f, "%d\t1\t0\t0\t%d\t\n", at(s, k), at(s, k));
+            std::fputs("]]></DATA>\n  </RECORD>\n", f);
+        }
+        std::fputs("</PAST_4_PROJECT_FILE>\n", f);
     } else {
         for (int s = 0; s < MaxSeries; ++s) {
             std::fprintf(f, "210=N 1790=I B%07d%54s-2(20F4.0)~\n", s, "");
@@ -545,6 +559,8 @@ std::vector<Case> cases() {
          [] { return read_other("besancon"); }},
         {"vformat", "read 22000 x 210 rings, V format file (whole dialog)", "< 1 s",
          [] { return read_other("vformat"); }},
+        {"past4", "read 22000 x 210 rings, PAST4 project (whole dialog)", "< 1 s",
+         [] { return read_other("past4"); }},
         {"trend", "spline trend values, 22000 x 210, minimum GCV (whole dialog)", "< 3 s",
          [] { return best_of(2, [] { return run_dialog(full_file() + "\nf\n2\n0\n5\n"); }); }},
         {"noise", "spline trend values, 22000 x 210 of trendless noise (worst case)", "< 3 s",

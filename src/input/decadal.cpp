@@ -9,6 +9,7 @@
 #include "console/errors.h"
 #include "console/format.h"
 #include "data/limits.h"
+#include "input/text_helpers.h"
 
 namespace tarnik {
 namespace {
@@ -49,6 +50,40 @@ bool is_marker(std::int32_t v) { return v == 999 || v == -9999; }
 
 std::int32_t floor_div10(std::int32_t y) { return y >= 0 ? y / 10 : -((-y + 9) / 10); }
 
+// A series line read as fields separated by blanks and tabs: its identifier
+// and year (the first two fields); `pos` moves past them, to the widths.
+struct FieldStart {
+    std::string_view id;
+    std::int32_t year = 0;
+};
+std::optional<FieldStart> field_start(std::string_view line, std::size_t& pos) {
+    const auto id = text::next_field(line, pos);
+    const auto year_field = id ? text::next_field(line, pos) : std::nullopt;
+    const auto year = year_field ? text::parse_integer(*year_field, 5) : std::nullopt;
+    if (!year) return std::nullopt;
+    return FieldStart{*id, static_cast<std::int32_t>(*year)};
+}
+
+std::optional<std::int32_t> field_year(std::string_view line) {
+    std::size_t pos = 0;
+    const auto start = field_start(line, pos);
+    if (!start) return std::nullopt;
+    return start->year;
+}
+
+// True when the first line of a file read as fields starts a series that the
+// second continues: its widths are numbers, and the second line has the same
+// identifier and the year of the next decade.
+bool field_series_start(std::string_view first, std::string_view second) {
+    std::size_t pos = 0, pos2 = 0;
+    const auto a = field_start(first, pos);
+    const auto b = field_start(second, pos2);
+    if (!a || !b || a->id != b->id || b->year != floor_div10(a->year) * 10 + 10) return false;
+    while (auto f = text::next_field(first, pos))
+        if (!text::parse_integer(*f, 6)) return false;
+    return true;
+}
+
 }  // namespace
 
 std::int32_t first_line_count(std::int32_t year) {
@@ -58,10 +93,13 @@ std::int32_t first_line_count(std::int32_t year) {
 }
 
 DecadalReader::DecadalReader(std::string content, std::string file)
-    : TextSource(std::move(content)), file_(std::move(file)), bound_(this->content().size() / 6 + 1) {}
+    : TextSource(std::move(content)), file_(std::move(file)) {
+    bound_ = this->content().size() / (this->content().find('\t') == std::string_view::npos ? 6 : 2) + 1;
+}
 
 std::size_t DecadalReader::value_count_bound() const {
-    // Every width takes at least six columns of a line.
+    // Every width takes at least six columns of a line, or two characters
+    // where tabs separate the fields.
     return bound_;
 }
 
@@ -89,6 +127,17 @@ void DecadalReader::detect_title_and_header() {
 
     // A file without a title line: the first line starts a series and the second
     // continues it (same identifier, year of the next decade).
+    if (first.find('\t') != std::string_view::npos) {
+        std::string_view second;
+        if (next_line(second) && field_series_start(first, second)) {
+            title_.assign(80, ' ');
+            back_to(LineCursor{});
+            notices_.push_back(
+                " The file has no title line: its first line was read as the first line of a series.");
+            return;
+        }
+        back_to(after_first);
+    }
     bool nonblank = false;
     auto year = year_of(first, &nonblank);
     if (year && nonblank && first.size() >= 8) {
@@ -126,12 +175,12 @@ void DecadalReader::detect_title_and_header() {
 // 1720), told once per series. The widths are read in order all the same.
 void DecadalReader::tell_year_slip(const SeriesRead& s, std::string_view line, std::int64_t line_in_series,
                                    std::size_t first_line) {
-    bool nonblank = false;
-    const auto year = year_of(line, &nonblank);
+    bool nonblank = true;
+    const auto year = fields_ ? field_year(line) : year_of(line, &nonblank);
     const std::int64_t due = std::int64_t{floor_div10(s.first_year)} * 10 + 10 * line_in_series;
     // A year that needs five columns (10000, on the marker line of a series
     // ending in 9999) stands in columns 8-12.
-    const bool five_columns = line.size() >= 12 && parse_int_field(line.substr(7, 5), 5) == due;
+    const bool five_columns = !fields_ && line.size() >= 12 && parse_int_field(line.substr(7, 5), 5) == due;
     if (!year || !nonblank || *year == due || five_columns) return;
     slip_told_ = true;
     notices_.push_back(" Series " + std::to_string(series_ + 1) + " (" + s.name + "): line " +
@@ -150,17 +199,60 @@ bool DecadalReader::read_widths(SeriesRead& s, std::string_view line, std::int32
             s.scale = *v == 999 ? 100 : 1000;
             return true;
         }
-        std::int32_t w = *v;
-        if (w < 0) {
-            // A ring width cannot be negative: the data bank's -999 and slips
-            // like -2599 mark a ring that was not measured.
-            if (s.missing++ == 0) s.first_missing_year = s.first_year + s.length;
-            w = 0;
-        }
-        if (s.length < MaxYears) s.values.push_back(w);
-        if (s.length < INT32_MAX) ++s.length;
+        append_width(s, *v);
     }
     return false;
+}
+
+// The widths of a series line read as fields: as many as the value format
+// would read (`count`), up to an end marker, which may also follow them. A
+// line with fewer or more widths cannot be read: without columns, a missing
+// field cannot be told from a blank one.
+bool DecadalReader::read_field_widths(SeriesRead& s, std::string_view line, std::int32_t count) {
+    std::size_t pos = 0;
+    if (!field_start(line, pos)) read_error(line_no(), line);
+    std::int32_t k = 0;
+    while (const auto field = text::next_field(line, pos)) {
+        const auto v = text::parse_integer(*field, 6);
+        if (!v) read_error(line_no(), line);
+        if (is_marker(static_cast<std::int32_t>(*v))) {
+            s.scale = *v == 999 ? 100 : 1000;
+            return true;
+        }
+        if (k++ == count) read_error(line_no(), line);
+        append_width(s, static_cast<std::int32_t>(*v));
+    }
+    if (k < count) read_error(line_no(), line);
+    return false;
+}
+
+void DecadalReader::append_width(SeriesRead& s, std::int32_t w) {
+    if (w < 0) {
+        // A ring width cannot be negative: the data bank's -999 and slips
+        // like -2599 mark a ring that was not measured.
+        if (s.missing++ == 0) s.first_missing_year = s.first_year + s.length;
+        w = 0;
+    }
+    if (s.length < MaxYears) s.values.push_back(w);
+    if (s.length < INT32_MAX) ++s.length;
+}
+
+// Series lines that hold a tab between their fields are fields separated by
+// blanks and tabs; the title and the data bank's header lines (read before)
+// do not count, nor do tabs at either end of a line.
+void DecadalReader::detect_fields() {
+    const std::string_view text = content();
+    std::size_t pos = mark().pos;
+    if (text.find('\t', pos) == std::string_view::npos) return;
+    bool tab = false;
+    while (!tab) {
+        const auto line = next_text_line(text, pos);
+        if (!line) return;
+        tab = text::trim_blanks(*line).find('\t') != std::string_view::npos;
+    }
+    fields_ = true;
+    notices_.push_back(" The series lines of the file hold tabs: they were read as fields separated by blanks "
+                       "and tabs (identifier, year, widths).");
 }
 
 bool DecadalReader::next(SeriesRead& s) {
@@ -168,16 +260,25 @@ bool DecadalReader::next(SeriesRead& s) {
         started_ = true;
         if (at_end()) return false;
         detect_title_and_header();
+        detect_fields();
     }
     // Identifier and year; empty or blank lines between series are skipped.
     std::string_view line;
     do {
         if (!next_line(line)) return false;
     } while (is_blank(line));
-    auto year = year_of(line);
-    if (!year) read_error(line_no(), line);
-    s.name = id_of(line);
-    s.first_year = *year;
+    if (fields_) {
+        std::size_t pos = 0;
+        const auto start = field_start(line, pos);
+        if (!start) read_error(line_no(), line);
+        s.name = fmt::pad(start->id, 8);  // a longer identifier is kept whole
+        s.first_year = start->year;
+    } else {
+        auto year = year_of(line);
+        if (!year) read_error(line_no(), line);
+        s.name = id_of(line);
+        s.first_year = *year;
+    }
     s.length = 0;
     s.values.clear();
     s.missing = 0;
@@ -195,7 +296,7 @@ bool DecadalReader::next(SeriesRead& s) {
             return false;
         }
         if (line_in_series > 0 && !slip_told_) tell_year_slip(s, line, line_in_series, first_line);
-        if (read_widths(s, line, count)) {
+        if (fields_ ? read_field_widths(s, line, count) : read_widths(s, line, count)) {
             ++series_;
             return true;
         }

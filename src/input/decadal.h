@@ -18,7 +18,10 @@
 //  * empty or all-blank lines between series are skipped;
 //  * a negative width other than the -9999 marker is a missing ring, stored as 0;
 //  * a continuation line whose year is not the next decade (a year typed one
-//    column off) is read in order like any other, once per series told.
+//    column off) is read in order like any other, once per series told;
+//  * when a series line holds a tab, every series line of the file is read as
+//    fields separated by blanks and tabs: identifier, year and the widths of
+//    the line (tabs in the title or the header lines alone do not count).
 // Each of these is told in a notice.
 
 #include <cstdint>
@@ -55,6 +58,9 @@ private:
     [[noreturn]] void read_error(std::size_t line_number, std::string_view line) const;
     void detect_title_and_header();
     bool read_widths(SeriesRead& s, std::string_view line, std::int32_t count);
+    bool read_field_widths(SeriesRead& s, std::string_view line, std::int32_t count);
+    void append_width(SeriesRead& s, std::int32_t w);
+    void detect_fields();
     void tell_year_slip(const SeriesRead& s, std::string_view line, std::int64_t line_in_series,
                         std::size_t first_line);
 
@@ -64,6 +70,7 @@ private:
     std::int32_t series_ = 0;      // series read so far
     bool started_ = false;         // title and header looked at
     bool slip_told_ = false;       // in the series being read
+    bool fields_ = false;          // series lines read as blank- or tab-separated fields
     std::string title_;
 };
 

@@ -2,10 +2,13 @@
 
 #include "input/besancon.h"
 #include "input/catras.h"
+#include "input/chronology.h"
 #include "input/compact.h"
 #include "input/csv.h"
 #include "input/decadal.h"
 #include "input/heidelberg.h"
+#include "input/other_xml.h"
+#include "input/past4.h"
 #include "input/sheffield.h"
 #include "input/tridas.h"
 #include "input/vformat.h"
@@ -27,12 +30,18 @@ std::unique_ptr<SeriesSource> make(std::string content, const std::string& file)
 constexpr FormatEntry kFormats[] = {
     {FileFormat::catras, ContentKind::bytes, CatrasReader::looks_like, make<CatrasReader>},
     {FileFormat::tridas, ContentKind::text, TridasReader::looks_like, make<TridasReader>},
+    {FileFormat::past4, ContentKind::text, Past4Reader::looks_like, make<Past4Reader>},
+    // Any other XML document: the run ends naming its root element.
+    {FileFormat::other_xml, ContentKind::text, OtherXmlReader::looks_like, make<OtherXmlReader>},
     {FileFormat::heidelberg, ContentKind::text, HeidelbergReader::looks_like, make<HeidelbergReader>},
     {FileFormat::csv, ContentKind::text, CsvReader::looks_like, make<CsvReader>},
     {FileFormat::compact, ContentKind::text, CompactReader::looks_like, make<CompactReader>},
     {FileFormat::sheffield, ContentKind::text, SheffieldReader::looks_like, make<SheffieldReader>},
     {FileFormat::vformat, ContentKind::text, VFormatReader::looks_like, make<VFormatReader>},
     {FileFormat::besancon, ContentKind::text, BesanconReader::looks_like, make<BesanconReader>},
+    // A chronology of indices: the run ends saying so. Its test is strict
+    // enough never to claim a decadal file, which comes next.
+    {FileFormat::chronology, ContentKind::text, ChronologyReader::looks_like, make<ChronologyReader>},
     {FileFormat::decadal, ContentKind::text, DecadalReader::looks_like, make<DecadalReader>},
 };
 

@@ -15,7 +15,20 @@
 
 namespace tarnik {
 
-enum class FileFormat { heidelberg, tridas, csv, compact, catras, sheffield, besancon, vformat, decadal };
+enum class FileFormat {
+    heidelberg,
+    tridas,
+    csv,
+    compact,
+    catras,
+    sheffield,
+    besancon,
+    vformat,
+    decadal,
+    past4,
+    other_xml,   // XML of no format read here: the run ends naming its root
+    chronology,  // a data-bank chronology of indices: the run ends saying so
+};
 
 // How a format's test and reader see the file: its bytes as they are (binary
 // formats), or its text, a byte-order mark taken off first.

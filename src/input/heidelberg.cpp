@@ -9,7 +9,6 @@
 namespace tarnik {
 namespace {
 
-using text::is_digit;
 using text::is_letter;
 using text::squeezed_lower;
 using text::trim_blanks;
@@ -36,6 +35,8 @@ std::optional<std::int64_t> integer_token(std::string_view t) { return text::par
 
 }  // namespace
 
+std::optional<int> HeidelbergReader::unit_power(std::string_view unit) { return unit_exponent(squeezed_lower(unit)); }
+
 HeidelbergReader::HeidelbergReader(std::string content, std::string file)
     : ConvertedSource(std::move(file), "Heidelberg", "negative width", "negative widths"),
       TextSource(std::move(content)),
@@ -47,10 +48,11 @@ bool HeidelbergReader::looks_like(std::string_view content) {
     do line = next_text_line(content, pos);
     while (line && is_blank(*line));
     if (!line || !is_header_line(*line)) return false;
+    // Header lines without '=' are ignored, but the header must end at a
+    // DATA: line before another series begins.
     while ((line = next_text_line(content, pos))) {
-        if (is_blank(*line)) continue;
         if (is_data_line(*line)) return true;
-        if (!key_of(*line)) return false;
+        if (is_header_line(*line)) return false;
     }
     return false;
 }
@@ -68,9 +70,7 @@ std::optional<std::string_view> HeidelbergReader::key_of(std::string_view line) 
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) return std::nullopt;
     const std::string_view key = trim_blanks(line.substr(0, eq));
-    if (key.empty() || !is_letter(key[0])) return std::nullopt;
-    for (char c : key)
-        if (!is_letter(c) && !is_digit(c) && c != '_') return std::nullopt;
+    if (key.empty()) return std::nullopt;
     return key;
 }
 
@@ -107,9 +107,7 @@ bool HeidelbergReader::next(SeriesRead& s) {
                 break;
             }
             auto key = key_of(line);
-            if (!key)
-                read_error("line " + std::to_string(line_no()),
-                           "a header line must be key=value (or DATA:<kind> to end the header)", line);
+            if (!key) continue;  // a line without '=' says nothing the reader uses
             keys[squeezed_lower(*key)] = {std::string(trim_blanks(line.substr(line.find('=') + 1))), line_no()};
         }
         const auto value = [&](const char* key) -> const std::string* {

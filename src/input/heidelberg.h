@@ -18,6 +18,8 @@
 //    is skipped and counted in the notice.
 //  * A negative number is a missing ring (read as 0, reported per series).
 //  * The identifier is KeyCode as written.
+//  * Keys may hold any character but '=' ("Comment[0]", "Site Name"); a header
+//    line without '=' is ignored.
 
 #include <string>
 #include <string_view>
@@ -35,17 +37,22 @@ public:
     bool next(SeriesRead& s) override;
     std::size_t value_count_bound() const override { return bound_; }
 
-    // True when the first line that is not blank is HEADER:, and the lines up
-    // to the next DATA:<kind> line (blank lines aside) are all key=value.
+    // True when the first line that is not blank is HEADER: and a DATA:<kind>
+    // line follows before any other HEADER: line.
     static bool looks_like(std::string_view content);
 
     // True for a line that starts a Heidelberg series header.
     static bool is_header_line(std::string_view line);
     // True for a `DATA:<kind>` line (any word as the kind).
     static bool is_data_line(std::string_view line);
-    // The key of a `key=value` line (letters, digits and '_', starting with a
-    // letter), or nothing for a line of another form.
+    // The key of a `key=value` line: any text before the first '=' but blanks
+    // alone ("Comment[0]", "Site Name"), blanks around it taken off; nothing
+    // for a line without '='.
     static std::optional<std::string_view> key_of(std::string_view line);
+    // The power of ten in millimetres of a unit as a Unit= line writes it
+    // ("1/100 mm", "0.001mm", "mm"; blanks and case do not count); nothing for
+    // a unit not known here.
+    static std::optional<int> unit_power(std::string_view unit);
 
 private:
     std::size_t bound_;

@@ -7,6 +7,7 @@
 
 #include "console/answers.h"
 #include "input/text_helpers.h"
+#include "input/xml_markup.h"
 
 namespace tarnik {
 namespace {
@@ -30,17 +31,6 @@ using text::is_space;
 using text::lower;
 using text::trim_blanks;
 std::string collapsed(std::string_view s) { return text::collapse_blanks(s); }
-
-bool is_name_char(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
-           c == '.' || c == ':' || static_cast<unsigned char>(c) >= 0x80;
-}
-
-// The local part of an XML name ("t:tridas" -> "tridas").
-std::string_view local_name(std::string_view name) {
-    const std::size_t colon = name.rfind(':');
-    return colon == std::string_view::npos ? name : name.substr(colon + 1);
-}
 
 // The power of ten in millimetres of a unit; nothing for unitless or a unit
 // not known here.
@@ -131,11 +121,11 @@ struct Sax {
         const std::string_view name = local(raw);
         stack.emplace_back(name);
         const std::size_t depth = stack.size();
+        // A <tridas> root only holds projects; any other root (a <project>,
+        // or an element of the namespace) is read as the element it is.
         if (!root_seen) {
             root_seen = true;
-            if (name != "tridas")
-                fail("line " + std::to_string(line()), "the root element is <" + printable(name) + ">, not <tridas>");
-            return;
+            if (name == "tridas") return;
         }
         const bool parent_is_level = !levels.empty() && levels.back().depth == depth - 1;
         const bool parent_is_block = !blocks.empty() && blocks.back().depth == depth - 1;
@@ -305,48 +295,13 @@ TridasReader::TridasReader(std::string content, std::string file)
       bound_(content_.size() / 16 + 1) {}
 
 bool TridasReader::looks_like(std::string_view s) {
-    // The prolog: blanks, the XML declaration, comments, processing
-    // instructions and a document type declaration.
-    for (;;) {
-        while (!s.empty() && is_space(s.front())) s.remove_prefix(1);
-        std::string_view close;
-        if (s.starts_with("<?")) close = "?>";
-        else if (s.starts_with("<!--")) close = "-->";
-        else if (s.starts_with("<!DOCTYPE")) close = s.find('[') < s.find('>') ? "]>" : ">";
-        else break;
-        const std::size_t end = s.find(close);
-        if (end == std::string_view::npos) return false;
-        s.remove_prefix(end + close.size());
-    }
-    if (!s.starts_with("<")) return false;
-    std::size_t n = 1;
-    while (n < s.size() && is_name_char(s[n])) ++n;
-    if (n == s.size() || local_name(s.substr(1, n - 1)) != "tridas" ||
-        !(is_space(s[n]) || s[n] == '>' || s[n] == '/'))
-        return false;
-    // After the root's end tag only blanks, comments and processing instructions.
-    for (;;) {
-        while (!s.empty() && is_space(s.back())) s.remove_suffix(1);
-        std::string_view open;
-        if (s.ends_with("-->")) open = "<!--";
-        else if (s.ends_with("?>")) open = "<?";
-        else break;
-        const std::size_t at = s.rfind(open);
-        if (at == std::string_view::npos || at == 0) return false;
-        s = s.substr(0, at);
-    }
-    if (!s.ends_with(">")) return false;
-    std::size_t t = s.size() - 1;
-    while (t > 0 && is_space(s[t - 1])) --t;
-    std::size_t b = t;
-    while (b > 0 && is_name_char(s[b - 1])) --b;
-    if (b < 2 || s.substr(b - 2, 2) != "</" || local_name(s.substr(b, t - b)) != "tridas") return false;
-    // The end tag closes markup or stands on a line of its own: a decadal
-    // series line whose marker is followed by "</tridas>" is no XML.
-    std::size_t before = b - 2;
-    while (before > 0 && (s[before - 1] == ' ' || s[before - 1] == '\t')) --before;
-    return before == 0 || s[before - 1] == '>' || s[before - 1] == '\n' || s[before - 1] == '\r';
+    const auto root = xml::root_element(s);
+    if (!root) return false;
+    const std::string_view name = xml::local_name(*root);
+    return name == "tridas" || name == "project" || xml::has_element_in_namespace(s, "http://www.tridas.org/");
 }
+
+std::optional<int> TridasReader::unit_power(std::string_view unit) { return unit_exponent(std::string(unit)); }
 
 void TridasReader::parse() {
     Sax sax;

@@ -29,6 +29,7 @@
 // into the series without a document tree, so a full-capacity file needs
 // little more memory than its own size.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,8 +47,14 @@ public:
 
     // True when the content is XML markup from its first to its last character
     // (blanks, comments and processing instructions aside) whose root element
-    // is `tridas` (any namespace prefix), closed at its end.
+    // is `tridas` or `project` (any namespace prefix), or that has an element
+    // in a namespace beginning http://www.tridas.org/ (the versions of the
+    // standard).
     static bool looks_like(std::string_view content);
+    // The power of ten in millimetres of a unit as the standard names it
+    // ("1/100th millimetres", "micrometres", ...); nothing for a unit not
+    // known here.
+    static std::optional<int> unit_power(std::string_view unit);
     // Every value takes at least the 16 characters of <value value=""/>.
     std::size_t value_count_bound() const override { return bound_; }
 

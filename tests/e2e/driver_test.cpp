@@ -320,6 +320,37 @@ TEST(OtherFormats, MissingRingsNothingToAnalyseAndBadFiles) {
                                       "             Hit RETURN to Terminate program : "));
 }
 
+// A PAST4 project goes through the dialog like any file; a chronology of
+// indices and XML of another kind end the run saying what they are.
+TEST(OtherFormats, Past4ProjectsChronologiesAndOtherXml) {
+    TempDir dir;
+    dir.write("p.p4p", "<?xml version=\"1.0\"?>\n<PAST_4_PROJECT_FILE>\n<RECORD Keycode=\"A\" Length=\"2\" "
+                       "Offset=\"1901\"><HEADER><![CDATA[Unit=1/1000 mm\n]]></HEADER><DATA><![CDATA[1500\t1\n"
+                       "1250\t1\n]]></DATA></RECORD>\n</PAST_4_PROJECT_FILE>\n");
+    auto r = run_tarnik(dir, lines({"p.p4p", "f", "1", "5"}));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(contains_block(r.out, "Processing file p.p4p\n Read as a PAST4 project: 1 series.\n\n"
+                                      "Input file =: p.p4p\nContains:        1 series\n"
+                                      "Spanning the calander period 1901 -1902\n"));
+
+    std::string crn = "107089 1 Site\n";
+    crn += "1070001900 950  11050  1" + std::string(56, ' ') + "\n";
+    crn.replace(crn.size() - 57, 56, "9990  09990  09990  09990  09990  09990  09990  09990  0");
+    dir.write("site.crn", crn);
+    dir.write("page.xml", "<html>\n<body/>\n</html>\n");
+    for (const auto& [file, words] :
+         {std::pair<std::string, std::string>{"site.crn", " is a chronology of the data bank: it holds indices of a "
+                                                           "mean curve with their sample depths, not ring widths."},
+          {"page.xml", " is an XML document whose root element is <html>: neither a TRiDaS document nor a PAST4 "
+                       "project, it holds no ring widths."}}) {
+        r = run_tarnik(dir, lines({file, "f", "1", "5"}));
+        EXPECT_EQ(r.status, 1) << file;
+        EXPECT_TRUE(contains_block(r.out, "Processing file " + file + "\n The file " + file + words +
+                                              "\n There is nothing to analyse. The run ends here.\n"))
+            << r.out;
+    }
+}
+
 // The reader's messages themselves are checked by the unit tests of the reader.
 TEST(BadFiles, AnUnreadableLineIsShownAndEndsTheRun) {
     TempDir dir;

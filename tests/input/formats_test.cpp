@@ -111,12 +111,16 @@ TEST(Formats, TheTenCampitoSeriesReadInEveryFormatAsInTheDecadalFile) {
 TEST(Formats, DecadalFilesStayDecadalWhateverTheirTitleAndOtherFormatsAreRecognised) {
     const std::string body = test::decadal("A", 1995, {120, 98}) + test::decadal("B", 1990, {5});
     for (const std::string title : {"HEADER:", "Year,A,B", "year;a;b", "a, b: c", "DATA:Tree",
-                                    "454=N 1530=I X -2(26F3.0)~", "<tridas>", "<?xml version=\"1.0\"?><tridas>"})
+                                    "454=N 1530=I X -2(26F3.0)~", "<tridas>", "<?xml version=\"1.0\"?><tridas>",
+                                    "<project>", "<PAST_4_PROJECT_FILE>", "<html>"})
         EXPECT_EQ(detect_format(title + "\n" + body), FileFormat::decadal) << title;
     // Series lines that look like key=value, CSV rows or an XML end tag.
     EXPECT_EQ(detect_format("HEADER:\nA=B     1995   120   999\n"), FileFormat::decadal);
     EXPECT_EQ(detect_format("Year,A\n1995,1  1995   120   999\n"), FileFormat::decadal);
     EXPECT_EQ(detect_format("<tridas>\nA       1995   120   999</tridas>\n"), FileFormat::decadal);
+    EXPECT_EQ(detect_format("<a>\nA       1995   120   999</a>\n"), FileFormat::decadal);
+    // A Heidelberg-like title whose series lines never reach a DATA: line.
+    EXPECT_EQ(detect_format("HEADER:\n" + body + "HEADER:\nDATA:Tree\n"), FileFormat::decadal);
     // A compact-looking title over decadal lines with numeric identifiers: the
     // values read, but the line goes on after them, or more lines follow.
     EXPECT_EQ(detect_format("3=N 1995=I X -2(26F3.0)~\n" + test::decadal("1", 1995, {1})), FileFormat::decadal);
@@ -128,6 +132,19 @@ TEST(Formats, DecadalFilesStayDecadalWhateverTheirTitleAndOtherFormatsAreRecogni
     EXPECT_EQ(detect_format("\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!DOCTYPE x [<!ENTITY a \"b\">]>\n<t:tridas "
                             "xmlns:t=\"u\">\n</t:tridas >\n<!-- end -->\n"),
               FileFormat::tridas);
+    // TRiDaS by its root (project or tridas, any prefix) or by an element in
+    // its namespace; a URI in an attribute value alone is no namespace.
+    const std::string ns = "\"http://www.tridas.org/1.2.2\"";
+    for (const std::string& doc :
+         std::vector<std::string>{"<project xmlns=" + ns + ">\n</project>", "<p:project xmlns:p=\"x\"></p:project>",
+                                  "<list xmlns:t=" + ns + "><t:object/></list>", "<object xmlns=" + ns + "></object>"})
+        EXPECT_EQ(detect_format(doc), FileFormat::tridas) << doc;
+    for (const std::string& doc : std::vector<std::string>{"<list xmlns:t=" + ns + "><object/></list>",
+                                                           "<list schema=" + ns + "><object/></list>",
+                                                           "<html>\n<p>x</p>\n</html>"})
+        EXPECT_EQ(detect_format(doc), FileFormat::other_xml) << doc;
+    EXPECT_EQ(detect_format("<?xml version=\"1.0\"?>\n<PAST_4_PROJECT_FILE>\n</PAST_4_PROJECT_FILE>\n"),
+              FileFormat::past4);
     EXPECT_EQ(detect_format("\"\",\"A\"\n1990,NA\n"), FileFormat::csv);
     EXPECT_EQ(detect_format("Year\tA\tB\n\n-5\t1,5\n"), FileFormat::csv);
     EXPECT_EQ(detect_format("1=N 1990=I A -2(F3.0)~\n 12\n2=N 1990=I B -2(F3.0)~\n"), FileFormat::compact);
@@ -144,7 +161,8 @@ TEST(Formats, HeidelbergDatesUnitsKindsAndDataTypes) {
         "HEADER:\nKeyCode=EARLY\nDataType=EarlyLateWood\nDateBegin=1900\nLength=2\nDATA:Tree\n 50 60\n"
         "HEADER:\nKeyCode=A_VERY_LONG_NAME\nDateBegin=1800\nDateEnd=1900\nLength=2\nUnit=mm\nDATA:Quad\n"
         " 1 2 3 4 2 2 3 4\n"
-        "HEADER:\nKeyCode=A_VERY_LONGER\nDateBegin=1700\nDATA:Tree\n 7 0\n");
+        "HEADER:\nKeyCode=A_VERY_LONGER\nComment[0]=Blah\nSite Name = x=y\nSpecies PILO\nDateBegin=1700\nDATA:Tree\n"
+        " 7 0\n");
     expect_series(r.series,
                   {series("ENDONLY", 1998, {120, 130, 0}, 100), series("FLOAT", 1, {10, 20, 30}, 100),
                    series("MICRONS", -5, {1234, 1240, 5, 7}, 1000), series("TENS", 1900, {12, 13}, 100),
@@ -308,9 +326,6 @@ TEST(Formats, BadFilesEndWithAMessageNamingFileLineOrSeriesAndWhat) {
         {message_of<HeidelbergReader>(hd + "DATA:Triple\n 1\n"),
          {"The Heidelberg file in.dat cannot be read, line 4, series 1 (A1):",
           "the data kind is not one of Tree, Single, HalfChrono, Double, Chrono, Quad, Quadro", "DATA:Triple"}},
-        {message_of<HeidelbergReader>(hd + "Species PILO\nDATA:Tree\n"),
-         {"The Heidelberg file in.dat cannot be read, line 4:",
-          "a header line must be key=value (or DATA:<kind> to end the header)", "Species PILO"}},
         {message_of<HeidelbergReader>(hd), {"The Heidelberg file in.dat cannot be read, series 1:",
                                             "the file ends before the DATA: line of the series"}},
         {message_of<HeidelbergReader>(hd + "DataType=Latewood\nDATA:Tree\n 1\n"),
