@@ -3,8 +3,11 @@
 #include "input/compact.h"
 #include "input/csv.h"
 #include "input/heidelberg.h"
+#include "input/ods.h"
 #include "input/decadal.h"
 #include "input/tridas.h"
+#include "input/xls.h"
+#include "input/xlsx.h"
 
 namespace tarnik {
 namespace {
@@ -17,9 +20,13 @@ std::unique_ptr<SeriesSource> make(std::string content, const std::string& file)
 }
 
 // The order matters where two tests could accept the same content: the
-// structured formats first, each test demanding its format's structure beyond
+// binary containers of workbooks (a ZIP or OLE2 signature and the parts of a
+// workbook inside) first, then the structured text formats, each test demanding its format's structure beyond
 // the first line, and the decadal format, which takes anything, last.
 constexpr FormatEntry kFormats[] = {
+    {FileFormat::xlsx, ContentKind::bytes, XlsxReader::looks_like, make<XlsxReader>},
+    {FileFormat::ods, ContentKind::bytes, OdsReader::looks_like, make<OdsReader>},
+    {FileFormat::xls, ContentKind::bytes, XlsReader::looks_like, make<XlsReader>},
     {FileFormat::tridas, ContentKind::text, TridasReader::looks_like, make<TridasReader>},
     {FileFormat::heidelberg, ContentKind::text, HeidelbergReader::looks_like, make<HeidelbergReader>},
     {FileFormat::csv, ContentKind::text, CsvReader::looks_like, make<CsvReader>},

@@ -15,7 +15,7 @@
 
 namespace tarnik {
 
-enum class FileFormat { heidelberg, tridas, csv, compact, decadal };
+enum class FileFormat { xlsx, ods, xls, heidelberg, tridas, csv, compact, decadal };
 
 // How a format's test and reader see the file: its bytes as they are (binary
 // formats), or its text, a byte-order mark taken off first.

@@ -1,0 +1,40 @@
+#pragma once
+// The reader of Excel 97-2003 workbooks (.xls): an OLE2 compound file with a
+// Workbook (or Book) stream of BIFF records, read through the FreeXL library.
+// The first worksheet is read as a table (input/workbook_source.h); its cells
+// hold numbers (a formula's saved result among them), text or dates.
+//
+// FreeXL keeps a cell slot for every cell each sheet declares (its DIMENSIONS
+// record), at 16 bytes a cell, whether the cell holds anything or not. Before
+// the library reads the file, the declared cells of all sheets are summed from
+// the workbook stream: past kMaxDeclaredCells (256 MB of slots) the workbook
+// is refused, so that no file can make the library take more memory.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "input/workbook_source.h"
+
+namespace tarnik {
+
+class XlsReader : public WorkbookSource {
+public:
+    XlsReader(std::string content, std::string file);
+
+    // An OLE2 compound file that holds a Workbook or Book stream, or an
+    // encrypted package (which the reader refuses with its own message).
+    static bool looks_like(std::string_view content);
+
+    static constexpr std::uint64_t kMaxDeclaredCells = std::uint64_t{16} << 20;
+    // The cells the sheets of a workbook stream declare, summed.
+    static std::uint64_t declared_cells(std::string_view workbook_stream);
+
+private:
+    void read_table() override;
+    void read_sheet(const void* handle);
+
+    std::string content_;
+};
+
+}  // namespace tarnik
