@@ -229,7 +229,11 @@ bool OdsReader::looks_like(std::string_view content) {
     if (!ZipArchive::has_signature(content)) return false;
     std::string problem;
     const auto zip = ZipArchive::open(content, problem);
-    if (!zip) return false;
+    if (!zip) {
+        // A damaged archive is still a spreadsheet when it begins as the
+        // format demands: an uncompressed mimetype part first.
+        return content.substr(30).starts_with(std::string("mimetype") + std::string(kMimeType));
+    }
     const auto index = zip->find("mimetype");
     if (!index) return false;
     const auto type = zip->read_small(*index, kMimeType.size() + 2);

@@ -17,6 +17,12 @@ void name_of(std::string_view text, std::string& name) {
     name = std::string(text::trim_blanks(name));
 }
 
+// A number as its shortest decimal text ("0.08").
+std::string number_text(double value) {
+    char buffer[64];
+    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+}
+
 }  // namespace
 
 WorkbookSource::WorkbookSource(std::string file, std::string format, std::string noun)
@@ -89,14 +95,8 @@ void WorkbookSource::header_cell(std::int64_t column, const SheetCell& c) {
             cell_error(row_, 1, "the first row must name the year column (Year, or empty) and the series");
         return;
     }
-    std::string number;
-    std::string_view text = c.text;
-    if (c.kind == SheetCell::Kind::number) {
-        char buffer[64];
-        const auto r = std::to_chars(buffer, buffer + sizeof buffer, c.number);
-        number.assign(buffer, r.ptr);
-        text = number;
-    }
+    const std::string number = c.kind == SheetCell::Kind::number ? number_text(c.number) : std::string();
+    const std::string_view text = c.kind == SheetCell::Kind::number ? std::string_view(number) : c.text;
     name_of(text, name_);
     name_text_ += name_.size();
     if (name_text_ > kMaxNameText) cell_error(row_, column, "the names of the first row take more than 64 MB");
@@ -149,7 +149,8 @@ void WorkbookSource::width_cell(std::int64_t row, std::int64_t column, const She
     }
     const auto d = shortest_decimal(c.number);
     const auto um = d ? ring_of(*d) : std::nullopt;
-    if (!um) cell_error(row, column, "the width " + (d ? std::to_string(c.number) : std::string("(not a finite number)")) + " mm is too large");
+    if (!d) cell_error(row, column, "the cell holds a number that is not finite");
+    if (!um) cell_error(row, column, "the width " + number_text(c.number) + " mm is too large");
     ring(k, *um);
 }
 

@@ -81,9 +81,13 @@ XlsReader::XlsReader(std::string content, std::string file)
     : WorkbookSource(std::move(file), "Excel 97-2003", "workbook"), content_(std::move(content)) {}
 
 bool XlsReader::looks_like(std::string_view content) {
-    return ole2::has_signature(content) &&
-           (ole2::has_stream(content, "Workbook") || ole2::has_stream(content, "Book") ||
-            ole2::has_stream(content, "EncryptedPackage"));
+    if (!ole2::has_signature(content)) return false;
+    // A damaged container is still a workbook when a directory entry names
+    // the stream, whatever else is broken.
+    static constexpr char16_t kName[] = u"Workbook";
+    const std::string_view name(reinterpret_cast<const char*>(kName), 16);
+    return ole2::has_stream(content, "Workbook") || ole2::has_stream(content, "Book") ||
+           ole2::has_stream(content, "EncryptedPackage") || content.find(name) != std::string_view::npos;
 }
 
 std::uint64_t XlsReader::declared_cells(std::string_view s) {

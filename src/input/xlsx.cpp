@@ -269,7 +269,8 @@ bool XlsxReader::looks_like(std::string_view content) {
     if (!ZipArchive::has_signature(content)) return false;
     std::string problem;
     const auto zip = ZipArchive::open(content, problem);
-    return zip && zip->find(kWorkbookPart);
+    // A damaged archive is still a workbook when a local header names the part.
+    return zip ? zip->find(kWorkbookPart).has_value() : content.find(kWorkbookPart) != std::string_view::npos;
 }
 
 void XlsxReader::parse_part(const ZipArchive& zip, const std::string& name, XmlHandler& handler, bool needed) {
