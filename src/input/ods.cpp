@@ -232,7 +232,7 @@ bool OdsReader::looks_like(std::string_view content) {
     if (!zip) {
         // A damaged archive is still a spreadsheet when it begins as the
         // format demands: an uncompressed mimetype part first.
-        return content.substr(30).starts_with(std::string("mimetype") + std::string(kMimeType));
+        return content.size() > 30 && content.substr(30).starts_with(std::string("mimetype") + std::string(kMimeType));
     }
     const auto index = zip->find("mimetype");
     if (!index) return false;

@@ -57,7 +57,7 @@ public:
 private:
     std::optional<std::string_view> sector(std::uint32_t n) const {
         const std::uint64_t at = (std::uint64_t{n} + 1) * size_;
-        if (n > kMaxRegular || at >= b_.size()) return std::nullopt;
+        if (n > kMaxRegular || at + size_ > b_.size()) return std::nullopt;  // whole sectors only
         return b_.substr(static_cast<std::size_t>(at), size_);
     }
 

@@ -82,7 +82,8 @@ void WorkbookSource::cell(std::int64_t row, std::int64_t column, const SheetCell
         year_cell(row, c);
     } else {
         // The series columns the row leaves out before this cell are empty.
-        for (std::int64_t k = std::max<std::int64_t>(last_column_, 1) + 1; k < column; ++k)
+        const std::int64_t named_end = static_cast<std::int64_t>(column_count()) + 2;
+        for (std::int64_t k = std::max<std::int64_t>(last_column_, 1) + 1; k < std::min(column, named_end); ++k)
             no_ring(static_cast<std::size_t>(k - 2));
         width_cell(row, column, c);
     }

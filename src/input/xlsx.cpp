@@ -143,7 +143,7 @@ public:
             r_.strings_ += current_;
             r_.string_ends_.push_back(r_.strings_.size());
             if (r_.strings_.size() + r_.string_ends_.size() * sizeof(std::uint64_t) > kMaxSharedStrings)
-                r_.workbook_error("its shared strings", "they take more than 256 MB");
+                r_.workbook_error("its shared strings", "they take more than 128 MB");
         }
     }
     void text(std::string_view s) override {

@@ -26,8 +26,9 @@ public:
     // A ZIP archive that holds xl/workbook.xml.
     static bool looks_like(std::string_view content);
 
-    // The shared strings may take at most this much memory.
-    static constexpr std::size_t kMaxSharedStrings = std::size_t{256} << 20;
+    // The shared strings may take at most this much memory (twice that while
+    // their store grows).
+    static constexpr std::size_t kMaxSharedStrings = std::size_t{128} << 20;
     // A workbook may list at most this many sheets.
     static constexpr std::size_t kMaxSheets = 65536;
 

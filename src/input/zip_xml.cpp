@@ -180,7 +180,7 @@ std::optional<ZipProblem> ZipArchive::parse(std::uint64_t index, XmlHandler& han
                               std::to_string(XML_GetCurrentLineNumber(parser.get())) +
                               "): " + XML_ErrorString(XML_GetErrorCode(parser.get()))};
         if (fed - static_cast<std::uint64_t>(std::max<std::int64_t>(p.last_event, 0)) > kMaxToken)
-            return ZipProblem{"the part " + part_name + " holds an XML token longer than 64 MB"};
+            return ZipProblem{"the part " + part_name + " holds an XML token longer than 16 MB"};
     }
     return std::nullopt;
 }

@@ -4,7 +4,7 @@
 // no part is ever inflated whole into memory. A part whose declared size
 // passes 1 GB is refused before it is read (a ZIP bomb), a part that inflates
 // beyond what it declared stops there, and one XML token (a name, an attribute
-// value, a comment) may take at most 64 MB of the parser's buffer. Documents
+// value, a comment) may take at most 16 MB of the parser's buffer. Documents
 // with a document type declaration are refused: no workbook part has one, and
 // so no entity can expand.
 
@@ -47,7 +47,7 @@ class ZipArchive {
 public:
     // The largest inflated part read, and the longest XML token.
     static constexpr std::uint64_t kMaxPart = std::uint64_t{1} << 30;
-    static constexpr std::uint64_t kMaxToken = std::uint64_t{64} << 20;
+    static constexpr std::uint64_t kMaxToken = std::uint64_t{16} << 20;
 
     // The archive in `bytes`, which must outlive it; null when libzip cannot
     // open it, with the reason in `problem`.
