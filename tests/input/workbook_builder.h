@@ -13,7 +13,8 @@ namespace tarnik::test {
 
 struct ZipPart {
     std::string name, content;
-    bool stored = false;  // kept uncompressed (an OpenDocument mimetype)
+    bool stored = false;     // kept uncompressed (an OpenDocument mimetype)
+    bool encrypted = false;  // encrypted with a password
 };
 
 inline std::string zip_of(const std::vector<ZipPart>& parts) {
@@ -28,6 +29,8 @@ inline std::string zip_of(const std::vector<ZipPart>& parts) {
         const zip_int64_t i = zip_file_add(zip, p.name.c_str(), s, ZIP_FL_ENC_UTF_8);
         if (i < 0) throw std::runtime_error("zip_file_add");
         if (p.stored) zip_set_file_compression(zip, static_cast<zip_uint64_t>(i), ZIP_CM_STORE, 0);
+        if (p.encrypted && zip_file_set_encryption(zip, static_cast<zip_uint64_t>(i), ZIP_EM_AES_256, "secret") != 0)
+            throw std::runtime_error("zip_file_set_encryption");
     }
     if (zip_close(zip) != 0) throw std::runtime_error("zip_close");
     zip_stat_t st;

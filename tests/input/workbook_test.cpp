@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "console/errors.h"
+#include "data/limits.h"
 #include "input/data_set.h"
 #include "input/decadal.h"
 #include "input/formats.h"
@@ -298,7 +299,8 @@ TEST(Workbooks, BadWorkbooksEndTheRunWithAMessageNamingTheCell) {
 }
 
 // The containers: a damaged ZIP or OLE2 file is still recognised by what its
-// bytes show and ends with a message about its container; a part that would
+// bytes show and ends with a message about its container; an encrypted one
+// says so; a part that would
 // expand beyond 1 GB is refused before it is inflated; a document type
 // declaration is refused; an .xls whose sheets declare more cells than the
 // workbook library may take is refused before the library reads it.
@@ -326,6 +328,22 @@ TEST(Workbooks, DamagedContainersAndBombsEndWithAClearMessage) {
     EXPECT_EQ(detect_format(entity), FileFormat::ods);
     EXPECT_EQ(message_of(entity)[1], "the part content.xml holds a document type declaration, which no workbook part has");
 
+    // Encrypted: a ZIP part under a password, and an OLE2 file that holds an
+    // encrypted package instead of a workbook stream.
+    const std::vector<std::string> encrypted{" The file in.dat is encrypted (protected by a password) and cannot be read.",
+                                             " Save it without a password first. The run ends here."};
+    const std::string locked = test::zip_of({{"xl/workbook.xml", "<workbook><sheets><sheet name='S' r:id='r1' "
+                                                                  "xmlns:r='x'/></sheets></workbook>", false, true}});
+    EXPECT_EQ(detect_format(locked), FileFormat::xlsx);
+    EXPECT_EQ(message_of(locked), encrypted);
+    std::string package = test::read_file(test::data_file("corpus/formats2/ExcelMatrix/test.xls"));
+    const std::string package_name(reinterpret_cast<const char*>(u"EncryptedPackage"), 34);  // with the closing 0
+    const std::size_t entry = package.find(std::string(reinterpret_cast<const char*>(u"Workbook"), 16));
+    package.replace(entry, 34, package_name);
+    package.replace(entry + 64, 2, std::string("\x22\x00", 2));
+    EXPECT_EQ(detect_format(package), FileFormat::xls);
+    EXPECT_EQ(message_of(package), encrypted);
+
     std::string xls = test::read_file(test::data_file("corpus/formats2/ExcelMatrix/test.xls"));
     const std::string workbook(reinterpret_cast<const char*>(u"Workbook"), 16);
     xls.replace(xls.find(workbook) + 64, 2, std::string("\x00\x00", 2));  // the directory entry's name length
@@ -339,6 +357,33 @@ TEST(Workbooks, DamagedContainersAndBombsEndWithAClearMessage) {
         big.replace(at + 8, 4, std::string("\x00\x00\x01\x00", 4)), big.replace(at + 14, 2, std::string("\x00\x01", 2));
     EXPECT_EQ(XlsReader::declared_cells(*ole2::stream(big, "Workbook")), 3u * 65536u * 256u);
     EXPECT_EQ(message_of(big)[1], "its sheets declare 50331648 cells, more than the 16777216 a workbook may have");
+}
+
+// The column collector that CSV tables and workbooks share keeps at most
+// MaxYears widths of a column and, once the widths kept pass MaxValues, only
+// lengths: every series is still handed out with its full length, for the
+// reading loop to end the run at its limit.
+TEST(Workbooks, TableColumnsKeepTheirLengthsPastTheStoresLimits) {
+    std::string csv = "Year,A\n";
+    for (int y = 1; y <= MaxYears + 5; ++y) csv += std::to_string(y) + ",0.5\n";
+    Read r = read_bytes(csv);
+    ASSERT_EQ(r.series.size(), 1u);
+    EXPECT_EQ(r.series[0].length, MaxYears + 5);
+    EXPECT_EQ(r.series[0].values.size(), static_cast<std::size_t>(MaxYears));
+
+    constexpr int kColumns = MaxValues / MaxYears + 1;  // one column more than the stores hold
+    csv = "Year";
+    for (int c = 0; c < kColumns; ++c) csv += ",S" + std::to_string(c);
+    std::string row;
+    for (int c = 0; c < kColumns; ++c) row += ",1";
+    csv += "\n";
+    for (int y = 1; y <= MaxYears; ++y) csv += std::to_string(y) + row + "\n";
+    r = read_bytes(csv);
+    ASSERT_EQ(r.series.size(), static_cast<std::size_t>(kColumns));
+    std::int64_t total = 0;
+    for (const SeriesRead& s : r.series) total += s.length;
+    EXPECT_EQ(total, std::int64_t{kColumns} * MaxYears);
+    EXPECT_EQ(r.series.back().name, "S" + std::to_string(kColumns - 1));
 }
 
 TEST(Workbooks, CellNamesAndShortestDecimals) {
