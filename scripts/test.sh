@@ -21,6 +21,5 @@ cmake --build build-test-sanitize -j "$jobs" \
                replay_heidelberg replay_tridas replay_csv replay_compact \
                replay_xlsx replay_ods replay_xls
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:detect_leaks=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
-export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 ctest --test-dir build-test-sanitize --output-on-failure -j "$jobs" --timeout 600 -L '^(e2e|fuzz)$'
