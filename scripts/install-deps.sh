@@ -8,6 +8,7 @@ packages=(
   libgtest-dev googletest
   libplplot-dev plplot-driver-cairo libcairo2-dev
   libexpat1-dev
+  libzip-dev libfreexl-dev
   gfortran
   python3 python3-numpy python3-scipy
   poppler-utils

@@ -6,10 +6,7 @@
 namespace tarnik {
 namespace {
 
-using text::squeezed_lower;
 using text::trim_blanks;
-
-bool is_na(std::string_view cell) { return cell == "NA" || cell == "na" || cell == "NaN"; }
 
 // The year of a row's first cell; nothing when it is not a whole number.
 std::optional<std::int64_t> year_cell(std::string_view cell) { return text::parse_integer(trim_blanks(cell), 9); }
@@ -22,15 +19,10 @@ std::optional<Decimal> number_cell(std::string_view cell, char separator) {
     return d;
 }
 
-bool is_year_header(std::string_view cell) {
-    cell = trim_blanks(cell);
-    return cell.empty() || squeezed_lower(cell) == "year";
-}
-
 }  // namespace
 
 CsvReader::CsvReader(std::string content, std::string file)
-    : ConvertedSource(std::move(file), "CSV", "empty or negative cell", "empty or negative cells"),
+    : TableSource(std::move(file), "CSV", "empty or negative cell", "empty or negative cells"),
       TextSource(std::move(content)),
       bound_(this->content().size() / 2 + 1) {}
 
@@ -107,7 +99,7 @@ bool CsvReader::looks_like(std::string_view content) {
     return true;
 }
 
-void CsvReader::parse() {
+void CsvReader::read_table() {
     std::string_view header;
     next_line(header);
     const char sep = separator_of(header);
@@ -115,85 +107,41 @@ void CsvReader::parse() {
     auto head = cells(header, sep, buffer);
     if (sep == 0 || !head || head->size() < 2 || !is_year_header((*head)[0]))
         read_error("line 1", "the header row must name the year column (Year, or empty) and the series", header);
-    for (std::size_t k = 1; k < head->size(); ++k) {
-        Column c;
-        c.name = std::string(trim_blanks((*head)[k]));
-        columns_.push_back(std::move(c));
-    }
-    std::int64_t row = 0, year = 0;
-    std::vector<std::string_view> row_cells;
+    for (std::size_t k = 1; k < head->size(); ++k) add_column((*head)[k]);
     for (std::string_view text_line; next_line(text_line);) {
         const std::optional<std::string_view> line = text_line;
         if (is_blank(*line)) continue;
         const std::string where = "line " + std::to_string(line_no());
         auto c = cells(*line, sep, buffer);
         if (!c) read_error(where, "a quote is not closed", *line);
-        if (c->size() > columns_.size() + 1)
+        if (c->size() > column_count() + 1)
             read_error(where, "the row has " + std::to_string(c->size()) + " cells, the header " +
-                                  std::to_string(columns_.size() + 1), *line);
+                                  std::to_string(column_count() + 1), *line);
         auto y = year_cell((*c)[0]);
         if (!y) read_error(where, "the first cell is not a year", *line);
-        if (row == 0) first_year_ = *y;
-        else if (*y != year + 1)
-            read_error(where, "the year " + std::to_string(*y) + " does not follow " + std::to_string(year) +
+        if (auto before = begin_row(*y))
+            read_error(where, "the year " + std::to_string(*y) + " does not follow " + std::to_string(*before) +
                                   " (one row per year, in order)", *line);
-        year = *y;
         for (std::size_t k = 1; k < c->size(); ++k) {
             const std::string_view cell = trim_blanks((*c)[k]);
             if (cell.empty() || is_na(cell)) {
-                Column& col = columns_[k - 1];
-                if (col.first_row >= 0) ++col.pending_empty;
+                no_ring(k - 1);
                 continue;
             }
-            Column& col = columns_[k - 1];
             auto d = number_cell(cell, sep);
             if (!d)
-                read_error(where + ", " + series_label(static_cast<std::int32_t>(k), col.name),
+                read_error(where + ", " + series_label(static_cast<std::int32_t>(k), column_name(k - 1)),
                            "the cell \"" + printable(cell) + "\" is not a number", *line);
-            std::int32_t v = static_cast<std::int32_t>(kMissingRing);
-            if (!d->negative || d->mantissa == 0) {
-                auto um = to_micrometres(*d, 0);
-                if (!um)
-                    read_error(where + ", " + series_label(static_cast<std::int32_t>(k), col.name),
-                               "the width " + printable(cell) + " mm is too large", *line);
-                v = static_cast<std::int32_t>(*um);
-            }
-            if (col.first_row < 0) col.first_row = row;
-            col.cells.insert(col.cells.end(), static_cast<std::size_t>(col.pending_empty),
-                             static_cast<std::int32_t>(kMissingRing));
-            col.pending_empty = 0;
-            col.cells.push_back(v);
+            auto um = ring_of(*d);
+            if (!um)
+                read_error(where + ", " + series_label(static_cast<std::int32_t>(k), column_name(k - 1)),
+                           "the width " + printable(cell) + " mm is too large", *line);
+            ring(k - 1, *um);
         }
-        // Cells left out at the end of a row are empty.
-        for (std::size_t k = c->size(); k <= columns_.size(); ++k)
-            if (columns_[k - 1].first_row >= 0) ++columns_[k - 1].pending_empty;
-        if (year > 1000000000 || year < -1000000000) read_error(where, "the year is far outside any calendar", *line);
-        ++row;
+        end_row(c->size() - 1);  // cells left out at the end of a row are empty
+        if (!is_calendar_year(*y)) read_error(where, "the year is far outside any calendar", *line);
     }
     release_content();
-}
-
-bool CsvReader::next(SeriesRead& s) {
-    if (!parsed_) {
-        parsed_ = true;
-        parse();
-    }
-    while (next_ < columns_.size() && columns_[next_].first_row < 0) {
-        ++empty_columns_;
-        ++next_;
-    }
-    if (next_ == columns_.size()) {
-        std::vector<ReadDetail> details;
-        if (empty_columns_ > 0)
-            details.push_back({empty_columns_, "column without values left out", "columns without values left out"});
-        finish(std::move(details));
-        return false;
-    }
-    Column& c = columns_[next_++];
-    rings_.assign(c.cells.begin(), c.cells.end());
-    fill(s, c.name, static_cast<std::int32_t>(first_year_ + c.first_row), rings_);
-    c.cells = {};
-    return true;
 }
 
 }  // namespace tarnik

@@ -5,6 +5,7 @@
 #include "input/chronology.h"
 #include "input/compact.h"
 #include "input/csv.h"
+#include "input/ods.h"
 #include "input/decadal.h"
 #include "input/heidelberg.h"
 #include "input/other_xml.h"
@@ -12,6 +13,8 @@
 #include "input/sheffield.h"
 #include "input/tridas.h"
 #include "input/vformat.h"
+#include "input/xls.h"
+#include "input/xlsx.h"
 
 namespace tarnik {
 namespace {
@@ -24,11 +27,15 @@ std::unique_ptr<SeriesSource> make(std::string content, const std::string& file)
 }
 
 // The order matters where two tests could accept the same content: the
-// binary format first (no text passes its test), then the structured text
-// formats, each test demanding its format's structure beyond the first line,
-// and the decadal format, which takes anything, last.
+// binary formats first (the CATRAS header, the ZIP or OLE2 containers of
+// workbooks with a workbook's parts inside: no text passes their tests), then the
+// structured text formats, each test demanding its format's structure beyond the
+// first line, and the decadal format, which takes anything, last.
 constexpr FormatEntry kFormats[] = {
     {FileFormat::catras, ContentKind::bytes, CatrasReader::looks_like, make<CatrasReader>},
+    {FileFormat::xlsx, ContentKind::bytes, XlsxReader::looks_like, make<XlsxReader>},
+    {FileFormat::ods, ContentKind::bytes, OdsReader::looks_like, make<OdsReader>},
+    {FileFormat::xls, ContentKind::bytes, XlsReader::looks_like, make<XlsReader>},
     {FileFormat::tridas, ContentKind::text, TridasReader::looks_like, make<TridasReader>},
     {FileFormat::past4, ContentKind::text, Past4Reader::looks_like, make<Past4Reader>},
     // Any other XML document: the run ends naming its root element.

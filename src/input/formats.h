@@ -24,6 +24,9 @@ enum class FileFormat {
     sheffield,
     besancon,
     vformat,
+    xlsx,
+    ods,
+    xls,
     decadal,
     past4,
     other_xml,   // XML of no format read here: the run ends naming its root
