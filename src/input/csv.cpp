@@ -43,45 +43,54 @@ char CsvReader::separator_of(std::string_view header) {
     return 0;
 }
 
-std::optional<std::vector<std::string_view>> CsvReader::cells(std::string_view line, char separator,
-                                                              std::string& buffer) {
-    std::vector<std::string_view> out;
-    buffer.clear();
-    buffer.reserve(line.size());  // views into it stay valid: it never grows past this
-    std::size_t i = 0;
-    for (;;) {
-        std::size_t j = i;
-        while (j < line.size() && line[j] == ' ') ++j;
-        if (j < line.size() && line[j] == '"') {
-            // A quoted cell: up to the closing quote, "" standing for one quote.
-            const std::size_t start = buffer.size();
-            std::size_t k = j + 1;
+bool CsvReader::Cells::fail() {
+    broken_ = done_ = true;
+    return false;
+}
+
+bool CsvReader::Cells::next(std::string_view& cell) {
+    if (done_) return false;
+    if (pos_ < line_.size() && line_[pos_] == separator_) {  // an empty cell, the commonest of all
+        cell = {};
+        ++pos_;
+        return true;
+    }
+    std::size_t j = pos_;
+    while (j < line_.size() && line_[j] == ' ') ++j;
+    if (j < line_.size() && line_[j] == '"') {
+        // A quoted cell: up to the closing quote, "" standing for one quote.
+        std::size_t k = line_.find('"', j + 1);
+        if (k == std::string_view::npos) return fail();
+        if (k + 1 < line_.size() && line_[k + 1] == '"') {
+            buffer_.assign(line_.substr(j + 1, k - j - 1));
             for (;;) {
-                if (k >= line.size()) return std::nullopt;
-                if (line[k] == '"') {
-                    if (k + 1 < line.size() && line[k + 1] == '"') {
-                        buffer += '"';
+                if (k >= line_.size()) return fail();
+                if (line_[k] == '"') {
+                    if (k + 1 < line_.size() && line_[k + 1] == '"') {
+                        buffer_ += '"';
                         k += 2;
                         continue;
                     }
                     break;
                 }
-                buffer += line[k++];
+                buffer_ += line_[k++];
             }
-            out.push_back(std::string_view(buffer).substr(start));
-            ++k;
-            while (k < line.size() && line[k] == ' ') ++k;
-            if (k < line.size() && line[k] != separator) return std::nullopt;
-            i = k;
+            cell = buffer_;
         } else {
-            std::size_t k = i;
-            while (k < line.size() && line[k] != separator) ++k;
-            out.push_back(line.substr(i, k - i));
-            i = k;
+            cell = line_.substr(j + 1, k - j - 1);
         }
-        if (i >= line.size()) return out;
-        ++i;  // the separator
+        ++k;
+        while (k < line_.size() && line_[k] == ' ') ++k;
+        if (k < line_.size() && line_[k] != separator_) return fail();
+        pos_ = k;
+    } else {
+        const std::size_t k = std::min(line_.find(separator_, pos_), line_.size());
+        cell = line_.substr(pos_, k - pos_);
+        pos_ = k;
     }
+    if (pos_ >= line_.size()) done_ = true;
+    else ++pos_;  // the separator
+    return true;
 }
 
 bool CsvReader::looks_like(std::string_view content) {
@@ -90,87 +99,157 @@ bool CsvReader::looks_like(std::string_view content) {
     if (!header) return false;
     const char sep = separator_of(*header);
     if (sep == 0) return false;
-    std::string buffer;
-    auto head = cells(*header, sep, buffer);
-    if (!head || head->size() < 2 || !is_year_header((*head)[0])) return false;
-    const std::size_t width = head->size();
+    std::uint64_t width = 0;
+    Cells head(*header, sep);
+    for (std::string_view cell; head.next(cell); ++width)
+        if (width == 0 && !is_year_header(cell)) return false;
+    if (head.broken() || width < 2) return false;
     std::optional<std::string_view> row;
     do row = next_text_line(content, pos);
     while (row && is_blank(*row));
     if (!row) return false;
-    auto c = cells(*row, sep, buffer);
-    if (!c || c->size() > width || !year_cell((*c)[0])) return false;
-    for (std::size_t k = 1; k < c->size(); ++k) {
-        const std::string_view cell = trim_blanks((*c)[k]);
-        if (!cell.empty() && !is_na(cell) && !number_cell(cell, sep)) return false;
+    Cells cells(*row, sep);
+    std::uint64_t n = 0;
+    for (std::string_view cell; cells.next(cell); ++n) {
+        if (n == 0) {
+            if (!year_cell(cell)) return false;
+            continue;
+        }
+        cell = trim_blanks(cell);
+        if (n >= width || (!cell.empty() && !is_na(cell) && !number_cell(cell, sep))) return false;
     }
-    return true;
+    return !cells.broken() && n > 0;
 }
 
 void CsvReader::parse() {
     std::string_view header;
     next_line(header);
-    const char sep = separator_of(header);
-    std::string buffer;
-    auto head = cells(header, sep, buffer);
-    if (sep == 0 || !head || head->size() < 2 || !is_year_header((*head)[0]))
+    header_ = header;
+    separator_ = separator_of(header);
+    std::uint64_t count = 0;
+    bool year_header = false;
+    Cells head(header, separator_);
+    for (std::string_view cell; head.next(cell); ++count)
+        if (count == 0) year_header = is_year_header(cell);
+    if (separator_ == 0 || head.broken() || count < 2 || !year_header)
         read_error("line 1", "the header row must name the year column (Year, or empty) and the series", header);
-    for (std::size_t k = 1; k < head->size(); ++k) {
-        Column c;
-        c.name = std::string(trim_blanks((*head)[k]));
-        columns_.push_back(std::move(c));
-    }
+    header_columns_ = count - 1;
     std::int64_t row = 0, year = 0;
-    std::vector<std::string_view> row_cells;
-    for (std::string_view text_line; next_line(text_line);) {
-        const std::optional<std::string_view> line = text_line;
-        if (is_blank(*line)) continue;
-        const std::string where = "line " + std::to_string(line_no());
-        auto c = cells(*line, sep, buffer);
-        if (!c) read_error(where, "a quote is not closed", *line);
-        if (c->size() > columns_.size() + 1)
-            read_error(where, "the row has " + std::to_string(c->size()) + " cells, the header " +
-                                  std::to_string(columns_.size() + 1), *line);
-        auto y = year_cell((*c)[0]);
-        if (!y) read_error(where, "the first cell is not a year", *line);
-        if (row == 0) first_year_ = *y;
-        else if (*y != year + 1)
-            read_error(where, "the year " + std::to_string(*y) + " does not follow " + std::to_string(year) +
-                                  " (one row per year, in order)", *line);
-        year = *y;
-        for (std::size_t k = 1; k < c->size(); ++k) {
-            const std::string_view cell = trim_blanks((*c)[k]);
-            if (cell.empty() || is_na(cell)) {
-                Column& col = columns_[k - 1];
-                if (col.first_row >= 0) ++col.pending_empty;
-                continue;
-            }
-            Column& col = columns_[k - 1];
-            auto d = number_cell(cell, sep);
-            if (!d)
-                read_error(where + ", " + series_label(static_cast<std::int32_t>(k), col.name),
-                           "the cell \"" + printable(cell) + "\" is not a number", *line);
-            std::int32_t v = static_cast<std::int32_t>(kMissingRing);
-            if (!d->negative || d->mantissa == 0) {
-                auto um = to_micrometres(*d, 0);
-                if (!um)
-                    read_error(where + ", " + series_label(static_cast<std::int32_t>(k), col.name),
-                               "the width " + printable(cell) + " mm is too large", *line);
-                v = static_cast<std::int32_t>(*um);
-            }
-            if (col.first_row < 0) col.first_row = row;
-            col.cells.insert(col.cells.end(), static_cast<std::size_t>(col.pending_empty),
-                             static_cast<std::int32_t>(kMissingRing));
-            col.pending_empty = 0;
-            col.cells.push_back(v);
-        }
-        // Cells left out at the end of a row are empty.
-        for (std::size_t k = c->size(); k <= columns_.size(); ++k)
-            if (columns_[k - 1].first_row >= 0) ++columns_[k - 1].pending_empty;
-        if (year > 1000000000 || year < -1000000000) read_error(where, "the year is far outside any calendar", *line);
+    for (std::string_view line; next_line(line);) {
+        if (is_blank(line)) continue;
+        read_row(line, row, year);
         ++row;
     }
+    name_columns(header);
     release_content();
+    next_ = columns_.begin();
+}
+
+// One row: its year, then every cell with a value. Rows without values in a
+// column cost that column nothing: its gaps follow from the rows of its values.
+// The row is read in one pass; of its faults the one told is, in this order, a
+// quote left open, too many cells, the year, the first cell that is no width.
+void CsvReader::read_row(std::string_view line, std::int64_t row, std::int64_t& year) {
+    const auto where = [&] { return "line " + std::to_string(line_no()); };
+    Cells cells(line, separator_);
+    std::string_view cell;
+    cells.next(cell);
+    const auto y = year_cell(cell);
+    std::string bad_cell, bad_what;  // the first cell that is no width
+    std::uint64_t count = 1;
+    auto at = columns_.begin();
+    for (std::uint64_t k = 1; cells.next(cell); ++k) {
+        count = k + 1;
+        cell = trim_blanks(cell);
+        if (cell.empty() || is_na(cell) || k > header_columns_ || !bad_cell.empty()) continue;
+        const auto d = number_cell(cell, separator_);
+        std::optional<std::int64_t> um = kMissingRing;
+        if (d && (!d->negative || d->mantissa == 0)) um = to_micrometres(*d, 0);
+        if (!d || !um) {
+            bad_cell = where() + ", " + column_label(k);
+            bad_what = !d ? "the cell \"" + printable(cell) + "\" is not a number"
+                          : "the width " + printable(cell) + " mm is too large";
+            continue;
+        }
+        if (k > cutoff_ || !y) continue;  // checked, but never handed out
+        while (at != columns_.end() && at->first < k) ++at;
+        if (at == columns_.end() || at->first != k) at = add_column(at, k);
+        add_value(at->second, row, static_cast<std::int32_t>(*um));
+    }
+    if (cells.broken()) read_error(where(), "a quote is not closed", line);
+    if (count > header_columns_ + 1)
+        read_error(where(), "the row has " + std::to_string(count) + " cells, the header " +
+                                std::to_string(header_columns_ + 1), line);
+    if (!y) read_error(where(), "the first cell is not a year", line);
+    if (row == 0) first_year_ = *y;
+    else if (*y != year + 1)
+        read_error(where(), "the year " + std::to_string(*y) + " does not follow " + std::to_string(year) +
+                                " (one row per year, in order)", line);
+    year = *y;
+    if (!bad_cell.empty()) read_error(bad_cell, bad_what, line);
+    if (year > 1000000000 || year < -1000000000) read_error(where(), "the year is far outside any calendar", line);
+}
+
+// A column gets its first value. Only the MaxSeries + 1 first columns with a
+// value can be handed out before the reading loop stops at the limit of series:
+// with that many, one further to the left takes the place of the last.
+std::map<std::uint64_t, CsvReader::Column>::iterator CsvReader::add_column(
+    std::map<std::uint64_t, Column>::iterator before, std::uint64_t index) {
+    constexpr std::size_t kMostColumns = static_cast<std::size_t>(MaxSeries) + 1;
+    if (columns_.size() == kMostColumns) {
+        const auto last = std::prev(columns_.end());  // right of `index`, which is left of the cutoff
+        if (before == last) before = columns_.end();
+        columns_.erase(last);
+    }
+    keep_series();
+    const auto at = columns_.emplace_hint(before, index, Column{});
+    if (columns_.size() == kMostColumns) cutoff_ = std::prev(columns_.end())->first;
+    if (over_limits()) drop_widths();
+    return at;
+}
+
+void CsvReader::add_value(Column& c, std::int64_t row, std::int32_t width) {
+    std::int64_t gap = 0;  // empty cells since the last value: missing rings
+    if (c.first_row < 0) c.first_row = row;
+    else gap = row - c.last_row - 1;
+    c.last_row = row;
+    if (over_limits()) return;
+    const auto room = static_cast<std::int64_t>(MaxYears) - static_cast<std::int64_t>(c.cells.size());
+    const std::int64_t missing = std::min(gap, room);
+    const std::int64_t take = missing + (missing < room ? 1 : 0);
+    if (take > 0 && keep_widths(take)) {
+        c.cells.insert(c.cells.end(), static_cast<std::size_t>(missing), static_cast<std::int32_t>(kMissingRing));
+        if (missing < room) c.cells.push_back(width);
+    }
+    if (over_limits()) drop_widths();
+}
+
+// Past the stores' limits no width will be used: only the lengths stay.
+void CsvReader::drop_widths() {
+    if (widths_dropped_) return;
+    widths_dropped_ = true;
+    for (auto& [index, c] : columns_) std::vector<std::int32_t>().swap(c.cells);
+}
+
+void CsvReader::name_columns(std::string_view header) {
+    Cells cells(header, separator_);
+    std::string_view cell;
+    cells.next(cell);  // the year column
+    auto at = columns_.begin();
+    for (std::uint64_t k = 1; at != columns_.end() && cells.next(cell); ++k) {
+        if (at->first != k) continue;
+        const std::string_view name = trim_blanks(cell);
+        at->second.name.assign(name.substr(0, std::min(name.size(), kMaxNameLength)));
+        ++at;
+    }
+}
+
+std::string CsvReader::column_label(std::uint64_t index) {
+    Cells cells(header_, separator_);
+    std::string_view cell;
+    for (std::uint64_t k = 0; k <= index && cells.next(cell); ++k) {
+    }
+    return series_label(static_cast<std::int32_t>(std::min<std::uint64_t>(index, INT32_MAX)), trim_blanks(cell));
 }
 
 bool CsvReader::next(SeriesRead& s) {
@@ -178,21 +257,26 @@ bool CsvReader::next(SeriesRead& s) {
         parsed_ = true;
         parse();
     }
-    while (next_ < columns_.size() && columns_[next_].first_row < 0) {
-        ++empty_columns_;
-        ++next_;
-    }
-    if (next_ == columns_.size()) {
+    if (next_ == columns_.end()) {
         std::vector<ReadDetail> details;
-        if (empty_columns_ > 0)
-            details.push_back({empty_columns_, "column without values left out", "columns without values left out"});
+        const std::uint64_t empty = header_columns_ - std::min<std::uint64_t>(header_columns_, columns_.size());
+        if (empty > 0)
+            details.push_back({static_cast<std::int32_t>(std::min<std::uint64_t>(empty, INT32_MAX)),
+                               "column without values left out", "columns without values left out"});
         finish(std::move(details));
         return false;
     }
-    Column& c = columns_[next_++];
-    rings_.assign(c.cells.begin(), c.cells.end());
-    fill(s, c.name, static_cast<std::int32_t>(first_year_ + c.first_row), rings_);
-    c.cells = {};
+    Column& c = next_->second;
+    ++next_;
+    const std::int64_t length = c.last_row - c.first_row + 1;
+    const auto first_year = static_cast<std::int32_t>(first_year_ + c.first_row);
+    if (over_limits()) {
+        fill_unkept(s, c.name, first_year, length);
+    } else {
+        rings_.assign(c.cells.begin(), c.cells.end());
+        fill(s, c.name, first_year, rings_, length);
+    }
+    std::vector<std::int32_t>().swap(c.cells);
     return true;
 }
 

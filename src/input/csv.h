@@ -10,7 +10,17 @@
 //    its last value, and an empty cell between them is a missing ring (0,
 //    reported per series), as is a negative width.
 //  * A column without any value is no series; the notice counts it.
+//
+// The table is read whole before the first series is handed out, but what is
+// kept follows the values, not the table's shape: only the columns that hold
+// a value (at most the MaxSeries + 1 first of them: the reading loop ends at
+// the next one), each with its run from its first to its last value (empty
+// cells after the last value, or in a column without values, are never
+// stored), at most MaxYears widths a column and, past the stores' limits, only
+// each column's length (see ConvertedSource).
 
+#include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,32 +38,57 @@ public:
     bool next(SeriesRead& s) override;
     std::size_t value_count_bound() const override { return bound_; }
 
-    // True when the content is a table of this form: see detect_format.
+    // True when the content is a table of this form: a header row as above and
+    // a first row whose cells are a year and numbers, empty or NA.
     static bool looks_like(std::string_view content);
 
-    // The cells of one row, quotes dropped, blanks around cells kept. A quote
-    // left open makes the row unreadable (no value). `buffer` holds the text of
-    // quoted cells; the views point into `line` or into it.
-    static std::optional<std::vector<std::string_view>> cells(std::string_view line, char separator,
-                                                              std::string& buffer);
+    // The cells of one row, one at a time, quotes dropped, blanks around cells
+    // kept. A quote left open, or text after a closing quote, makes the row
+    // unreadable: next() is then false and broken() true. A cell stays valid
+    // until the next call.
+    class Cells {
+    public:
+        Cells(std::string_view line, char separator) : line_(line), separator_(separator) {}
+        bool next(std::string_view& cell);
+        bool broken() const { return broken_; }
+
+    private:
+        bool fail();
+        std::string_view line_;
+        char separator_;
+        std::size_t pos_ = 0;
+        bool done_ = false, broken_ = false;
+        std::string buffer_;  // a quoted cell with doubled quotes, undoubled
+    };
     // The separator of a header row: its first `,`, `;` or tab outside quotes; 0 for none.
     static char separator_of(std::string_view header);
 
 private:
+    // A column that holds a value; rows are counted from 0 (blank lines aside).
     struct Column {
-        std::string name;
-        std::int64_t first_row = -1;       // row of the first value
-        std::int64_t pending_empty = 0;    // empty cells since the last value
-        std::vector<std::int32_t> cells;   // micrometres; kMissingRing for a missing ring
+        std::int64_t first_row = -1, last_row = -1;  // rows of its first and last value
+        std::vector<std::int32_t> cells;           // kept widths (micrometres or kMissingRing)
+        std::string name;                          // set once the table is read
     };
     void parse();
+    void read_row(std::string_view line, std::int64_t row, std::int64_t& year);
+    void add_value(Column& c, std::int64_t row, std::int32_t width);
+    std::map<std::uint64_t, Column>::iterator add_column(std::map<std::uint64_t, Column>::iterator before,
+                                                         std::uint64_t index);
+    void drop_widths();
+    void name_columns(std::string_view header);
+    std::string column_label(std::uint64_t index);
 
     std::size_t bound_;
     bool parsed_ = false;
-    std::vector<Column> columns_;
+    char separator_ = 0;
+    std::string_view header_;
+    std::uint64_t header_columns_ = 0;           // series columns named by the header
+    std::map<std::uint64_t, Column> columns_;    // by header position (1 = the first series column)
+    std::uint64_t cutoff_ = UINT64_MAX;          // columns past this one are never handed out
+    bool widths_dropped_ = false;
     std::int64_t first_year_ = 0;
-    std::size_t next_ = 0;
-    std::int32_t empty_columns_ = 0;
+    std::map<std::uint64_t, Column>::iterator next_;
     std::vector<std::int64_t> rings_;
 };
 
