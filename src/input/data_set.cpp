@@ -5,7 +5,6 @@
 #include <system_error>
 
 #include "console/answers.h"
-#include "console/textfile.h"
 #include "input/formats.h"
 
 namespace tarnik {
@@ -92,7 +91,7 @@ std::optional<DataSetReader> DataSetReader::open(const std::string& path, std::s
 bool DataSetReader::open_next_file() {
     if (next_file_ == files_.size()) return false;
     const std::string& file = files_[next_file_++];
-    auto bytes = read_whole_file(file);
+    auto bytes = read_input_file(file);
     if (!bytes) throw UnusableFile{{" The file " + file + " cannot be read. The run ends here."}};
     source_ = make_series_source(std::move(*bytes), file);
     return true;
