@@ -18,7 +18,9 @@
 //  * empty or all-blank lines between series are skipped;
 //  * a negative width other than the -9999 marker is a missing ring, stored as 0;
 //  * a continuation line whose year is not the next decade (a year typed one
-//    column off) is read in order like any other, once per series told.
+//    column off) is read in order like any other, once per series told;
+//  * values after the end marker on its line are not read, as the format has
+//    it, and told with the line.
 // Each of these is told in a notice.
 
 #include <cstdint>
@@ -55,6 +57,7 @@ private:
     [[noreturn]] void read_error(std::size_t line_number, std::string_view line) const;
     void detect_title_and_header();
     bool read_widths(SeriesRead& s, std::string_view line, std::int32_t count);
+    void tell_after_marker(const SeriesRead& s, std::string_view line, std::int32_t k, std::int32_t marker);
     void tell_year_slip(const SeriesRead& s, std::string_view line, std::int64_t line_in_series,
                         std::size_t first_line);
 
