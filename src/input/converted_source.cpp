@@ -133,16 +133,6 @@ void ConvertedSource::fill(SeriesRead& s, std::string_view name, std::int32_t fi
     }
 }
 
-bool ConvertedSource::keep_series() {
-    if (!over_limits_ && ++kept_series_ > MaxSeries) over_limits_ = true;
-    return !over_limits_;
-}
-
-bool ConvertedSource::keep_widths(std::int64_t widths) {
-    if (!over_limits_ && (kept_widths_ += widths) > MaxValues) over_limits_ = true;
-    return !over_limits_;
-}
-
 void ConvertedSource::fill_unkept(SeriesRead& s, std::string_view name, std::int32_t first_year,
                                   std::int64_t length) {
     ++report_.series;

@@ -113,8 +113,14 @@ protected:
     // reading loop is certain to end at a limit before any width is used. From
     // then on both are false, and the reader drops the widths it kept, keeps
     // only each series' length and hands it out through fill_unkept.
-    bool keep_series();
-    bool keep_widths(std::int64_t widths);
+    bool keep_series() {
+        if (!over_limits_ && ++kept_series_ > MaxSeries) over_limits_ = true;
+        return !over_limits_;
+    }
+    bool keep_widths(std::int64_t widths) {
+        if (!over_limits_ && (kept_widths_ += widths) > MaxValues) over_limits_ = true;
+        return !over_limits_;
+    }
     bool over_limits() const { return over_limits_; }
     // Fills `s` with a series of `length` rings whose widths were not kept:
     // each a 0, for the reading loop to reject the data set by its limits.

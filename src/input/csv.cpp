@@ -1,5 +1,8 @@
 #include "input/csv.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "console/answers.h"
 #include "input/text_helpers.h"
 
@@ -84,7 +87,8 @@ bool CsvReader::Cells::next(std::string_view& cell) {
         if (k < line_.size() && line_[k] != separator_) return fail();
         pos_ = k;
     } else {
-        const std::size_t k = std::min(line_.find(separator_, pos_), line_.size());
+        std::size_t k = pos_;
+        while (k < line_.size() && line_[k] != separator_) ++k;
         cell = line_.substr(pos_, k - pos_);
         pos_ = k;
     }
@@ -142,7 +146,7 @@ void CsvReader::parse() {
     }
     name_columns(header);
     release_content();
-    next_ = columns_.begin();
+    next_ = kept_.begin();
 }
 
 // One row: its year, then every cell with a value. Rows without values in a
@@ -157,7 +161,6 @@ void CsvReader::read_row(std::string_view line, std::int64_t row, std::int64_t& 
     const auto y = year_cell(cell);
     std::string bad_cell, bad_what;  // the first cell that is no width
     std::uint64_t count = 1;
-    auto at = columns_.begin();
     for (std::uint64_t k = 1; cells.next(cell); ++k) {
         count = k + 1;
         cell = trim_blanks(cell);
@@ -172,9 +175,9 @@ void CsvReader::read_row(std::string_view line, std::int64_t row, std::int64_t& 
             continue;
         }
         if (k > cutoff_ || !y) continue;  // checked, but never handed out
-        while (at != columns_.end() && at->first < k) ++at;
-        if (at == columns_.end() || at->first != k) at = add_column(at, k);
-        add_value(at->second, row, static_cast<std::int32_t>(*um));
+        std::uint32_t slot = slots_.get(k);
+        if (slot == Slots::kNone) slot = add_column(k);
+        add_value(states_[slot], row, static_cast<std::int32_t>(*um));
     }
     if (cells.broken()) read_error(where(), "a quote is not closed", line);
     if (count > header_columns_ + 1)
@@ -190,35 +193,76 @@ void CsvReader::read_row(std::string_view line, std::int64_t row, std::int64_t& 
     if (year > 1000000000 || year < -1000000000) read_error(where(), "the year is far outside any calendar", line);
 }
 
+void CsvReader::Slots::set(std::uint64_t column, std::uint32_t slot) {
+    const std::uint64_t p = column >> kPageBits;
+    if (p >= pages_.size()) pages_.resize(p + 1);
+    if (!pages_[p]) {
+        pages_[p] = std::make_unique<Page>();
+        std::fill(std::begin(pages_[p]->slot), std::end(pages_[p]->slot), kNone);
+    }
+    Page& page = *pages_[p];
+    if (page.slot[column & kPageMask] == kNone) ++page.used;
+    page.slot[column & kPageMask] = slot;
+}
+
+void CsvReader::Slots::clear(std::uint64_t column) {
+    const std::uint64_t p = column >> kPageBits;
+    if (p >= pages_.size() || !pages_[p] || pages_[p]->slot[column & kPageMask] == kNone) return;
+    pages_[p]->slot[column & kPageMask] = kNone;
+    if (--pages_[p]->used == 0) pages_[p].reset();
+}
+
 // A column gets its first value. Only the MaxSeries + 1 first columns with a
 // value can be handed out before the reading loop stops at the limit of series:
 // with that many, one further to the left takes the place of the last.
-std::map<std::uint64_t, CsvReader::Column>::iterator CsvReader::add_column(
-    std::map<std::uint64_t, Column>::iterator before, std::uint64_t index) {
+std::uint32_t CsvReader::add_column(std::uint64_t index) {
     constexpr std::size_t kMostColumns = static_cast<std::size_t>(MaxSeries) + 1;
-    if (columns_.size() == kMostColumns) {
-        const auto last = std::prev(columns_.end());  // right of `index`, which is left of the cutoff
-        if (before == last) before = columns_.end();
-        columns_.erase(last);
+    if (kept_.size() == kMostColumns) {
+        const auto last = std::prev(kept_.end());  // right of `index`, which is left of the cutoff
+        const std::uint32_t given_up = slots_.get(*last);
+        slots_.clear(*last);
+        kept_.erase(last);
+        states_[given_up] = Column{};
+        free_.push_back(given_up);
     }
     keep_series();
-    const auto at = columns_.emplace_hint(before, index, Column{});
-    if (columns_.size() == kMostColumns) cutoff_ = std::prev(columns_.end())->first;
+    std::uint32_t slot = 0;
+    if (free_.empty()) {
+        slot = static_cast<std::uint32_t>(states_.size());
+        states_.emplace_back();
+    } else {
+        slot = free_.back();
+        free_.pop_back();
+    }
+    slots_.set(index, slot);
+    kept_.insert(index);
+    if (kept_.size() == kMostColumns) cutoff_ = *kept_.rbegin();
     if (over_limits()) drop_widths();
-    return at;
+    return slot;
 }
 
 void CsvReader::add_value(Column& c, std::int64_t row, std::int32_t width) {
+    // The common case first: the value follows the one of the row before.
+    if (c.last_row == row - 1 && c.first_row >= 0 && c.cells.size() < static_cast<std::size_t>(MaxYears) &&
+        keep_widths(1)) {
+        c.last_row = row;
+        c.cells.push_back(width);
+        return;
+    }
     std::int64_t gap = 0;  // empty cells since the last value: missing rings
     if (c.first_row < 0) c.first_row = row;
     else gap = row - c.last_row - 1;
     c.last_row = row;
-    if (over_limits()) return;
+    if (over_limits()) {
+        drop_widths();
+        return;
+    }
     const auto room = static_cast<std::int64_t>(MaxYears) - static_cast<std::int64_t>(c.cells.size());
     const std::int64_t missing = std::min(gap, room);
     const std::int64_t take = missing + (missing < room ? 1 : 0);
     if (take > 0 && keep_widths(take)) {
-        c.cells.insert(c.cells.end(), static_cast<std::size_t>(missing), static_cast<std::int32_t>(kMissingRing));
+        if (missing > 0)
+            c.cells.insert(c.cells.end(), static_cast<std::size_t>(missing), static_cast<std::int32_t>(kMissingRing));
         if (missing < room) c.cells.push_back(width);
     }
     if (over_limits()) drop_widths();
@@ -228,18 +272,18 @@ void CsvReader::add_value(Column& c, std::int64_t row, std::int32_t width) {
 void CsvReader::drop_widths() {
     if (widths_dropped_) return;
     widths_dropped_ = true;
-    for (auto& [index, c] : columns_) std::vector<std::int32_t>().swap(c.cells);
+    for (Column& c : states_) std::vector<std::int32_t>().swap(c.cells);
 }
 
 void CsvReader::name_columns(std::string_view header) {
     Cells cells(header, separator_);
     std::string_view cell;
     cells.next(cell);  // the year column
-    auto at = columns_.begin();
-    for (std::uint64_t k = 1; at != columns_.end() && cells.next(cell); ++k) {
-        if (at->first != k) continue;
+    auto at = kept_.begin();
+    for (std::uint64_t k = 1; at != kept_.end() && cells.next(cell); ++k) {
+        if (*at != k) continue;
         const std::string_view name = trim_blanks(cell);
-        at->second.name.assign(name.substr(0, std::min(name.size(), kMaxNameLength)));
+        states_[slots_.get(k)].name.assign(name.substr(0, std::min(name.size(), kMaxNameLength)));
         ++at;
     }
 }
@@ -257,16 +301,16 @@ bool CsvReader::next(SeriesRead& s) {
         parsed_ = true;
         parse();
     }
-    if (next_ == columns_.end()) {
+    if (next_ == kept_.end()) {
         std::vector<ReadDetail> details;
-        const std::uint64_t empty = header_columns_ - std::min<std::uint64_t>(header_columns_, columns_.size());
+        const std::uint64_t empty = header_columns_ - std::min<std::uint64_t>(header_columns_, kept_.size());
         if (empty > 0)
             details.push_back({static_cast<std::int32_t>(std::min<std::uint64_t>(empty, INT32_MAX)),
                                "column without values left out", "columns without values left out"});
         finish(std::move(details));
         return false;
     }
-    Column& c = next_->second;
+    Column& c = states_[slots_.get(*next_)];
     ++next_;
     const std::int64_t length = c.last_row - c.first_row + 1;
     const auto first_year = static_cast<std::int32_t>(first_year_ + c.first_row);

@@ -20,7 +20,8 @@
 // each column's length (see ConvertedSource).
 
 #include <cstdint>
-#include <map>
+#include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,11 +71,33 @@ private:
         std::vector<std::int32_t> cells;           // kept widths (micrometres or kMissingRing)
         std::string name;                          // set once the table is read
     };
+    // Where the state of each header column with a value stands (an index into
+    // states_), found in constant time: pages of 1024 columns, each allocated
+    // only while a column with a value lies in it, so that a header of
+    // millions of columns costs nothing for those without values.
+    class Slots {
+    public:
+        static constexpr std::uint32_t kNone = UINT32_MAX;
+        std::uint32_t get(std::uint64_t column) const {
+            const std::uint64_t p = column >> kPageBits;
+            return p < pages_.size() && pages_[p] ? pages_[p]->slot[column & kPageMask] : kNone;
+        }
+        void set(std::uint64_t column, std::uint32_t slot);
+        void clear(std::uint64_t column);
+
+    private:
+        static constexpr int kPageBits = 10;
+        static constexpr std::uint64_t kPageMask = (1u << kPageBits) - 1;
+        struct Page {
+            std::uint32_t slot[1u << kPageBits];
+            std::uint32_t used = 0;
+        };
+        std::vector<std::unique_ptr<Page>> pages_;
+    };
     void parse();
     void read_row(std::string_view line, std::int64_t row, std::int64_t& year);
     void add_value(Column& c, std::int64_t row, std::int32_t width);
-    std::map<std::uint64_t, Column>::iterator add_column(std::map<std::uint64_t, Column>::iterator before,
-                                                         std::uint64_t index);
+    std::uint32_t add_column(std::uint64_t index);
     void drop_widths();
     void name_columns(std::string_view header);
     std::string column_label(std::uint64_t index);
@@ -83,12 +106,16 @@ private:
     bool parsed_ = false;
     char separator_ = 0;
     std::string_view header_;
-    std::uint64_t header_columns_ = 0;           // series columns named by the header
-    std::map<std::uint64_t, Column> columns_;    // by header position (1 = the first series column)
-    std::uint64_t cutoff_ = UINT64_MAX;          // columns past this one are never handed out
+    std::uint64_t header_columns_ = 0;  // series columns named by the header
+    // The columns with a value, by header position (1 = the first series column).
+    std::set<std::uint64_t> kept_;
+    Slots slots_;
+    std::vector<Column> states_;
+    std::vector<std::uint32_t> free_;   // states of columns given up
+    std::uint64_t cutoff_ = UINT64_MAX;  // columns past this one are never handed out
     bool widths_dropped_ = false;
     std::int64_t first_year_ = 0;
-    std::map<std::uint64_t, Column>::iterator next_;
+    std::set<std::uint64_t>::const_iterator next_;
     std::vector<std::int64_t> rings_;
 };
 
