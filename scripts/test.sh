@@ -18,7 +18,7 @@ cmake -S . -B build-test-sanitize -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEB
       -DTARNIK_SANITIZE=ON -DTARNIK_BUILD_BENCH=OFF -DTARNIK_WERROR=ON >/dev/null
 cmake --build build-test-sanitize -j "$jobs" \
       --target tarnik test_e2e replay_answers replay_decadal replay_pith_offsets replay_record_format \
-               replay_heidelberg replay_tridas replay_csv replay_compact
+               replay_heidelberg replay_tridas replay_csv replay_compact replay_formats
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:detect_leaks=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 ctest --test-dir build-test-sanitize --output-on-failure -j "$jobs" --timeout 600 -L '^(e2e|fuzz)$'
