@@ -43,6 +43,10 @@ public:
     // a first row whose cells are a year and numbers, empty or NA.
     static bool looks_like(std::string_view content);
 
+    // The separator of a header row: its first `,`, `;` or tab outside quotes; 0 for none.
+    static char separator_of(std::string_view header);
+
+private:
     // The cells of one row, one at a time, quotes dropped, blanks around cells
     // kept. A quote left open, or text after a closing quote, makes the row
     // unreadable: next() is then false and broken() true. A cell stays valid
@@ -61,10 +65,6 @@ public:
         bool done_ = false, broken_ = false;
         std::string buffer_;  // a quoted cell with doubled quotes, undoubled
     };
-    // The separator of a header row: its first `,`, `;` or tab outside quotes; 0 for none.
-    static char separator_of(std::string_view header);
-
-private:
     // A column that holds a value; rows are counted from 0 (blank lines aside).
     struct Column {
         std::int64_t first_row = -1, last_row = -1;  // rows of its first and last value
