@@ -1,8 +1,7 @@
 // Hostile and damaged files through the whole program: files shaped to make a
 // reader keep far more than their values (run with an address space of 1 GB,
 // their peak memory measured), files from which no series is read, report
-// names that must never replace an input, a UTF-16 file, and a regional curve
-// from too few ages.
+// names that must never replace an input, and a regional curve from too few ages.
 
 #include <gtest/gtest.h>
 
@@ -184,21 +183,6 @@ TEST(HostileFiles, TheReportIsWrittenBesideItsInputAndNeverReplacesOne) {
     EXPECT_TRUE(contains_block(r.out, " The report file would be the pith offset file s_Tarnik itself"));
     EXPECT_EQ(r.out.find("Processing file"), std::string::npos);
     EXPECT_EQ(dir.read("s_Tarnik"), "offsets\n   3\n");
-}
-
-TEST(HostileFiles, AUtf16TableReadsLikeItsUtf8Twin) {
-    TempDir dir;
-    const std::string csv = test::read_file(test::data_file("formats/ca533.csv"));
-    std::string u16 = "\xFF\xFE";
-    for (char c : csv) u16 += std::string{c, '\0'};  // the table is ASCII
-    dir.write("plain.csv", csv);
-    dir.write("wide.csv", u16);
-    const auto summary = [&](const char* file) {
-        const auto r = run_tarnik(dir, lines({file, "f", "1", "5"}));
-        EXPECT_EQ(r.status, 0) << r.out;
-        return r.out.substr(r.out.find("Contains:"), 300);
-    };
-    EXPECT_EQ(summary("wide.csv"), summary("plain.csv"));
 }
 
 // The regional curve needs three ages: with fewer the widths stay raw.
