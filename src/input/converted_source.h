@@ -102,6 +102,10 @@ protected:
     void fill(SeriesRead& s, std::string_view name, std::int32_t first_year, const Rings& rings) {
         fill(s, name, first_year, rings.kept(), static_cast<std::int64_t>(rings.size()));
     }
+    // All the series' rings at hand (a reader that keeps them bounded itself).
+    void fill(SeriesRead& s, std::string_view name, std::int32_t first_year, const std::vector<std::int64_t>& rings) {
+        fill(s, name, first_year, rings, static_cast<std::int64_t>(rings.size()));
+    }
     std::int32_t series_count() const { return report_.series; }
 
     // Readers that take in the whole file before they hand out their first
