@@ -20,7 +20,7 @@ cmake --build build-test-sanitize -j "$jobs" \
       --target tarnik test_e2e replay_answers replay_decadal replay_pith_offsets replay_record_format \
                replay_heidelberg replay_tridas replay_csv replay_compact replay_past4 \
                replay_catras replay_sheffield replay_besancon replay_vformat \
-               replay_xlsx replay_ods replay_xls
+               replay_xlsx replay_ods replay_xls replay_formats
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:detect_leaks=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 ctest --test-dir build-test-sanitize --output-on-failure -j "$jobs" --timeout 600 -L '^(e2e|fuzz)$'

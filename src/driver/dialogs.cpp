@@ -6,6 +6,7 @@
 #include "console/format.h"
 #include "console/textfile.h"
 #include "data/limits.h"
+#include "input/formats.h"
 #include "input/pith_offsets.h"
 
 namespace tarnik {
@@ -28,11 +29,16 @@ OffsetFile ask_offset_file(Console& con, const std::string& input_name) {
         std::string name(trim_right(con.ask("Enter pith offset file name : ")));
         std::error_code ec;
         const bool found = !name.empty() && std::filesystem::is_regular_file(name, ec);
+        TextProblem problem;
         if (found) {
-            if (auto content = read_whole_file(name)) return {name, std::move(*content)};
+            // The text as the ring-width readers take theirs: without a
+            // byte-order mark, UTF-16 converted.
+            if (auto bytes = read_whole_file(name))
+                if (auto text = text_of(std::move(*bytes), problem)) return {name, std::move(*text)};
         }
         con.blank(2);
         con.line("File > " + fmt::pad(name, 40) + (found ? " < cannot be read" : " < not found"));
+        if (!problem.what.empty()) con.line(" Line " + std::to_string(problem.line) + ": " + problem.what + ".");
         con.line("Please enter a new file name or terminate the program");
     }
 }
@@ -70,11 +76,11 @@ OffsetRecordReader ask_method(Console& con, std::string& format_text) {
 
 }  // namespace
 
-void pith_offset_dialog(Console& con, const std::string& input_name, std::vector<std::int32_t>& offsets) {
+std::string pith_offset_dialog(Console& con, const std::string& input_name, std::vector<std::int32_t>& offsets) {
     offsets.clear();
     con.line();
     con.line("Is there a pith offset file ?");
-    if (!con.ask_free_logical("[t]rue-[f]alse             : ")) return;
+    if (!con.ask_free_logical("[t]rue-[f]alse             : ")) return {};
 
     const auto [name, content] = ask_offset_file(con, input_name);
     for (;;) {
@@ -94,7 +100,7 @@ void pith_offset_dialog(Console& con, const std::string& input_name, std::vector
         }
         if (p.bad_line == 0) {
             offsets = std::move(p.offsets);
-            return;
+            return name;
         }
         // A record the format cannot read: say where, and let the user choose
         // another method or format; nothing of this reading is kept.

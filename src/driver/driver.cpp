@@ -58,12 +58,17 @@ void banner(Console& con) {
 }  // namespace
 
 std::string report_file_name(const std::string& input_name) {
+    std::string_view path = input_name;
+    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);  // a folder named with its '/'
+    const std::size_t slash = path.rfind('/');
+    const std::string_view folder = slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash + 1);
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
     std::string base;
-    for (std::size_t i = 0; i < input_name.size() && i < 20; ++i) {
-        if (input_name[i] == '.' || input_name[i] == ' ') break;
-        base += input_name[i];
+    for (std::size_t i = 0; i < name.size() && i < 20; ++i) {
+        if (name[i] == '.' || name[i] == ' ') break;
+        base += name[i];
     }
-    return base + "_Tarnik";
+    return std::string(folder) + base + "_Tarnik";
 }
 
 class Driver {
@@ -73,6 +78,7 @@ public:
 
 private:
     void ask_input_file();
+    void check_report_name(const std::string& offset_file);
     void reading_cycle();
     void transformation_menu();
     void read_series(DataSetReader& source);
@@ -110,6 +116,22 @@ void Driver::ask_input_file() {
         con_.line("File > " + fmt::pad(input_name_, 40) + " < not found");
         con_.line("Please enter a new file name or terminate the program");
     }
+}
+
+// The report is written over whatever file has its name: it must not be one
+// of the files the run reads.
+void Driver::check_report_name(const std::string& offset_file) {
+    std::error_code ec;
+    const auto is = [&](const std::string& file) {
+        return !file.empty() && std::filesystem::exists(report_name_, ec) && std::filesystem::equivalent(report_name_, file, ec);
+    };
+    const char* what = is(input_name_) ? "the ring-width file" : is(offset_file) ? "the pith offset file" : nullptr;
+    if (!what) return;
+    con_.line();
+    con_.line(" The report file would be " + std::string(what) + " " + report_name_ + " itself, and replace it.");
+    con_.line(" Please give that file another name (the report takes the name's first 20 characters up to");
+    con_.line(" a '.' or blank, followed by _Tarnik). Nothing was written; the run ends here.");
+    throw ProgramEnd{1};
 }
 
 void Driver::transformation_menu() {
@@ -242,7 +264,14 @@ void Driver::read_series(DataSetReader& source) {
         ++n;
     }
     st_.nser = n - 1;
-    if (ivar_ == 2 && st_.nser > 0) {
+    if (st_.nser == 0) {
+        // Nothing to summarise or analyse: the run ends before the summary.
+        notice(" The " + std::string(source.is_folder() ? "folder " : "file ") + input_name_ +
+               " holds no series: there is nothing to analyse. The run ends here.");
+        report_.close();
+        throw ProgramEnd{1};
+    }
+    if (ivar_ == 2) {
         fit_spline_trends(st_, bandwidths);
         bandwidth_ = bandwidths.back();
     }
@@ -283,8 +312,8 @@ void Driver::reading_cycle() {
     if (!report_opened_) {
         if (!report_.open(report_name_)) {
             con_.line();
-            con_.line(" The report file " + report_name_ + " cannot be created here (" +
-                      "is the directory writable?). The run ends here.");
+            con_.line(" The report file " + report_name_ + " cannot be created (is its folder writable?). " +
+                      "The run ends here.");
             throw ProgramEnd{1};
         }
         report_opened_ = true;
@@ -353,8 +382,9 @@ int Driver::run() {
     plot::set_plplot_environment();
     banner(con_);
     ask_input_file();
-    pith_offset_dialog(con_, input_name_, st_.pith_offsets);
+    const std::string offset_file = pith_offset_dialog(con_, input_name_, st_.pith_offsets);
     report_name_ = report_file_name(input_name_);
+    check_report_name(offset_file);
     reading_cycle();
     while (main_menu()) {
     }

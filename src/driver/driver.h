@@ -16,8 +16,10 @@ inline constexpr const char* kProgramVersion = "25v3e";
 // throwing EndOfInput, ProgramEnd or InternalError (handled in main).
 int run_program(Console& con);
 
-// The report file's name: the input file name up to its first "." or blank,
-// looking at its first 20 characters only, followed by "_Tarnik".
+// The report file's name, in the input's folder: the input's base name (after
+// its last '/', a folder's trailing '/' dropped) up to its first "." or blank,
+// looking at its first 20 characters only, followed by "_Tarnik"
+// ("data/ca533.rwl" gives "data/ca533_Tarnik", "data/lab/" "data/lab_Tarnik").
 std::string report_file_name(const std::string& input_name);
 
 }  // namespace tarnik

@@ -51,7 +51,7 @@ public:
 
 private:
     std::size_t bound_;
-    std::vector<std::int64_t> rings_;
+    Rings rings_;
     // The line of the last value read and the column after that value.
     std::string_view last_line_;
     std::int64_t last_end_ = 0;

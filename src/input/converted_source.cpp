@@ -107,12 +107,14 @@ std::string ConvertedSource::series_label(std::int32_t number, std::string_view 
 }
 
 void ConvertedSource::fill(SeriesRead& s, std::string_view name, std::int32_t first_year,
-                           const std::vector<std::int64_t>& rings) {
+                           std::span<const std::int64_t> kept_rings, std::int64_t length) {
     ++report_.series;
-    s.name.assign(name);
+    s.name.assign(name.substr(0, std::min(name.size(), kMaxNameLength)));
     s.first_year = first_year;
-    s.length = static_cast<std::int32_t>(std::min<std::size_t>(rings.size(), INT32_MAX));
-    const std::size_t kept = std::min<std::size_t>(rings.size(), MaxYears);
+    s.length = static_cast<std::int32_t>(std::clamp<std::int64_t>(length, 0, INT32_MAX));
+    const std::size_t kept = std::min<std::size_t>({kept_rings.size(), static_cast<std::size_t>(s.length),
+                                                    static_cast<std::size_t>(MaxYears)});
+    const std::span<const std::int64_t> rings = kept_rings.first(kept);
     // Whole 0.01 mm throughout: the 999 scale; otherwise micrometres.
     bool hundredths = true;
     for (std::size_t i = 0; i < kept && hundredths; ++i) hundredths = rings[i] == kMissingRing || rings[i] % 10 == 0;
@@ -121,32 +123,22 @@ void ConvertedSource::fill(SeriesRead& s, std::string_view name, std::int32_t fi
     s.values.reserve(kept);
     s.missing = 0;
     s.first_missing_year = 0;
-    for (std::size_t i = 0; i < rings.size(); ++i) {
+    for (std::size_t i = 0; i < kept; ++i) {
         if (rings[i] == kMissingRing) {
             if (s.missing++ == 0) s.first_missing_year = first_year + static_cast<std::int32_t>(i);
-            if (i < kept) s.values.push_back(0);
-        } else if (i < kept) {
+            s.values.push_back(0);
+        } else {
             s.values.push_back(static_cast<std::int32_t>(hundredths ? rings[i] / 10 : rings[i]));
         }
     }
 }
 
-bool ConvertedSource::keep_series() {
-    if (!over_limits_ && ++kept_series_ > MaxSeries) over_limits_ = true;
-    return !over_limits_;
-}
-
-bool ConvertedSource::keep_widths(std::int64_t widths) {
-    if (!over_limits_ && (kept_widths_ += widths) > MaxValues) over_limits_ = true;
-    return !over_limits_;
-}
-
 void ConvertedSource::fill_unkept(SeriesRead& s, std::string_view name, std::int32_t first_year,
                                   std::int64_t length) {
     ++report_.series;
-    s.name.assign(name);
+    s.name.assign(name.substr(0, std::min(name.size(), kMaxNameLength)));
     s.first_year = first_year;
-    s.length = static_cast<std::int32_t>(std::min<std::int64_t>(length, INT32_MAX));
+    s.length = static_cast<std::int32_t>(std::clamp<std::int64_t>(length, 0, INT32_MAX));
     s.values.assign(static_cast<std::size_t>(std::min<std::int64_t>(length, MaxYears)), 0);
     s.scale = 100;
     s.missing = 0;

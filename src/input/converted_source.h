@@ -15,10 +15,12 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "data/limits.h"
 #include "input/series_source.h"
 
 namespace tarnik {
@@ -53,6 +55,29 @@ std::optional<std::int64_t> to_micrometres(const Decimal& d, int unit_exponent);
 // A ring as the readers collect it: its width in micrometres, or kMissingRing.
 inline constexpr std::int64_t kMissingRing = -1;
 
+// The rings of one series as a reader collects them (widths in micrometres or
+// kMissingRing): the first MaxYears are kept, every later one only counted, so
+// that a series of any length takes at most MaxYears entries. The reading loop
+// rejects a longer series by its length before any width of it is used.
+class Rings {
+public:
+    void clear() {
+        kept_.clear();
+        count_ = 0;
+    }
+    void push_back(std::int64_t ring) {
+        if (kept_.size() < static_cast<std::size_t>(MaxYears)) kept_.push_back(ring);
+        ++count_;
+    }
+    // All rings, kept or only counted.
+    std::size_t size() const { return count_; }
+    std::span<const std::int64_t> kept() const { return kept_; }
+
+private:
+    std::vector<std::int64_t> kept_;
+    std::size_t count_ = 0;
+};
+
 class ConvertedSource : public SeriesSource {
 public:
     std::string missing_ring_words(std::int32_t count) const override {
@@ -68,10 +93,19 @@ protected:
     ConvertedSource(std::string file, std::string format, std::string missing_one, std::string missing_many,
                     std::string noun = "file");
 
-    // Fills `s` with series number series_count() + 1: its name as written,
-    // the first year, and the rings (widths in micrometres or kMissingRing) in
-    // the stores' units.
-    void fill(SeriesRead& s, std::string_view name, std::int32_t first_year, const std::vector<std::int64_t>& rings);
+    // Fills `s` with series number series_count() + 1: its name as written
+    // (cut to kMaxNameLength), the first year, and the rings in the stores'
+    // units: `kept` holds the first of the series' `length` rings (widths in
+    // micrometres or kMissingRing), at least min(length, MaxYears) of them.
+    void fill(SeriesRead& s, std::string_view name, std::int32_t first_year, std::span<const std::int64_t> kept,
+              std::int64_t length);
+    void fill(SeriesRead& s, std::string_view name, std::int32_t first_year, const Rings& rings) {
+        fill(s, name, first_year, rings.kept(), static_cast<std::int64_t>(rings.size()));
+    }
+    // All the series' rings at hand (a reader that keeps them bounded itself).
+    void fill(SeriesRead& s, std::string_view name, std::int32_t first_year, const std::vector<std::int64_t>& rings) {
+        fill(s, name, first_year, rings, static_cast<std::int64_t>(rings.size()));
+    }
     std::int32_t series_count() const { return report_.series; }
 
     // Readers that take in the whole file before they hand out their first
@@ -83,8 +117,14 @@ protected:
     // reading loop is certain to end at a limit before any width is used. From
     // then on both are false, and the reader drops the widths it kept, keeps
     // only each series' length and hands it out through fill_unkept.
-    bool keep_series();
-    bool keep_widths(std::int64_t widths);
+    bool keep_series() {
+        if (!over_limits_ && ++kept_series_ > MaxSeries) over_limits_ = true;
+        return !over_limits_;
+    }
+    bool keep_widths(std::int64_t widths) {
+        if (!over_limits_ && (kept_widths_ += widths) > MaxValues) over_limits_ = true;
+        return !over_limits_;
+    }
     bool over_limits() const { return over_limits_; }
     // Fills `s` with a series of `length` rings whose widths were not kept:
     // each a 0, for the reading loop to reject the data set by its limits.

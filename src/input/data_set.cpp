@@ -5,7 +5,6 @@
 #include <system_error>
 
 #include "console/answers.h"
-#include "console/textfile.h"
 #include "input/formats.h"
 
 namespace tarnik {
@@ -94,7 +93,7 @@ bool DataSetReader::open_next_file() {
     if (next_file_ == files_.size()) return false;
     const std::string& file = files_[next_file_++];
     file_named_ = false;
-    auto bytes = read_whole_file(file);
+    auto bytes = read_input_file(file);
     if (!bytes) throw UnusableFile{{" The file " + file + " cannot be read. The run ends here."}};
     source_ = make_series_source(std::move(*bytes), file);
     return true;
@@ -181,9 +180,6 @@ void DataSetReader::end_of_data_set() {
                            (f.files == 1 ? "" : "s") + ": " + std::to_string(r.series) + " series" +
                            details_text(r.details) + ".");
     }
-    if (folder_ && series_ == 0)
-        throw UnusableFile{{" The folder " + path_ + " holds no ring-width series.",
-                            " There is nothing to analyse. The run ends here."}};
     std::sort(ids_.begin(), ids_.end());
     std::int32_t shared = 0;
     std::string first_shared;

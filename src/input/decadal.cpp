@@ -189,6 +189,21 @@ void DecadalReader::tell_year_slip(const SeriesRead& s, std::string_view line, s
                        std::to_string(first_line) + "); the widths were read in order.");
 }
 
+// Fields after the end marker (field k) of a line are not read, as the format
+// has it; when they hold anything, a notice names the line.
+void DecadalReader::tell_after_marker(const SeriesRead& s, std::string_view line, std::int32_t k,
+                                      std::int32_t marker) {
+    const std::size_t rest = kFirstField + static_cast<std::size_t>(k + 1) * kFieldWidth;
+    std::int64_t fields = 0;
+    for (std::size_t at = rest; at < line.size(); at += kFieldWidth)
+        if (!is_blank(line.substr(at, kFieldWidth))) ++fields;
+    if (fields == 0) return;
+    notices_.push_back(" Series " + std::to_string(series_ + 1) + " (" + s.name + "): line " +
+                       std::to_string(line_no()) + " holds " + std::to_string(fields) +
+                       (fields == 1 ? " value" : " values") + " after its end marker " + std::to_string(marker) +
+                       "; " + (fields == 1 ? "it was" : "they were") + " not read.");
+}
+
 // The first `count` width fields of a series line, up to an end marker; true
 // when the marker ended the series.
 bool DecadalReader::read_widths(SeriesRead& s, std::string_view line, std::int32_t count) {
@@ -197,6 +212,7 @@ bool DecadalReader::read_widths(SeriesRead& s, std::string_view line, std::int32
         if (!v) read_error(line_no(), line);
         if (is_marker(*v)) {
             s.scale = *v == 999 ? 100 : 1000;
+            tell_after_marker(s, line, k, *v);
             return true;
         }
         append_width(s, *v);

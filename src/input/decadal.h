@@ -22,6 +22,8 @@
 //  * when a series line holds a tab, every series line of the file is read as
 //    fields separated by blanks and tabs: identifier, year and the widths of
 //    the line (tabs in the title or the header lines alone do not count).
+//  * values after the end marker on its line are not read, as the format has
+//    it, and told with the line.
 // Each of these is told in a notice.
 
 #include <cstdint>
@@ -61,6 +63,7 @@ private:
     bool read_field_widths(SeriesRead& s, std::string_view line, std::int32_t count);
     void append_width(SeriesRead& s, std::int32_t w);
     void detect_fields();
+    void tell_after_marker(const SeriesRead& s, std::string_view line, std::int32_t k, std::int32_t marker);
     void tell_year_slip(const SeriesRead& s, std::string_view line, std::int64_t line_in_series,
                         std::size_t first_line);
 

@@ -9,6 +9,7 @@
 namespace tarnik {
 namespace {
 
+using text::is_digit;
 using text::is_letter;
 using text::squeezed_lower;
 using text::trim_blanks;
@@ -32,6 +33,19 @@ std::optional<int> unit_exponent(const std::string& unit) {
 
 // A whole integer token; nothing for anything else or beyond +-10^15.
 std::optional<std::int64_t> integer_token(std::string_view t) { return text::parse_integer(t, 15); }
+
+// True for a sign and digits only: a whole number, however long.
+bool is_whole_number(std::string_view t) {
+    if (!t.empty() && (t[0] == '+' || t[0] == '-')) t.remove_prefix(1);
+    return !t.empty() && std::all_of(t.begin(), t.end(), is_digit);
+}
+
+// The header keys the reader uses; the values of all others are not kept.
+bool is_used_key(std::string_view key) {
+    for (const char* used : {"keycode", "length", "datebegin", "dateend", "unit", "datatype"})
+        if (key == used) return true;
+    return false;
+}
 
 }  // namespace
 
@@ -108,13 +122,14 @@ bool HeidelbergReader::next(SeriesRead& s) {
             }
             auto key = key_of(line);
             if (!key) continue;  // a line without '=' says nothing the reader uses
-            keys[squeezed_lower(*key)] = {std::string(trim_blanks(line.substr(line.find('=') + 1))), line_no()};
+            std::string k = squeezed_lower(*key);
+            if (is_used_key(k)) keys[std::move(k)] = {std::string(trim_blanks(line.substr(line.find('=') + 1))), line_no()};
         }
         const auto value = [&](const char* key) -> const std::string* {
             auto it = keys.find(key);
             return it == keys.end() ? nullptr : &it->second.first;
         };
-        const std::string name = value("keycode") ? *value("keycode") : std::string();
+        const std::string name = value("keycode") ? value("keycode")->substr(0, kMaxNameLength) : std::string();
         const std::string label = series_label(number, name);
         const std::size_t data_line = line_no();
         const int tuple = tuple_size(kind);
@@ -124,10 +139,14 @@ bool HeidelbergReader::next(SeriesRead& s) {
         const auto integer_key = [&](const char* key, const char* shown) -> std::optional<std::int64_t> {
             auto it = keys.find(key);
             if (it == keys.end()) return std::nullopt;
-            auto v = integer_token(it->second.first);
-            if (!v || *v < -1000000000 || *v > 1000000000)
+            const std::string& text = it->second.first;
+            const auto v = integer_token(text);
+            if ((v && (*v < INT32_MIN || *v > INT32_MAX)) || (!v && is_whole_number(text)))
                 read_error("line " + std::to_string(it->second.second) + ", " + label,
-                           std::string(shown) + " is not a whole number: \"" + printable(it->second.first) + "\"");
+                           std::string(shown) + " is too large: \"" + printable(text) + "\"");
+            if (!v)
+                read_error("line " + std::to_string(it->second.second) + ", " + label,
+                           std::string(shown) + " is not a whole number: \"" + printable(text) + "\"");
             return v;
         };
         const auto length_key = integer_key("length", "Length");
@@ -148,8 +167,12 @@ bool HeidelbergReader::next(SeriesRead& s) {
                            "DateEnd is before DateBegin and there is no Length");
         }
 
-        // The numbers, up to the next header or the end of the file.
-        numbers_.clear();
+        // The numbers, up to the next header or the end of the file. Of the
+        // first MaxYears tuples the first number (the ring) is kept; the rest
+        // are only counted, with the place of the last number other than 0
+        // (zeros after the last ring are padding).
+        firsts_.clear();
+        std::uint64_t numbers = 0, last_nonzero = 0;  // counted from 1; 0 for none
         for (;;) {
             const LineCursor at = mark();
             if (!next_line(line)) break;
@@ -168,28 +191,27 @@ bool HeidelbergReader::next(SeriesRead& s) {
                 if (!v)
                     read_error("line " + std::to_string(line_no()) + ", " + label,
                                "\"" + printable(data.substr(i, j - i)) + "\" is not a whole number", line);
-                numbers_.push_back(*v);
+                if (numbers % static_cast<std::uint64_t>(tuple) == 0 && firsts_.size() < static_cast<std::size_t>(MaxYears))
+                    firsts_.push_back(*v);
+                if (*v != 0) last_nonzero = numbers + 1;
+                ++numbers;
                 i = j;
             }
         }
 
-        const std::size_t tuples = numbers_.size() / static_cast<std::size_t>(tuple);
-        std::size_t rings = tuples;
+        const auto per = static_cast<std::uint64_t>(tuple);
+        const std::uint64_t tuples = numbers / per;
+        std::uint64_t rings = tuples;
         if (length) {
             if (static_cast<std::uint64_t>(*length) > tuples)
                 read_error(label, "Length (or DateEnd - DateBegin + 1) is " + std::to_string(*length) +
                                       " but the data hold only " + std::to_string(tuples) + " rings");
-            rings = static_cast<std::size_t>(*length);
+            rings = static_cast<std::uint64_t>(*length);
         } else {
             // Without a length, trailing tuples of zeros are padding.
-            while (rings > 0 &&
-                   std::all_of(numbers_.begin() + static_cast<std::ptrdiff_t>((rings - 1) * tuple),
-                               numbers_.begin() + static_cast<std::ptrdiff_t>(rings * tuple),
-                               [](std::int64_t v) { return v == 0; }))
-                --rings;
+            rings = std::min(tuples, (last_nonzero + per - 1) / per);
         }
-        if (std::any_of(numbers_.begin() + static_cast<std::ptrdiff_t>(rings * tuple), numbers_.end(),
-                        [](std::int64_t v) { return v != 0; }))
+        if (last_nonzero > rings * per)
             read_error(label, "the data hold more than the " + std::to_string(rings) + " rings of its Length");
 
         const std::string* type = value("datatype");
@@ -203,9 +225,15 @@ bool HeidelbergReader::next(SeriesRead& s) {
         else ++floating_;
         if (first < -1000000000 || first > 1000000000)
             read_error(label, "its first year " + std::to_string(first) + " is far outside any calendar");
+        if (length_key && begin && end && *end - *begin + 1 != *length_key)
+            notices_.push_back(" Series " + std::to_string(series_count() + 1) + " (" + printable(name) + "): DateBegin " +
+                               std::to_string(*begin) + ", DateEnd " + std::to_string(*end) + " and Length " +
+                               std::to_string(*length_key) + " do not agree; its " + std::to_string(*length_key) +
+                               " rings were placed from DateBegin, in " + std::to_string(*begin) + " to " +
+                               std::to_string(*begin + *length_key - 1) + ".");
         rings_.clear();
-        for (std::size_t k = 0; k < rings; ++k) {
-            const std::int64_t v = numbers_[k * tuple];
+        for (std::size_t k = 0; k < firsts_.size() && k < rings; ++k) {
+            const std::int64_t v = firsts_[k];
             if (v < 0) {
                 rings_.push_back(kMissingRing);
                 continue;
@@ -215,7 +243,7 @@ bool HeidelbergReader::next(SeriesRead& s) {
             rings_.push_back(*um);
         }
         if (tuple > 1) ++mean_curves_;
-        fill(s, name, static_cast<std::int32_t>(first), rings_);
+        fill(s, name, static_cast<std::int32_t>(first), rings_, static_cast<std::int64_t>(rings));
         return true;
     }
 }

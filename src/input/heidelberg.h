@@ -13,6 +13,8 @@
 //    tuple up to the last one that is not all zeros is a ring.
 //  * First year: DateBegin; else DateEnd - Length + 1; else 1 (a floating
 //    series, told in the notice). Years as written, whatever Dated= says.
+//    Where DateBegin, DateEnd and Length disagree, Length and DateBegin are
+//    used, and a notice says so.
 //  * Unit: 1/100 mm when absent; also 1/1000 mm, 1/10 mm and mm.
 //  * Only ring widths: a series whose DataType is given and is not Ringwidth
 //    is skipped and counted in the notice.
@@ -56,8 +58,8 @@ public:
 
 private:
     std::size_t bound_;
-    std::vector<std::int64_t> rings_;
-    std::vector<std::int64_t> numbers_;
+    std::vector<std::int64_t> rings_;   // the kept rings of the series being read
+    std::vector<std::int64_t> firsts_;  // the first number of each of its first MaxYears tuples
     std::int32_t mean_curves_ = 0, skipped_ = 0, floating_ = 0;
 };
 

@@ -9,17 +9,22 @@
 // table (input/formats.cpp): its name, the test that recognises its content
 // (`looks_like`, beside the reader) and how a reader is made.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace tarnik {
 
+// The longest series name a reader hands out; a longer one is cut (it only
+// ever shows in notices, whose names printable() cuts shorter still).
+inline constexpr std::size_t kMaxNameLength = 256;
+
 // One series as read from the file.
 struct SeriesRead {
-    // The series' name as the file writes it, of any length (runs of blanks
-    // collapsed where the format allows them); the data set cuts it to the
-    // 8 characters of `id`.
+    // The series' name as the file writes it, up to kMaxNameLength characters
+    // (runs of blanks collapsed where the format allows them); the data set
+    // cuts it to the 8 characters of `id`.
     std::string name;
     std::string id;               // 8 characters, set by the data set
     std::int32_t first_year = 0;  // calendar year of the first ring

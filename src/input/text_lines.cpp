@@ -10,10 +10,12 @@ std::optional<std::string_view> next_text_line(std::string_view content, std::si
     std::size_t end = pos;
     while (end < n && content[end] != '\n' && content[end] != '\r') ++end;
     const std::string_view line = content.substr(pos, end - pos);
-    std::size_t k = end;
-    while (k < n && content[k] == '\r') ++k;
-    if (k < n && content[k] == '\n') pos = k + 1;  // LF, CR LF, CR CR LF
-    else pos = std::min(end + 1, n);               // a CR alone, or the end of the content
+    // LF, CR LF and CR CR LF end a line, and so does a CR followed by anything
+    // else. Looking no further than two characters ahead keeps a long run of
+    // lone CRs (each an empty line) linear.
+    if (end + 1 < n && content[end] == '\r' && content[end + 1] == '\n') pos = end + 2;
+    else if (end + 2 < n && content[end] == '\r' && content[end + 1] == '\r' && content[end + 2] == '\n') pos = end + 3;
+    else pos = std::min(end + 1, n);  // LF, a CR alone, or the end of the content
     return line;
 }
 

@@ -9,8 +9,7 @@ namespace tarnik {
 
 // The line of `content` that starts at `pos`, without its line end, and `pos`
 // moved to the next line; no value at the end of the content. A line ends at
-// LF, at CRs followed by LF (CR LF, CR CR LF), or at a CR alone (the line end of
-// old Macintosh files).
+// LF, CR LF, CR CR LF, or a CR alone (the line end of old Macintosh files).
 std::optional<std::string_view> next_text_line(std::string_view content, std::size_t& pos);
 
 // Where a reader stands in its text: the start of the next line and the number

@@ -3,9 +3,12 @@
 #include <expat.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <map>
 
 #include "console/answers.h"
+#include "data/limits.h"
 #include "input/text_helpers.h"
 #include "input/xml_markup.h"
 
@@ -53,12 +56,25 @@ struct Year {
     std::size_t line = 0;
 };
 
+constexpr std::size_t kNoOpenLevel = SIZE_MAX;
+
 struct Level {
     std::size_t depth;    // of its element
     bool series;          // measurementSeries or derivedSeries
     bool derived;
     std::string title;
     Year first, last;
+    // The nearest level around it that is not a series (an index into the
+    // open levels), and its entry in the kept levels once a series inside it
+    // is kept.
+    std::size_t outer = kNoOpenLevel;
+    std::uint32_t kept = TridasReader::Levels::kNone;
+};
+
+// A finished block of ring widths, waiting for the end of its series.
+struct Pending {
+    std::vector<std::int32_t> rings;  // the kept widths
+    std::int64_t length = 0;          // all its values
 };
 
 struct Block {
@@ -68,8 +84,8 @@ struct Block {
     bool unit_attr = false;
     std::string unit_norm, unit_text;
     bool unitless = false;
-    std::vector<Decimal> values;
-    std::vector<std::int32_t> rings;  // converted at the end of the block
+    std::vector<Decimal> values;  // the first MaxYears values
+    std::int64_t count = 0;       // all values
 };
 
 // The parser's state; Expat calls the handlers with it. A handler never throws
@@ -79,10 +95,13 @@ struct Sax {
     std::vector<std::string> stack;          // local names of the open elements
     std::vector<Level> levels;
     std::vector<Block> blocks;
-    std::vector<std::vector<Block>> done;    // per open series: its finished ring-width blocks
+    std::vector<std::vector<Pending>> done;  // per open series: its finished ring-width blocks
     std::string* capture = nullptr;          // where character data go, if anywhere
     std::size_t capture_depth = 0;
     std::vector<TridasReader::Parsed>* out = nullptr;
+    TridasReader::Levels* kept_levels = nullptr;
+    std::function<bool(std::int64_t)> keep;  // counts a series of n widths; false past the limits
+    bool widths_dropped = false;
     std::int32_t other_variables = 0, derived = 0, undated = 0, unknown_unit = 0;
     bool root_seen = false;
     // The first error: where and what.
@@ -121,6 +140,9 @@ struct Sax {
         const std::string_view name = local(raw);
         stack.emplace_back(name);
         const std::size_t depth = stack.size();
+        if (depth > TridasReader::kMaxNesting)
+            return fail("line " + std::to_string(line()),
+                        "elements are nested more than " + std::to_string(TridasReader::kMaxNesting) + " deep");
         // A <tridas> root only holds projects; any other root (a <project>,
         // or an element of the namespace) is read as the element it is.
         if (!root_seen) {
@@ -130,12 +152,15 @@ struct Sax {
         const bool parent_is_level = !levels.empty() && levels.back().depth == depth - 1;
         const bool parent_is_block = !blocks.empty() && blocks.back().depth == depth - 1;
         if (name == "project" || name == "object" || name == "element" || name == "sample" || name == "radius") {
-            levels.push_back({depth, false, false, {}, {}, {}});
+            levels.push_back({depth, false, false, {}, {}, {}, outer_level(), TridasReader::Levels::kNone});
         } else if (name == "measurementSeries" || name == "derivedSeries") {
-            levels.push_back({depth, true, name == "derivedSeries", {}, {}, {}});
+            levels.push_back({depth, true, name == "derivedSeries", {}, {}, {}, outer_level(), TridasReader::Levels::kNone});
             done.emplace_back();
         } else if (name == "title" && parent_is_level) {
+            // A level kept with its former title stays so for the series kept
+            // already; the series still to come get it with this title.
             levels.back().title.clear();
+            levels.back().kept = TridasReader::Levels::kNone;
             begin_capture(&levels.back().title, depth);
         } else if ((name == "firstYear" || name == "lastYear") && depth >= 3 && stack[depth - 2] == "interpretation") {
             Level* s = innermost_series();
@@ -169,9 +194,16 @@ struct Sax {
                 if (!d && (!variable_known(b) || is_ring_width(b)))
                     return fail("line " + std::to_string(line()) + ", " + series_where(),
                                 "the value \"" + printable(v) + "\" is not a number");
-                b.values.push_back(d.value_or(Decimal{}));
+                if (b.values.size() < static_cast<std::size_t>(MaxYears)) b.values.push_back(d.value_or(Decimal{}));
+                ++b.count;
             }
         }
+    }
+
+    // The nearest open level that is not a series, for a level opened now.
+    std::size_t outer_level() const {
+        if (levels.empty()) return kNoOpenLevel;
+        return levels.back().series ? levels.back().outer : levels.size() - 1;
     }
 
     void begin_capture(std::string* where_to, std::size_t depth) {
@@ -202,7 +234,7 @@ struct Sax {
     void end_block() {
         Block b = std::move(blocks.back());
         blocks.pop_back();
-        if (b.values.empty()) return;
+        if (b.count == 0) return;
         if (!is_ring_width(b)) {
             ++other_variables;
             return;
@@ -210,18 +242,43 @@ struct Sax {
         std::optional<int> unit;
         if (!b.unitless) unit = unit_exponent(b.unit_attr ? b.unit_norm : b.unit_text);
         if (!unit) ++unknown_unit;
-        b.rings.reserve(b.values.size());
-        for (const Decimal& d : b.values) {
-            if (d.negative && d.mantissa != 0) {
-                b.rings.push_back(-1);
-                continue;
+        Pending p;
+        p.length = b.count;
+        if (keep(static_cast<std::int64_t>(b.values.size()))) {
+            p.rings.reserve(b.values.size());
+            for (const Decimal& d : b.values) {
+                if (d.negative && d.mantissa != 0) {
+                    p.rings.push_back(-1);
+                    continue;
+                }
+                auto um = to_micrometres(d, unit.value_or(-2));
+                if (!um) return fail(series_where(), "a value is too large for a ring width");
+                p.rings.push_back(static_cast<std::int32_t>(*um));
             }
-            auto um = to_micrometres(d, unit.value_or(-2));
-            if (!um) return fail(series_where(), "a value is too large for a ring width");
-            b.rings.push_back(static_cast<std::int32_t>(*um));
+        } else {
+            drop_widths();
         }
-        b.values = {};
-        done.back().push_back(std::move(b));
+        done.back().push_back(std::move(p));
+    }
+
+    // Past the stores' limits no width will be used: only the lengths stay.
+    void drop_widths() {
+        if (widths_dropped) return;
+        widths_dropped = true;
+        for (TridasReader::Parsed& p : *out) std::vector<std::int32_t>().swap(p.rings);
+        for (auto& pending : done)
+            for (Pending& p : pending) std::vector<std::int32_t>().swap(p.rings);
+    }
+
+    // The kept entry of open level i and of the levels around it, added from
+    // the outermost one not kept yet.
+    std::uint32_t keep_level(std::size_t i) {
+        std::vector<std::size_t> chain;
+        for (; i != kNoOpenLevel && levels[i].kept == TridasReader::Levels::kNone; i = levels[i].outer) chain.push_back(i);
+        std::uint32_t outer = i == kNoOpenLevel ? TridasReader::Levels::kNone : levels[i].kept;
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+            outer = levels[*it].kept = kept_levels->add(outer, collapsed(levels[*it].title));
+        return outer;
     }
 
     // The calendar year of a firstYear or lastYear element.
@@ -244,16 +301,13 @@ struct Sax {
 
     void end_series() {
         const Level& s = levels.back();
-        std::vector<Block> blocks_done = std::move(done.back());
+        std::vector<Pending> blocks_done = std::move(done.back());
         done.pop_back();
-        std::vector<std::string> path;
-        for (const Level& l : levels)
-            if (!l.series) path.push_back(collapsed(l.title));
-        for (Block& b : blocks_done) {
+        // The reading loop stops at series MaxSeries + 1: later ones are not kept.
+        constexpr std::size_t kMostSeries = static_cast<std::size_t>(MaxSeries) + 1;
+        for (Pending& b : blocks_done) {
             TridasReader::Parsed p;
             p.title = collapsed(s.title);
-            p.path = path;
-            const auto rings = static_cast<std::int64_t>(b.rings.size());
             std::optional<std::int64_t> first;
             if (s.first.present) {
                 first = year_of(s.first);
@@ -261,16 +315,19 @@ struct Sax {
             } else if (s.last.present) {
                 auto last = year_of(s.last);
                 if (!last) return;
-                first = *last - rings + 1;
+                first = *last - b.length + 1;
             } else {
                 first = 1;
                 ++undated;
             }
             if (*first < -1000000000 || *first > 1000000000)
                 return fail(series_where(), "its first year is far outside any calendar");
+            if (s.derived) ++derived;
+            if (out->size() == kMostSeries) continue;
             p.first_year = static_cast<std::int32_t>(*first);
             p.rings = std::move(b.rings);
-            if (s.derived) ++derived;
+            p.length = b.length;
+            p.level = keep_level(s.outer);
             out->push_back(std::move(p));
         }
     }
@@ -285,6 +342,17 @@ extern "C" void on_text(void* data, const XML_Char* s, int len) {
     // A title or year runs to a few words; anything longer is cut.
     if (sax->capture && sax->capture->size() < 4096)
         sax->capture->append(s, static_cast<std::size_t>(std::min(len, 4096)));
+}
+
+// True when the XML declaration at the start of `text` names a UTF-16 encoding.
+bool declares_utf16(std::string_view text) {
+    if (!text.starts_with("<?xml")) return false;
+    const std::string declaration = lower(text.substr(0, std::min(text.find("?>"), std::size_t{512})));
+    const std::size_t at = declaration.find("encoding");
+    if (at == std::string::npos) return false;
+    std::size_t v = declaration.find_first_of("\"'", at);
+    return v != std::string::npos && (declaration.compare(v + 1, 6, "utf-16") == 0 ||
+                                      declaration.compare(v + 1, 5, "ucs-2") == 0);
 }
 
 }  // namespace
@@ -306,7 +374,11 @@ std::optional<int> TridasReader::unit_power(std::string_view unit) { return unit
 void TridasReader::parse() {
     Sax sax;
     sax.out = &series_;
-    XML_Parser parser = XML_ParserCreateNS(nullptr, kNamespaceSeparator);
+    sax.kept_levels = &levels_;
+    sax.keep = [this](std::int64_t widths) { return keep(widths); };
+    // Text converted from UTF-16 keeps its declaration (encoding="UTF-16"),
+    // which no longer holds: the parser is told the text is UTF-8.
+    XML_Parser parser = XML_ParserCreateNS(declares_utf16(content_) ? "UTF-8" : nullptr, kNamespaceSeparator);
     if (!parser) throw std::bad_alloc();
     sax.parser = parser;
     XML_SetUserData(parser, &sax);
@@ -334,7 +406,7 @@ void TridasReader::parse() {
     if (!ok) read_error(where, what);
     content_ = std::string();  // the series hold everything now
 
-    build_identifiers(series_);
+    build_identifiers(series_, levels_);
     const auto same = [](std::string words) { return std::pair{words, words}; };
     const auto add = [&](std::int32_t count, std::pair<std::string, std::string> words) {
         if (count > 0) details_.push_back({count, std::move(words.first), std::move(words.second)});
@@ -346,7 +418,36 @@ void TridasReader::parse() {
                               "blocks of other variables than ring width skipped"});
 }
 
-void TridasReader::build_identifiers(std::vector<Parsed>& series) {
+bool TridasReader::keep(std::int64_t widths) {
+    const bool series = keep_series();
+    return keep_widths(widths) && series;
+}
+
+std::uint32_t TridasReader::Levels::add(std::uint32_t outer, std::string_view title) {
+    Node n;
+    n.outer = outer;
+    n.depth = static_cast<std::uint16_t>(outer == kNone ? 0 : nodes_[outer].depth + 1);
+    title = title.substr(0, std::min<std::size_t>(title.size(), UINT16_MAX));
+    n.title_at = titles_.size();
+    n.title_size = static_cast<std::uint16_t>(title.size());
+    titles_ += title;
+    nodes_.push_back(n);
+    return static_cast<std::uint32_t>(nodes_.size() - 1);
+}
+
+namespace {
+
+// The titles of the levels above a series, outermost first.
+std::vector<std::string_view> path_of(const TridasReader::Levels& levels, std::uint32_t level) {
+    if (level == TridasReader::Levels::kNone) return {};
+    std::vector<std::string_view> path(levels.depth(level) + 1);
+    for (std::size_t k = path.size(); k-- > 0; level = levels.outer(level)) path[k] = levels.title(level);
+    return path;
+}
+
+}  // namespace
+
+void TridasReader::build_identifiers(std::vector<Parsed>& series, const Levels& levels) {
     std::map<std::string, std::vector<std::size_t>> by_title;
     for (std::size_t i = 0; i < series.size(); ++i) by_title[series[i].title].push_back(i);
     for (const auto& [title, members] : by_title) {
@@ -354,25 +455,30 @@ void TridasReader::build_identifiers(std::vector<Parsed>& series) {
             series[members[0]].id = title;
             continue;
         }
-        std::size_t levels = 0;
-        for (std::size_t i : members) levels = std::max(levels, series[i].path.size());
-        const auto at = [&](std::size_t i, std::size_t level) -> const std::string& {
-            static const std::string none;
-            return level < series[i].path.size() ? series[i].path[level] : none;
+        std::size_t depth = 0;
+        for (std::size_t i : members)
+            if (series[i].level != Levels::kNone) depth = std::max(depth, levels.depth(series[i].level) + 1);
+        const auto at = [](const std::vector<std::string_view>& path, std::size_t level) {
+            return level < path.size() ? path[level] : std::string_view{};
         };
-        std::vector<bool> differs(levels, false);
-        for (std::size_t level = 0; level < levels; ++level)
-            for (std::size_t i : members) differs[level] = differs[level] || at(i, level) != at(members[0], level);
+        const std::vector<std::string_view> first = path_of(levels, series[members[0]].level);
+        std::vector<bool> differs(depth, false);
         for (std::size_t i : members) {
+            const std::vector<std::string_view> path = path_of(levels, series[i].level);
+            for (std::size_t level = 0; level < depth; ++level)
+                differs[level] = differs[level] || at(path, level) != at(first, level);
+        }
+        for (std::size_t i : members) {
+            const std::vector<std::string_view> path = path_of(levels, series[i].level);
             std::string id;
-            for (std::size_t level = 0; level < levels; ++level) {
-                if (!differs[level] || at(i, level).empty()) continue;
+            for (std::size_t level = 0; level < depth && id.size() < kMaxNameLength; ++level) {
+                if (!differs[level] || at(path, level).empty()) continue;
                 if (!id.empty()) id += '-';
-                id += at(i, level);
+                id += at(path, level);
             }
             if (id.empty()) id = title;
-            for (std::size_t level = series[i].path.size(); id.empty() && level > 0; --level) id = series[i].path[level - 1];
-            series[i].id = id;
+            for (std::size_t level = path.size(); id.empty() && level > 0; --level) id = path[level - 1];
+            series[i].id = id.substr(0, std::min(id.size(), kMaxNameLength));
         }
     }
 }
@@ -387,11 +493,15 @@ bool TridasReader::next(SeriesRead& s) {
         return false;
     }
     Parsed& p = series_[next_++];
-    rings_.assign(p.rings.begin(), p.rings.end());
-    for (std::int64_t& r : rings_)
-        if (r < 0) r = kMissingRing;
-    fill(s, p.id, p.first_year, rings_);
-    p.rings = {};
+    if (over_limits()) {
+        fill_unkept(s, p.id, p.first_year, p.length);
+    } else {
+        rings_.assign(p.rings.begin(), p.rings.end());
+        for (std::int64_t& r : rings_)
+            if (r < 0) r = kMissingRing;
+        fill(s, p.id, p.first_year, rings_, p.length);
+    }
+    std::vector<std::int32_t>().swap(p.rings);
     return true;
 }
 

@@ -27,9 +27,17 @@
 //
 // The document is parsed by Expat, a streaming parser: the values go straight
 // into the series without a document tree, so a full-capacity file needs
-// little more memory than its own size.
+// little more memory than its own size. What is kept follows the series, not
+// the document's shape: the levels above the series are kept once and shared
+// by every series inside them; a series keeps at most MaxYears widths and,
+// past the stores' limits, only its length (see ConvertedSource); at most the
+// MaxSeries + 1 first series are kept (the reading loop ends at the next
+// one). Elements nested deeper than kMaxNesting end the reading with the
+// read-error message. Text converted from UTF-16 is read as UTF-8, whatever
+// its XML declaration says.
 
 #include <optional>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,24 +66,60 @@ public:
     // Every value takes at least the 16 characters of <value value=""/>.
     std::size_t value_count_bound() const override { return bound_; }
 
+    // How deep elements may nest: far beyond any TRiDaS document (some ten
+    // levels), and low enough that the parser's memory for the open elements
+    // stays small.
+    static constexpr std::size_t kMaxNesting = 1000;
+
+    // The levels above the series (project, object, element, sample, radius)
+    // that hold a series, each kept once, with its title (runs of blanks
+    // collapsed) and the level around it.
+    class Levels {
+    public:
+        static constexpr std::uint32_t kNone = UINT32_MAX;
+        // A new level inside `outer` (kNone: an outermost level).
+        std::uint32_t add(std::uint32_t outer, std::string_view title);
+        std::uint32_t outer(std::uint32_t level) const { return nodes_[level].outer; }
+        // The number of levels around it.
+        std::size_t depth(std::uint32_t level) const { return nodes_[level].depth; }
+        std::string_view title(std::uint32_t level) const {
+            return std::string_view(titles_).substr(nodes_[level].title_at, nodes_[level].title_size);
+        }
+
+    private:
+        struct Node {
+            std::uint64_t title_at = 0;
+            std::uint32_t outer = kNone;
+            std::uint16_t depth = 0;
+            std::uint16_t title_size = 0;
+        };
+        std::vector<Node> nodes_;
+        std::string titles_;
+    };
+
     // One series as parsed, before it is handed out.
     struct Parsed {
-        std::string title;               // runs of blanks collapsed
-        std::vector<std::string> path;   // titles of the levels above, outermost first
+        std::string title;                  // runs of blanks collapsed
+        std::uint32_t level = Levels::kNone;  // the innermost level above it
         std::int32_t first_year = 1;
-        std::vector<std::int32_t> rings; // micrometres, or -1 for a missing ring
-        std::string id;                  // as built by the identifier rule
+        std::vector<std::int32_t> rings;    // the kept widths: micrometres, or -1 for a missing ring
+        std::int64_t length = 0;            // all its rings
+        std::string id;                     // as built by the identifier rule
     };
 
     // The identifiers of `series` by the rule above (sets Parsed::id).
-    static void build_identifiers(std::vector<Parsed>& series);
+    static void build_identifiers(std::vector<Parsed>& series, const Levels& levels);
 
 private:
     void parse();
+    // Counts one more series of `widths` kept widths; false once past the
+    // stores' limits (the widths are then dropped).
+    bool keep(std::int64_t widths);
 
     std::string content_;
     std::size_t bound_;
     bool parsed_ = false;
+    Levels levels_;
     std::vector<Parsed> series_;
     std::size_t next_ = 0;
     std::vector<ReadDetail> details_;

@@ -44,8 +44,8 @@ std::optional<Decimal> WorkbookSource::shortest_decimal(double value) {
 
 std::string WorkbookSource::where(std::int64_t row, std::int64_t column) const {
     std::string w = "sheet \"" + printable(sheet_) + "\", cell " + cell_name(row, column);
-    if (header_read_ && column >= 2 && static_cast<std::size_t>(column - 2) < column_count())
-        w += ", " + series_label(static_cast<std::int32_t>(column - 1), column_name(static_cast<std::size_t>(column - 2)));
+    if (header_read_ && column >= 2 && static_cast<std::size_t>(column - 2) < names_.size())
+        w += ", " + series_label(static_cast<std::int32_t>(column - 1), names_[static_cast<std::size_t>(column - 2)]);
     return w;
 }
 
@@ -81,10 +81,8 @@ void WorkbookSource::cell(std::int64_t row, std::int64_t column, const SheetCell
     } else if (column == 1) {
         year_cell(row, c);
     } else {
-        // The series columns the row leaves out before this cell are empty.
-        const std::int64_t named_end = static_cast<std::int64_t>(column_count()) + 2;
-        for (std::int64_t k = std::max<std::int64_t>(last_column_, 1) + 1; k < std::min(column, named_end); ++k)
-            no_ring(static_cast<std::size_t>(k - 2));
+        // The series columns the row leaves out are empty: their gaps follow
+        // from the years of their values.
         width_cell(row, column, c);
     }
     last_column_ = column;
@@ -101,8 +99,8 @@ void WorkbookSource::header_cell(std::int64_t column, const SheetCell& c) {
     name_of(text, name_);
     name_text_ += name_.size();
     if (name_text_ > kMaxNameText) cell_error(row_, column, "the names of the first row take more than 64 MB");
-    while (static_cast<std::int64_t>(column_count()) + 2 < column) add_column("");
-    add_column(name_);
+    names_.resize(static_cast<std::size_t>(column - 2));
+    names_.push_back(name_);
 }
 
 void WorkbookSource::year_cell(std::int64_t row, const SheetCell& c) {
@@ -130,20 +128,17 @@ void WorkbookSource::year_cell(std::int64_t row, const SheetCell& c) {
 
 void WorkbookSource::width_cell(std::int64_t row, std::int64_t column, const SheetCell& c) {
     const auto k = static_cast<std::size_t>(column - 2);
-    if (k >= column_count())
+    if (k >= names_.size())
         cell_error(row, column, "the cell holds a value, but its column has no name in the first row");
     switch (c.kind) {
     case SheetCell::Kind::empty:
-        no_ring(k);
         return;
     case SheetCell::Kind::text:
         if (!is_na(text::trim_blanks(c.text)))
             cell_error(row, column, "the cell holds the text \"" + printable(c.text) + "\", where a width in millimetres belongs");
-        no_ring(k);
         return;
     case SheetCell::Kind::other:
         if (c.text != "#N/A") cell_error(row, column, "the cell holds " + std::string(c.text) + ", where a width in millimetres belongs");
-        no_ring(k);
         return;
     case SheetCell::Kind::number:
         break;
@@ -159,14 +154,18 @@ void WorkbookSource::close_row() {
     if (row_ == 0) return;
     if (!header_read_) {
         header_read_ = true;
-        return;
+        set_series_columns(names_.size());
     }
-    end_row(static_cast<std::size_t>(std::max<std::int64_t>(last_column_ - 1, 0)));
 }
 
 void WorkbookSource::end_sheet() {
     close_row();
     row_ = 0;
+}
+
+void WorkbookSource::name_columns() {
+    for (std::uint64_t k : kept_columns()) set_column_name(k, names_[static_cast<std::size_t>(k)]);
+    std::vector<std::string>().swap(names_);
 }
 
 std::vector<ReadDetail> WorkbookSource::table_details() const {

@@ -11,6 +11,7 @@
 // skipped, so a sheet's trailing empty rows cost nothing.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,6 +81,7 @@ protected:
     [[noreturn]] void encrypted() const;
 
     std::vector<ReadDetail> table_details() const override;
+    void name_columns() override;
     const std::string& sheet() const { return sheet_; }
 
 private:
@@ -96,6 +98,7 @@ private:
     std::int64_t last_column_ = 0;   // its last cell's column
     std::int64_t last_data_row_ = 0; // the data row before it
     std::size_t name_text_ = 0;
+    std::vector<std::string> names_; // of the series columns, from the first row
     std::string name_;               // scratch for a column name
 };
 

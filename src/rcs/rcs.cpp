@@ -83,6 +83,18 @@ void tarnikrcs(Console& con, Stores& st, RcsState& state, const std::string& tit
     const std::int32_t min_age = st.summary.min_first_age;
     const std::int32_t max_age = st.summary.max_last_age;
     const std::int32_t n = max_age - min_age + 1;
+    if (n < 3) {
+        // The spline of the curve needs three ages at least: the series stay
+        // raw ring widths, and the run goes on with them.
+        con.line();
+        con.line(ind13("The regional curve needs rings of 3 cambial ages or more; these series"));
+        con.line(ind13("have rings of " + std::to_string(std::max(n, 0)) + (n == 1 ? " age" : " ages") +
+                       " only. No RCS indices were computed:"));
+        con.line(ind13("the analysis goes on with the raw ring widths."));
+        state.ivar = 1;
+        state.alignment = 1;
+        return;
+    }
     std::vector<float> mean = mean_by_age(st);
     std::vector<float> rgc(static_cast<std::size_t>(std::max(n, 0)), 0.0f);
     for (std::int32_t age = min_age; age <= max_age; ++age) rgc[static_cast<std::size_t>(age - min_age)] = mean[static_cast<std::size_t>(age)];

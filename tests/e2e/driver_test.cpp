@@ -424,7 +424,7 @@ TEST(BadFiles, SavesThatFailAreNeverReportedAsDone) {
     fs::create_directory(dir / "ca533_Tarnik");
     const auto end = run_tarnik(dir, lines({"ca533.rwl", "f", "1"}));
     EXPECT_EQ(end.status, 1);
-    EXPECT_TRUE(contains_block(end.out, " The report file ca533_Tarnik cannot be created here"));
+    EXPECT_TRUE(contains_block(end.out, " The report file ca533_Tarnik cannot be created (is its folder writable?)."));
 }
 
 }  // namespace

@@ -104,7 +104,7 @@ std::vector<Row> rows() {
         {"PithFormat", {after(kOffsets, {"2"})}, "[e.g.,(2x,i3)]                  : ", {"(i4)", "1"}, kText},
         {"TransformationMenu", {{"ca533.rwl", "f"}, after(kRaw, {"4"})}, ind("Enter a value between   [1-3]  : ")},
         {"SplineParameter", {{"ca533.rwl", "f", "2"}}, ind("Enter spline parameter          : ")},
-        {"MainMenu", {kRaw, {"empty.rwl", "f", "1"}}, "Enter option [1-5] : "},
+        {"MainMenu", {kRaw}, "Enter option [1-5] : "},
         {"ReadErrorPause", {{"bad.rwl", "f", "1"}}, ind("Hit RETURN to Terminate program : ")},
         // Pauses after a refused answer, and where a dialog cannot go on.
         {"Pause",
@@ -113,10 +113,11 @@ std::vector<Row> rows() {
           after(kClouds, {"m", "2", "5", "1"}), after(kPlot, {"66", "9"}), after(kPlot, {"66", "4", "stats.txt"}),
           {"two.rwl", "f", "1", "3", "a", "1", "3"}, {"one.rwl", "f", "1", "3", "r"}},
          kPause},
-        {"WidePause", {after(kPlot, {"50"}), after(kSingle, {"-1", "44"}), after(kSingle, {"50"}), {"empty.rwl", "f", "1", "3"}},
-         kPause15},
+        {"WidePause", {after(kPlot, {"50"}), after(kSingle, {"-1", "44"}), after(kSingle, {"50"})}, kPause15},
         // Regional curve standardisation.
-        {"RcsParameter", {kRcs, {"empty.rwl", "f", "3"}}, kRcsParameter},
+        {"RcsParameter", {kRcs, {"two.rwl", "f", "3"}}, kRcsParameter},
+        // Rings of a single cambial age have no regional curve: the widths stay raw.
+        {"RcsTooFewAges", {{"one.rwl", "f", "3"}}, "Enter option [1-5] : "},
         {"RcsMenus", {after(kRcs, {"-10"}), after(kRcs, {"-10", "-1", "f", "f"})}, kSeriesMenu},
         {"RcsFitColour", {after(kRcs, {"-10", "5"})}, ind("Select new RCS LINE color: [0-15] : "), kRedraw},
         {"RcsRecalculateOrSave", {after(kRcs, {"-10", "-1"}), after(kRcs, {"-10", "-1", "f"})}, kTF},
@@ -196,9 +197,7 @@ std::vector<Row> rows() {
         {"SingleSymbolColour", {after(kSingle, {"5"})}, ind("Select new SYMBOL color [0-15]  : "), kRedraw},
         {"SingleSymbolType", {after(kSingle, {"7"})}, kSymbol, kRedraw},
         {"SingleYMax", {after(kSingle, {"16"})}, kTo, kRedraw, kReal},
-        // A ring-width file with a title and no series, two short series (no
-        // age with 3 series) and a single ring.
-        {"EmptySeriesMenu", {{"empty.rwl", "f", "1", "2"}}, kSeriesMenu, {"66", "2", "", "3"}},
+        // Two short series (no age with 3 series) and a single ring.
         {"TinyPlotMenu", {kTinyPlot}, kPlotMenu, kCloudRedraw},
         {"TinySingleView", {after(kTinyPlot, {"55", "1"})}, kPlotMenu, kRedraw},
         // Cloud export.
@@ -239,7 +238,6 @@ TEST_P(HostileAnswers, EndTheRunCleanly) {
             std::string offsets = "pith offsets\n";
             for (int i = 0; i < 34; ++i) offsets += std::to_string(i % 7) + "\n";
             dir.write("offsets.txt", offsets);
-            dir.write("empty.rwl", "a title and nothing else\n");
             dir.write("bad.rwl", "title\nA       1901   100   1x0   999\n");
             dir.write("two.rwl", "two series\nA       1901   100   110   120   130   140   150   160   170   180\n"
                                  "A       1910   999\nB       1903   200   210   220   230   240   250   260   999\n");

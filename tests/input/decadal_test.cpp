@@ -174,10 +174,12 @@ TEST(Decadal, FirstLinesMarkersBlankLinesAndMissingRings) {
     ASSERT_EQ(f.missing.size(), 1u);
     EXPECT_TRUE(f.missing[0].series == 1 && f.missing[0].count == 2 && f.missing[0].first_year == 1996);
     EXPECT_EQ(f.series[1].raw, b);
-    // A blank field before the marker is a width of 0; what follows the marker is ignored.
+    // A blank field before the marker is a width of 0; what follows the marker
+    // is not read, and told with its line.
     EXPECT_EQ(f.series[2].raw, (std::vector<std::int32_t>{1234, 0}));
     EXPECT_EQ(f.series[2].marker, -9999);
-    EXPECT_TRUE(f.notices.empty());
+    EXPECT_EQ(f.notices, std::vector<std::string>{
+                             " Series 3 (C       ): line 10 holds 1 value after its end marker -9999; it was not read."});
     EXPECT_EQ(first_line_count(1873), 7);
     EXPECT_EQ(first_line_count(1870), 10);
     EXPECT_EQ(first_line_count(-3), 3);

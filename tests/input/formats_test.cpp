@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "console/errors.h"
@@ -170,6 +172,8 @@ TEST(Formats, HeidelbergDatesUnitsKindsAndDataTypes) {
                    series("A_VERY_L", 1700, {7}, 100)},
                   "Heidelberg");
     EXPECT_EQ(r.notices, (std::vector<std::string>{
+                             " Series 6 (A_VERY_LONG_NAME): DateBegin 1800, DateEnd 1900 and Length 2 do not agree; "
+                             "its 2 rings were placed from DateBegin, in 1800 to 1801.",
                              " Read as a Heidelberg file: 7 series, 2 of them mean curves, 1 without dates, placed "
                              "from year 1, 1 series of other data than ring widths skipped.",
                              " Identifiers: 2 longer than 8 characters keep their first 8 (A_VERY_LONG_NAME is "
@@ -233,26 +237,41 @@ TEST(Formats, TridasYearsVariablesUnitsAndDerivedSeries) {
 }
 
 TEST(Formats, TridasIdentifiersFromTheLevelsThatTellSeriesApart) {
-    using P = TridasReader::Parsed;
-    const auto ids = [](std::vector<P> s) {
-        TridasReader::build_identifiers(s);
+    // Each series as its title and the titles of the levels above it,
+    // outermost first; series under the same levels share them, as in a document.
+    using Series = std::pair<std::string, std::vector<std::string>>;
+    const auto ids = [](const std::vector<Series>& in) {
+        TridasReader::Levels levels;
+        std::map<std::vector<std::string>, std::uint32_t> kept;
+        std::vector<TridasReader::Parsed> series;
+        for (const auto& [title, path] : in) {
+            std::uint32_t level = TridasReader::Levels::kNone;
+            for (std::size_t k = 1; k <= path.size(); ++k) {
+                const auto [at, added] = kept.try_emplace({path.begin(), path.begin() + static_cast<std::ptrdiff_t>(k)}, 0);
+                if (added) at->second = levels.add(level, path[k - 1]);
+                level = at->second;
+            }
+            series.push_back({title, level, 1, {}, 0, {}});
+        }
+        TridasReader::build_identifiers(series, levels);
         std::vector<std::string> out;
-        for (const P& p : s) out.push_back(p.id);
+        for (const auto& p : series) out.push_back(p.id);
         return out;
     };
     // Titles that tell the series apart are used as they are, even alongside a shared one.
-    EXPECT_EQ(ids({P{"X", {"P", "E1"}, 1, {}, {}}, P{"Y", {"P", "E1"}, 1, {}, {}}}),
-              (std::vector<std::string>{"X", "Y"}));
+    EXPECT_EQ(ids({{"X", {"P", "E1"}}, {"Y", {"P", "E1"}}}), (std::vector<std::string>{"X", "Y"}));
     // Every series titled 1: the element tells them apart, or element and radius together.
-    EXPECT_EQ(ids({P{"1", {"", "", "CAM011", "1", "1"}, 1, {}, {}}, P{"1", {"", "", "CAM021", "1", "1"}, 1, {}, {}},
-                   P{"Z", {"", "", "CAM021", "1", "1"}, 1, {}, {}}}),
+    EXPECT_EQ(ids({{"1", {"", "", "CAM011", "1", "1"}}, {"1", {"", "", "CAM021", "1", "1"}},
+                   {"Z", {"", "", "CAM021", "1", "1"}}}),
               (std::vector<std::string>{"CAM011", "CAM021", "Z"}));
-    EXPECT_EQ(ids({P{"1", {"P", "ABC", "A", "1"}, 1, {}, {}}, P{"1", {"P", "ABC", "A", "2"}, 1, {}, {}},
-                   P{"1", {"P", "ABD", "A", "1"}, 1, {}, {}}}),
+    EXPECT_EQ(ids({{"1", {"P", "ABC", "A", "1"}}, {"1", {"P", "ABC", "A", "2"}}, {"1", {"P", "ABD", "A", "1"}}}),
               (std::vector<std::string>{"ABC-1", "ABC-2", "ABD-1"}));
+    // Levels that only one of them has tell them apart too.
+    EXPECT_EQ(ids({{"1", {"P", "A"}}, {"1", {"P", "A", "deep"}}}), (std::vector<std::string>{"1", "deep"}));
     // Nothing tells them apart: the shared title stays. A lone empty title takes the nearest one above.
-    EXPECT_EQ(ids({P{"M", {"P"}, 1, {}, {}}, P{"M", {"P"}, 1, {}, {}}}), (std::vector<std::string>{"M", "M"}));
-    EXPECT_EQ(ids({P{"", {"P", "E9", ""}, 1, {}, {}}}), std::vector<std::string>{"E9"});
+    EXPECT_EQ(ids({{"M", {"P"}}, {"M", {"P"}}}), (std::vector<std::string>{"M", "M"}));
+    EXPECT_EQ(ids({{"", {"P", "E9", ""}}}), std::vector<std::string>{"E9"});
+    EXPECT_EQ(ids({{"", {}}}), std::vector<std::string>{""});
 }
 
 TEST(Formats, CsvSeparatorsQuotesDecimalCommasGapsAndEarlyYears) {

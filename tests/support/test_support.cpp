@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,7 +75,8 @@ std::string MemConsole::output() {
 }
 
 RunResult run_tarnik(const TempDir& dir, std::string_view input, int timeout_seconds,
-                     const std::map<std::string, std::string>& env, const std::vector<std::string>& args) {
+                     const std::map<std::string, std::string>& env, const std::vector<std::string>& args,
+                     long address_space_mb) {
     const fs::path in_path = dir / ".stdin", out_path = dir / ".stdout", err_path = dir / ".stderr";
     write_file(in_path, input);
 
@@ -97,29 +99,36 @@ RunResult run_tarnik(const TempDir& dir, std::string_view input, int timeout_sec
     posix_spawn_file_actions_addopen(&fa, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&fa, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     std::string binary = TARNIK_BINARY;
+    // With a limit, a shell sets it and then becomes the program (same process).
+    std::string shell = "/bin/sh", dash_c = "-c",
+                script = "ulimit -v " + std::to_string(address_space_mb * 1024) + " && exec \"$0\" \"$@\"";
     std::vector<std::string> arg_strings = args;
-    std::vector<char*> argv{binary.data()};
+    std::vector<char*> argv;
+    if (address_space_mb > 0) argv = {shell.data(), dash_c.data(), script.data()};
+    argv.push_back(binary.data());
     for (auto& a : arg_strings) argv.push_back(a.data());
     argv.push_back(nullptr);
     pid_t pid = 0;
     RunResult r;
-    const bool started = posix_spawn(&pid, binary.c_str(), &fa, nullptr, argv.data(), envp.data()) == 0;
+    const bool started = posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), envp.data()) == 0;
     posix_spawn_file_actions_destroy(&fa);
     if (!started) {
         r.err = "could not start " + binary;
         return r;
     }
     int wstatus = 0;
+    struct rusage usage {};
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
-    while (waitpid(pid, &wstatus, WNOHANG) != pid) {
+    while (wait4(pid, &wstatus, WNOHANG, &usage) != pid) {
         if (std::chrono::steady_clock::now() > deadline) {
             kill(pid, SIGKILL);
-            waitpid(pid, &wstatus, 0);
+            wait4(pid, &wstatus, 0, &usage);
             r.timed_out = true;
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    r.peak_kb = usage.ru_maxrss;
     r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : WIFSIGNALED(wstatus) ? 128 + WTERMSIG(wstatus) : -1;
     r.out = read_file(out_path);
     r.err = read_file(err_path);

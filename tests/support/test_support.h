@@ -62,13 +62,15 @@ struct RunResult {
     std::string out, err;  // everything the program wrote to stdout and stderr
     int status = -1;       // exit status (128 + signal when killed by a signal)
     bool timed_out = false;
+    long peak_kb = 0;      // the most memory the program held (resident), in kB
 };
 
 // Runs the tarnik binary in `dir` with `input` on stdin (answer lines, each ended
 // by "\n"), without an X display. Extra environment variables and command-line
-// arguments may be given.
+// arguments may be given, and a limit of the program's address space in MB (0: none).
 RunResult run_tarnik(const TempDir& dir, std::string_view input, int timeout_seconds = 120,
-                     const std::map<std::string, std::string>& env = {}, const std::vector<std::string>& args = {});
+                     const std::map<std::string, std::string>& env = {}, const std::vector<std::string>& args = {},
+                     long address_space_mb = 0);
 
 // One series in decadal layout: the identifier (a8) and year (i4) of each line,
 // then (i6) values up to the end of the decade, closed by the end marker 999.
