@@ -11,21 +11,21 @@ namespace {
 
 using fmt::I;
 
-void say(Console& con, std::string_view s) { con.line(ind13(s)); }
+void say(Console& con, std::string_view s) { con.line(menu_indent(s)); }
 
 // A t/f answer; one that cannot be read keeps the previous t/f answer.
 bool ask_logical(Console& con, AgeClassDialogState& st, std::string_view prompt) {
-    con.text(ind13(prompt));
+    con.text(menu_indent(prompt));
     if (auto v = con.read_free_logical()) st.last_logical = *v;
     return st.last_logical;
 }
 
 // An integer field answer; w columns, asked again while it cannot be read.
-std::int32_t ask_field(Console& con, std::string_view prompt, int w) { return con.ask_int_field(ind13(prompt), w); }
+std::int32_t ask_field(Console& con, std::string_view prompt, int w) { return con.ask_int_field(menu_indent(prompt), w); }
 
 void hit_return(Console& con, std::string_view prompt = "Hit RETURN to continue : ") {
     con.blank();
-    con.pause_field(ind13(prompt));
+    con.pause_field(menu_indent(prompt));
 }
 
 void warning(Console& con, std::string_view what) {
@@ -101,7 +101,7 @@ bool automatic_mode(Console& con, CloudStore& cs, AgeClassDialogState& st, const
         }
         for (;;) {
             con.blank();
-            con.text(ind13("Enter the age increment                     : "));
+            con.text(menu_indent("Enter the age increment                     : "));
             auto v = parse_int_field(con.read_line(), 4);
             if (v && *v >= 1 && *v <= r.depth3_age) {
                 inc = *v;
@@ -113,7 +113,7 @@ bool automatic_mode(Console& con, CloudStore& cs, AgeClassDialogState& st, const
         }
         for (;;) {
             con.blank();
-            con.text(ind13("Enter the terminal age limit. (must be < " + I(r.depth3_age, 4) + ") : "));
+            con.text(menu_indent("Enter the terminal age limit. (must be < " + I(r.depth3_age, 4) + ") : "));
             auto v = parse_int_field(con.read_line(), 4);
             if (v && *v <= r.depth3_age) {
                 t = *v;
@@ -174,7 +174,7 @@ bool manual_mode(Console& con, TextFile& report, CloudStore& cs, AgeClassDialogS
     say(con, "growth, enter the same starting and ending age.");
     con.blank();
     for (;;) {
-        con.text(ind13("Enter the number of age classes to plot  :  "));
+        con.text(menu_indent("Enter the number of age classes to plot  :  "));
         if (auto v = con.read_free_int()) cs.classnum = *v;  // unreadable: keeps the previous count
         if (cs.classnum >= 1 && cs.classnum <= mxnc) break;
         con.blank();
@@ -236,7 +236,7 @@ bool define_classes_once(Console& con, TextFile& report, CloudStore& cs, AgeClas
     report.blank(2);
     report.line(" Dot-Cloud Construction *********************");
     mode_menu(con, range);
-    con.text(ind13("Enter either [r]andom [a]utomatic or [m]anual  :  "));
+    con.text(menu_indent("Enter either [r]andom [a]utomatic or [m]anual  :  "));
     switch (first_char(con.read_line())) {
         case 'a':
         case 'A':
@@ -272,7 +272,7 @@ void bandwidth_dialog(Console& con, CloudStore& cs, AgeClassDialogState& st) {
         say(con, "for each age class cloud defined previously.");
         con.blank();
         con.blank();
-        con.text(ind13("Enter [a]utomatic or [m]anual   :   "));
+        con.text(menu_indent("Enter [a]utomatic or [m]anual   :   "));
         mode = first_char(con.read_line());
         if (mode == 'a' || mode == 'A' || mode == 'm' || mode == 'M') break;
         con.blank();
@@ -287,7 +287,7 @@ void bandwidth_dialog(Console& con, CloudStore& cs, AgeClassDialogState& st) {
     say(con, "_________________________________________");
     if (mode == 'a' || mode == 'A') {
         con.blank();
-        con.text(ind13("Enter the spline parameter: "));
+        con.text(menu_indent("Enter the spline parameter: "));
         if (auto v = con.read_free_int()) st.jdt_all = *v;  // unreadable: keeps the previous value
         for (std::int32_t k = 0; k < cs.classnum; ++k) cs.jdt[static_cast<std::size_t>(k)] = st.jdt_all;
     } else {

@@ -13,7 +13,7 @@ namespace {
 using fmt::F;
 using fmt::I;
 
-void say(Console& con, std::string_view s) { con.line(ind13(s)); }
+void say(Console& con, std::string_view s) { con.line(menu_indent(s)); }
 
 // Rings of series r that have a cambial age in start..stop: the first and last
 // such age (empty when first > last).
@@ -29,7 +29,7 @@ void cloud_size_error(Console& con) {
     say(con, "to this is to perform your analysis with a ");
     say(con, "smaller age class definition. ");
     con.blank();
-    con.pause_field(ind13("  Hit RETURN to continue : "));
+    con.pause_field(menu_indent("  Hit RETURN to continue : "));
 }
 
 void year_span_error(Console& con, std::int64_t span) {
@@ -41,7 +41,7 @@ void year_span_error(Console& con, std::int64_t span) {
     say(con, "smaller age class definition so as not to");
     say(con, "include so many dots");
     con.blank();
-    con.pause_field(ind13("  Hit RETURN to continue : "));
+    con.pause_field(menu_indent("  Hit RETURN to continue : "));
 }
 
 // A class whose cloud cannot be fitted (fewer than 3 points, or points in fewer
@@ -62,7 +62,7 @@ int too_small_warning(Console& con, const CloudStore& cs, std::int32_t k, bool f
         con.blank();
         say(con, "Continue plotting all age classes");
         say(con, "with 3 or more data points        [1]");
-        con.text(ind13("Redefine Dot Cloud parameters     [2] : "));
+        con.text(menu_indent("Redefine Dot Cloud parameters     [2] : "));
         const auto a = parse_int_field(con.read_line(), 2);
         if (a && (*a == 1 || *a == 2)) return *a;
         con.blank();

@@ -33,10 +33,10 @@ constexpr float kStraightLine = 1.0e10f;
 }  // namespace
 
 void rankrr(std::int32_t m, std::span<float> year, std::span<float> value) {
-    if (m < 1) fatal(ind13("In rankrr m < 1: " + I(m, 10)));
+    if (m < 1) fatal(menu_indent("In rankrr m < 1: " + I(m, 10)));
     const auto n = static_cast<std::size_t>(m);
     if (n > year.size() || n > value.size())
-        fatal(ind13("In rankrr m > mmax: " + I(m, 10) + I(static_cast<std::int64_t>(year.size()), 10)));
+        fatal(menu_indent("In rankrr m > mmax: " + I(m, 10) + I(static_cast<std::int64_t>(year.size()), 10)));
 
     // Cloud years are whole calendar years, for which a counting sort is linear;
     // any other years go through a stable comparison sort. Both keep points of
@@ -70,10 +70,10 @@ void rankrr(std::int32_t m, std::span<float> year, std::span<float> value) {
 
 std::int32_t amrep(std::int32_t m, float tol, std::span<float> year, std::span<const float> value,
                    std::vector<float>& comp_year, std::vector<float>& comp_value, std::vector<std::int32_t>& nrep) {
-    if (m < 2) fatal(ind13("in amrep ni < 2. " + I(m, 10)));
+    if (m < 2) fatal(menu_indent("in amrep ni < 2. " + I(m, 10)));
     const auto n = static_cast<std::size_t>(m);
     if (n + 1 > year.size() || n > value.size())
-        fatal(ind13("in amrep ni+1 > nmax. " + I(m, 10) + I(static_cast<std::int64_t>(year.size()), 10)));
+        fatal(menu_indent("in amrep ni+1 > nmax. " + I(m, 10) + I(static_cast<std::int64_t>(year.size()), 10)));
     // The sentinel closes the last group.
     year[n] = year[n - 1] + 10.0f * tol;
 
@@ -111,8 +111,8 @@ std::int32_t amrep(std::int32_t m, float tol, std::span<float> year, std::span<c
 
 void seq4pg(CloudStore& cs, CloudFitWork& work, std::int32_t m, float tol, std::int32_t& ni, float& bw,
             std::int32_t& ns, std::array<float, 8>& stats) {
-    if (m > CloudMax) fatal(ind13("in seq4pg ni > nmax: " + I(m, 10) + I(CloudMax, 10)));
-    if (m < 3) fatal(ind13("in seq4pg ni < 3: " + I(m, 10) + I(3, 10)));
+    if (m > CloudMax) fatal(menu_indent("in seq4pg ni > nmax: " + I(m, 10) + I(CloudMax, 10)));
+    if (m < 3) fatal(menu_indent("in seq4pg ni < 3: " + I(m, 10) + I(3, 10)));
     const auto mm = static_cast<std::size_t>(m);
     grow(cs.point_year, mm + 1);
     grow(cs.point_value, mm + 1);
@@ -185,7 +185,7 @@ void seq4pg(CloudStore& cs, CloudFitWork& work, std::int32_t m, float tol, std::
     for (std::size_t k = 1; k < n; ++k) {
         for (;;) {
             ++ns;
-            if (ns > CloudMax) fatal(ind13("In seq4pg ns > nmax: " + I(ns, 10) + I(CloudMax, 10)));
+            if (ns > CloudMax) fatal(menu_indent("In seq4pg ns > nmax: " + I(ns, 10) + I(CloudMax, 10)));
             ++step;
             const float t = x0 + static_cast<float>(step);
             if (cs.comp_year[k] - 0.1f <= t) {

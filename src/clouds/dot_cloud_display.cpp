@@ -18,11 +18,11 @@ namespace {
 
 using fmt::F;
 
-void say(Console& con, std::string_view s) { con.line(ind13(s)); }
+void say(Console& con, std::string_view s) { con.line(menu_indent(s)); }
 
 void hit_return(Console& con) {
     con.blank();
-    con.pause_field(ind13("  Hit RETURN to continue : "));
+    con.pause_field(menu_indent("  Hit RETURN to continue : "));
 }
 
 void restore_style(Console& con, DotCloudState& s, std::int32_t option) {
@@ -62,7 +62,7 @@ void show_menu(Console& con, const DotCloudState& s) {
 float ask_angle(Console& con, std::string_view what, float current) {
     con.blank();
     for (;;) {
-        con.text(ind13(" change " + std::string(what) + " from " + F(current, 6, 2) + " to : "));
+        con.text(menu_indent(" change " + std::string(what) + " from " + F(current, 6, 2) + " to : "));
         if (auto v = parse_real_field(con.read_line(), 6, 2)) return static_cast<float>(*v);
         con.line(kUnreadableAnswer);
     }
@@ -122,7 +122,7 @@ void DotCloudDisplay::tarnikplt2(Console& con, const Stores& st, TextFile& repor
     for (;;) {
         s.device = kScreenDevice;
         show_menu(con, s);
-        const auto opt = parse_int_field(con.ask(ind13(" enter option number : ")), 2);
+        const auto opt = parse_int_field(con.ask(menu_indent(" enter option number : ")), 2);
         if (opt && *opt < 0) return;
         const std::int32_t o = opt ? *opt : -1000;
         if (o == 0) {

@@ -62,7 +62,7 @@ void ranki(std::int32_t capacity, std::int32_t m, std::span<std::int32_t> a) {
         if (m > capacity) err.lines.push_back(" In Ranki n > mxcl.: " + I(m, 5) + I(capacity, 5));
         else err.lines.push_back(" In Ranki n < 1.: " + I(m, 5));
         err.lines.push_back("");
-        err.pause = ind13("Hit RETURN to Terminate Program ");
+        err.pause = menu_indent("Hit RETURN to Terminate Program ");
         err.pause_field = true;
         throw err;
     }
@@ -78,10 +78,10 @@ std::vector<std::int32_t> parti(Console& con, Ran1State& st, std::int32_t n, std
                                 std::int32_t seed) {
     if (n > mxcl) {
         con.blank();
-        con.line(ind13("In Partita n > mxcl. See? " + I(n, 5) + I(mxcl, 5)));
-        con.line(ind13("n = mxcl will be used."));
+        con.line(menu_indent("In Partita n > mxcl. See? " + I(n, 5) + I(mxcl, 5)));
+        con.line(menu_indent("n = mxcl will be used."));
         con.blank();
-        con.pause_field(ind13("Hit RETURN to continue "));
+        con.pause_field(menu_indent("Hit RETURN to continue "));
         n = mxcl;
     }
     std::vector<std::int32_t> part(static_cast<std::size_t>(n) + 1, 0);
@@ -102,7 +102,7 @@ std::vector<std::int32_t> parti(Console& con, Ran1State& st, std::int32_t n, std
     part.front() = s;
     part.back() = e;
     con.blank();
-    con.line(ind13("This partition required " + I(passes, 5) + " passes."));
+    con.line(menu_indent("This partition required " + I(passes, 5) + " passes."));
     return part;
 }
 
@@ -112,25 +112,25 @@ bool tarnikparti(Console& con, Ran1State& st, RandomDialogAnswers& ans, std::int
     if (max_age - min_age < 1) {
         // A single age leaves no room for two classes: no answer could be accepted.
         con.blank(2);
-        con.line(ind13("WARNING. The data hold the single age " + I(min_age, 4) + ";"));
-        con.line(ind13("random age classes need at least two ages."));
+        con.line(menu_indent("WARNING. The data hold the single age " + I(min_age, 4) + ";"));
+        con.line(menu_indent("random age classes need at least two ages."));
         con.blank();
-        con.pause_field(ind13("Hit RETURN to continue : "));
+        con.pause_field(menu_indent("Hit RETURN to continue : "));
         return false;
     }
     while (part.empty()) {
         // Number of classes: at least 2 (one interior boundary), at most the class limit.
         for (;;) {
             con.blank(2);
-            con.line(ind13("Enter number of random age classes to create."));
-            ask_keep(con, ind13("Value cannot exceed [" + I(class_limit, 2) + "]   : "), ans.n);
+            con.line(menu_indent("Enter number of random age classes to create."));
+            ask_keep(con, menu_indent("Value cannot exceed [" + I(class_limit, 2) + "]   : "), ans.n);
             if (ans.n > class_limit) {
                 con.blank();
-                con.line(ind13("WARNING. Number of age classes requested exceeds"));
-                con.line(ind13("maximum allowed [" + I(class_limit, 2) + "]"));
+                con.line(menu_indent("WARNING. Number of age classes requested exceeds"));
+                con.line(menu_indent("maximum allowed [" + I(class_limit, 2) + "]"));
             } else if (ans.n < 2) {
                 con.blank();
-                con.line(ind13("WARNING. At least 2 random age classes are needed."));
+                con.line(menu_indent("WARNING. At least 2 random age classes are needed."));
             } else {
                 break;
             }
@@ -138,40 +138,40 @@ bool tarnikparti(Console& con, Ran1State& st, RandomDialogAnswers& ans, std::int
         // Start age; it must leave room for a stop age above it.
         for (;;) {
             con.blank();
-            con.line(ind13("Enter minimum start age. Must be in the range of"));
-            ask_keep(con, ind13("[" + I(min_age, 4) + "," + I(max_age, 4) + "] : "), ans.start);
+            con.line(menu_indent("Enter minimum start age. Must be in the range of"));
+            ask_keep(con, menu_indent("[" + I(min_age, 4) + "," + I(max_age, 4) + "] : "), ans.start);
             if (ans.start >= min_age && ans.start < max_age) break;
             con.blank();
-            con.line(ind13("WARNING. Minimum start age must be greater than [" + I(min_age, 2) + "]"));
-            con.line(ind13("and less than [" + I(max_age, 2) + "]"));
+            con.line(menu_indent("WARNING. Minimum start age must be greater than [" + I(min_age, 2) + "]"));
+            con.line(menu_indent("and less than [" + I(max_age, 2) + "]"));
         }
         for (;;) {
             con.blank();
-            con.line(ind13("Enter maximum stop age.  Must be in the range of"));
-            ask_keep(con, ind13("[" + I(ans.start + 1, 4) + "," + I(max_age, 4) + "] : "), ans.stop);
+            con.line(menu_indent("Enter maximum stop age.  Must be in the range of"));
+            ask_keep(con, menu_indent("[" + I(ans.start + 1, 4) + "," + I(max_age, 4) + "] : "), ans.stop);
             if (ans.stop >= ans.start + 1 && ans.stop <= max_age) break;
             con.blank();
-            con.line(ind13("WARNING. Maximum age must be less than [" + I(max_age, 2) + "]"));
-            con.line(ind13("and greater than [" + I(ans.start + 1, 2) + "]"));
+            con.line(menu_indent("WARNING. Maximum age must be less than [" + I(max_age, 2) + "]"));
+            con.line(menu_indent("and greater than [" + I(ans.start + 1, 2) + "]"));
         }
         // n classes need n - 1 distinct interior boundaries in start..stop-1;
         // without room for them the drawing of passes would never end.
         if (ans.n - 1 > ans.stop - ans.start) {
             con.blank();
-            con.line(ind13("WARNING. The ages " + I(ans.start, 4) + " to " + I(ans.stop, 4) + " cannot hold"));
-            con.line(ind13(I(ans.n, 2) + " random age classes with distinct boundaries."));
-            con.line(ind13("Choose fewer classes or a wider age range."));
+            con.line(menu_indent("WARNING. The ages " + I(ans.start, 4) + " to " + I(ans.stop, 4) + " cannot hold"));
+            con.line(menu_indent(I(ans.n, 2) + " random age classes with distinct boundaries."));
+            con.line(menu_indent("Choose fewer classes or a wider age range."));
             continue;
         }
         con.blank();
-        ask_keep(con, ind13("Enter seed for random number generator [any integer] : "), ans.seed);
+        ask_keep(con, menu_indent("Enter seed for random number generator [any integer] : "), ans.seed);
         part = parti(con, st, ans.n, ans.start, ans.stop, ans.seed);
         if (part.empty()) {
             // So many classes in so few ages that random boundaries almost never
             // come out distinct.
             con.blank();
-            con.line(ind13("WARNING. No partition with distinct boundaries was found"));
-            con.line(ind13("in " + I(kMaxPasses, 5) + " passes. Choose fewer classes or a wider age range."));
+            con.line(menu_indent("WARNING. No partition with distinct boundaries was found"));
+            con.line(menu_indent("in " + I(kMaxPasses, 5) + " passes. Choose fewer classes or a wider age range."));
         }
     }
     const std::int32_t n = static_cast<std::int32_t>(part.size()) - 1;

@@ -190,9 +190,9 @@ void show_menu(Console& con) {
                           " VIEW CURVE FIT      [55]  save PLOT(rgb) [88] ",
                           " SAVE data           [66]  RESET options  [99]",
                           " RETURN to Dot Cloud menu [-1]  "}) {
-        con.line(ind13(l));
+        con.line(menu_indent(l));
     }
-    con.line(ind13(std::string(44, '_')));
+    con.line(menu_indent(std::string(44, '_')));
     con.blank();
 }
 
@@ -240,7 +240,7 @@ std::int32_t tarnikplt4(Console& con, const CloudStore& cs, plot::PlotAppearance
     choose_and_draw();
     for (;;) {
         show_menu(con);
-        const auto answer = parse_int_field(con.ask(ind13(" enter option number : ")), 2);
+        const auto answer = parse_int_field(con.ask(menu_indent(" enter option number : ")), 2);
         const std::int32_t o = answer ? *answer : 1000;
         if (answer && o < 0) return dark;
         if (o == 0) {
@@ -260,7 +260,7 @@ std::int32_t tarnikplt4(Console& con, const CloudStore& cs, plot::PlotAppearance
             draw_on(kScreen);
         } else {
             con.blank();
-            con.line(ind13("Unknown option re-enter a valid number"));
+            con.line(menu_indent("Unknown option re-enter a valid number"));
             hit_return(con, 13);
         }
     }

@@ -76,6 +76,6 @@ private:
 };
 
 // The indentation of most menu lines: 13 blanks.
-inline std::string ind13(std::string_view s) { return fmt::X(13) + std::string(s); }
+inline std::string menu_indent(std::string_view s) { return fmt::X(13) + std::string(s); }
 
 }  // namespace tarnik

@@ -92,10 +92,10 @@ std::string pith_offset_dialog(Console& con, const std::string& input_name, std:
         con.line();
         con.line("Title Line: " + fmt::pad(p.title.substr(0, 80), 80));
         if (p.too_many) {
-            con.line(ind13("The number of series offsets " + fmt::I(MaxSeries + 1, 7) + " exceeds"));
-            con.line(ind13("the maximum allowed. " + fmt::I(MaxSeries, 7) + " Program Terminating..."));
-            con.line(ind13("This is a fatal error and indicates a dimension violation."));
-            con.line(ind13("Contact your computer programmer for assisatance"));
+            con.line(menu_indent("The number of series offsets " + fmt::I(MaxSeries + 1, 7) + " exceeds"));
+            con.line(menu_indent("the maximum allowed. " + fmt::I(MaxSeries, 7) + " Program Terminating..."));
+            con.line(menu_indent("This is a fatal error and indicates a dimension violation."));
+            con.line(menu_indent("Contact your computer programmer for assisatance"));
             throw ProgramEnd{1};
         }
         if (p.bad_line == 0) {

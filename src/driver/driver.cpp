@@ -48,10 +48,10 @@ void banner(Console& con) {
 // The two closing lines of every dimension violation; the run then ends.
 [[noreturn]] void dimension_violation(Console& con, TextFile& report, const std::string& l1, const std::string& l2) {
     report.close();
-    con.line(ind13(l1));
-    con.line(ind13(l2));
-    con.line(ind13("This is a fatal error and indicates a dimension violation."));
-    con.line(ind13("Contact your computer programmer for assisatance"));
+    con.line(menu_indent(l1));
+    con.line(menu_indent(l2));
+    con.line(menu_indent("This is a fatal error and indicates a dimension violation."));
+    con.line(menu_indent("Contact your computer programmer for assisatance"));
     throw ProgramEnd{1};
 }
 
@@ -137,12 +137,12 @@ void Driver::check_report_name(const std::string& offset_file) {
 void Driver::transformation_menu() {
     for (;;) {
         con_.line();
-        con_.line(ind13("____ Data Transformation Menu ____"));
-        con_.line(ind13("Work with raw ring-widths       [1] "));
-        con_.line(ind13("Work with spline trend values   [2]"));
-        con_.line(ind13("Work with RCS detrended values  [3]"));
-        con_.line(ind13("___________________________________"));
-        con_.text(ind13("Enter a value between   [1-3]  : "));
+        con_.line(menu_indent("____ Data Transformation Menu ____"));
+        con_.line(menu_indent("Work with raw ring-widths       [1] "));
+        con_.line(menu_indent("Work with spline trend values   [2]"));
+        con_.line(menu_indent("Work with RCS detrended values  [3]"));
+        con_.line(menu_indent("___________________________________"));
+        con_.text(menu_indent("Enter a value between   [1-3]  : "));
         // An answer that is not a number is out of range like any other.
         auto v = con_.read_free_int();
         if (v && *v >= 1 && *v <= 3) {
@@ -154,12 +154,12 @@ void Driver::transformation_menu() {
     }
     if (ivar_ == 2) {
         con_.line();
-        con_.line(ind13("____ spline detrending menu ____________"));
+        con_.line(menu_indent("____ spline detrending menu ____________"));
         con_.line();
         spline::print_jdt_rules(con_);
-        con_.line(ind13("__________________________________________"));
+        con_.line(menu_indent("__________________________________________"));
         con_.line();
-        jdt_ = con_.ask_free_int(ind13("Enter spline parameter          : "));
+        jdt_ = con_.ask_free_int(menu_indent("Enter spline parameter          : "));
     }
 }
 
@@ -247,8 +247,8 @@ void Driver::read_series(DataSetReader& source) {
             bandwidths.push_back(spline::bandwidth_request(jdt_, length, raised));
             if (raised) {
                 con_.line();
-                con_.line(ind13("The spline bandwidth must be ≥ 2 years."));
-                con_.line(ind13("It will be set to 2."));
+                con_.line(menu_indent("The spline bandwidth must be ≥ 2 years."));
+                con_.line(menu_indent("It will be set to 2."));
             }
         }
         // The widths as read (for the spline trend variable they are replaced
@@ -335,14 +335,14 @@ void Driver::reading_cycle() {
 
 bool Driver::main_menu() {
     con_.blank(3);
-    con_.line(ind13("_____________ Main Program Menu _________________"));
-    con_.line(ind13("Display all cambially aligned series            >[1]"));
-    con_.line(ind13("Display all x-dated series                      >[2]"));
-    con_.line(ind13("Display age class dotting distributions         >[3]"));
-    con_.line(ind13("Change variable for analysis                    >[4]"));
+    con_.line(menu_indent("_____________ Main Program Menu _________________"));
+    con_.line(menu_indent("Display all cambially aligned series            >[1]"));
+    con_.line(menu_indent("Display all x-dated series                      >[2]"));
+    con_.line(menu_indent("Display age class dotting distributions         >[3]"));
+    con_.line(menu_indent("Change variable for analysis                    >[4]"));
     con_.line();
-    con_.line(ind13("EXIT program                                    >[5]"));
-    con_.line(ind13("____________________________________________________"));
+    con_.line(menu_indent("EXIT program                                    >[5]"));
+    con_.line(menu_indent("____________________________________________________"));
     con_.line();
     menu_choice_ = parse_int_field(con_.ask("Enter option [1-5] : "), 2).value_or(0);
     switch (menu_choice_) {
@@ -368,12 +368,12 @@ bool Driver::main_menu() {
             // A report that did not reach the disk completely (a full disk, say)
             // must not pass for a complete one.
             if (!report_.close()) con_.line(" The report file " + report_name_ + " could not be written completely.");
-            con_.line(ind13("Normal termination of program"));
+            con_.line(menu_indent("Normal termination of program"));
             return false;
         default:
             con_.line(fmt::X(25) + "That choice is out of range: enter a number from 1 to 5.");
             con_.line();
-            con_.pause_field(ind13("Hit RETURN to continue : "));
+            con_.pause_field(menu_indent("Hit RETURN to continue : "));
             return true;
     }
 }

@@ -51,7 +51,7 @@ std::int32_t largest(const std::array<std::int32_t, mxnc>& counts, std::int32_t 
 
 void pause_continue(Console& con) {
     con.blank();
-    con.pause(ind13("Hit RETURN to continue : "));
+    con.pause(menu_indent("Hit RETURN to continue : "));
 }
 
 // The header record of a column table: the start and stop age of every class.
@@ -147,12 +147,12 @@ void write_index(Console& con, TextFile& f, const CloudStore& cs, bool normalise
 std::optional<std::string> open_output_file(Console& con, TextFile& file) {
     std::string name;
     while (name.empty()) {
-        const std::string answer = con.ask(ind13("Enter the name of the output file : "));
+        const std::string answer = con.ask(menu_indent("Enter the name of the output file : "));
         const std::size_t b = answer.find_first_not_of(" \t");
         if (b != std::string::npos) name = std::string(trim_right(answer.substr(b)));
     }
     if (!file.open(name)) {
-        con.line(ind13("The file \"" + name + "\" cannot be written; nothing was saved."));
+        con.line(menu_indent("The file \"" + name + "\" cannot be written; nothing was saved."));
         return std::nullopt;
     }
     return name;
@@ -205,38 +205,38 @@ void trrw(Console& con, TextFile& out, std::string_view id, std::int32_t first_y
 void tarnikwrt2(Console& con, const CloudStore& cs, std::int32_t normalized) {
     for (;;) {
         con.blank();
-        con.line(ind13(std::string(44, '_')));
+        con.line(menu_indent(std::string(44, '_')));
         con.blank();
-        con.line(ind13("************* SAVE Data Options ************"));
-        con.line(ind13("Age Class Clouds                 - Column [1]"));
-        con.line(ind13("Compressed Splines               - Column [2]"));
-        con.line(ind13("Compressed Splines               - Index  [3]"));
-        con.line(ind13("Compressed Splines Statistics    - Table  [4]"));
+        con.line(menu_indent("************* SAVE Data Options ************"));
+        con.line(menu_indent("Age Class Clouds                 - Column [1]"));
+        con.line(menu_indent("Compressed Splines               - Column [2]"));
+        con.line(menu_indent("Compressed Splines               - Index  [3]"));
+        con.line(menu_indent("Compressed Splines Statistics    - Table  [4]"));
         if (normalized != 0) {
-            con.line(ind13("Normalized Splines               - Column [5]"));
-            con.line(ind13("Normalized Splines               - Index  [6]"));
+            con.line(menu_indent("Normalized Splines               - Column [5]"));
+            con.line(menu_indent("Normalized Splines               - Index  [6]"));
         }
-        con.line(ind13("RETURN to main menue                      [7]"));
-        con.line(ind13("*********************************************"));
+        con.line(menu_indent("RETURN to main menue                      [7]"));
+        con.line(menu_indent("*********************************************"));
         con.blank();
-        const auto answer = parse_int_field(con.ask(ind13("Enter Selection : ")), 1);
+        const auto answer = parse_int_field(con.ask(menu_indent("Enter Selection : ")), 1);
         const std::int32_t choice = answer ? *answer : -1;
 
         if (choice == 7) return;
         if (choice < 1 || choice > 6) {
             con.blank();
-            con.line(ind13(normalized != 0 ? "You must enter a [1]-[6] or [7 to RETURN to Main Menu] "
+            con.line(menu_indent(normalized != 0 ? "You must enter a [1]-[6] or [7 to RETURN to Main Menu] "
                                            : "You must enter a [1]-[4] or [7 to RETURN to Main Menu] "));
             pause_continue(con);
             continue;
         }
         if ((choice == 5 || choice == 6) && normalized == 0) {
             con.blank();
-            con.line(ind13("Before you may select this option you must first"));
-            con.line(ind13("Normalize your cloud spline fits.  "));
+            con.line(menu_indent("Before you may select this option you must first"));
+            con.line(menu_indent("Normalize your cloud spline fits.  "));
             con.blank();
-            con.line(ind13("Enter [R] to RETURN to the main menue."));
-            con.line(ind13("Hit any other key to save data."));
+            con.line(menu_indent("Enter [R] to RETURN to the main menue."));
+            con.line(menu_indent("Hit any other key to save data."));
             const char c = first_char(con.read_line());
             if (c == 'R' || c == 'r') return;
             continue;
@@ -281,7 +281,7 @@ void tarnikwrt2(Console& con, const CloudStore& cs, std::int32_t normalized) {
         // reported instead of a save that did not happen.
         const bool saved = f.close();
         if (blank_before || !saved) con.blank();
-        con.line(ind13(saved ? notice : "Writing the file \"" + *name + "\" failed; the data were not saved completely."));
+        con.line(menu_indent(saved ? notice : "Writing the file \"" + *name + "\" failed; the data were not saved completely."));
         pause_continue(con);
     }
 }
@@ -325,7 +325,7 @@ bool tarnikwrt3(Console& con, const CloudStore& cs) {
         f.text(row);
     }
     if (!f.close()) {
-        con.line(ind13("Writing the file \"" + *name + "\" failed; the data were not saved completely."));
+        con.line(menu_indent("Writing the file \"" + *name + "\" failed; the data were not saved completely."));
         return false;
     }
     return true;

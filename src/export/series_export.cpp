@@ -37,7 +37,7 @@ bool write_selection(Console& con, const Stores& st, std::int32_t mode, bool dec
     const bool ok = decadal ? write_series_decadal(st, mode, file) : write_series_columns(st, mode, file);
     if (!ok) {
         con.blank();
-        con.line(ind13("The file " + name + " could not be written: nothing was saved."));
+        con.line(menu_indent("The file " + name + " could not be written: nothing was saved."));
     }
     return ok;
 }
@@ -168,17 +168,17 @@ bool write_series_columns(const Stores& st, std::int32_t mode, const std::filesy
 }
 
 void tarnikwrt1(Console& con, const Stores& st, std::int32_t mode, const std::filesystem::path& dir) {
-    const std::string pause = ind13("Hit RETURN to continue : ");
+    const std::string pause = menu_indent("Hit RETURN to continue : ");
     for (;;) {
         con.blank();
-        con.line(ind13("******** SAVE Data Options *************"));
-        con.line(ind13("AGE Aligned or X-Dated Series - Decade [1]"));
-        con.line(ind13("AGE Aligned or X-Dated Series"));
-        con.line(ind13("        w/Sample Depth        - Column [2]"));
-        con.line(ind13("RETURN to Plot Menue                   [3]"));
-        con.line(ind13("*****************************************"));
+        con.line(menu_indent("******** SAVE Data Options *************"));
+        con.line(menu_indent("AGE Aligned or X-Dated Series - Decade [1]"));
+        con.line(menu_indent("AGE Aligned or X-Dated Series"));
+        con.line(menu_indent("        w/Sample Depth        - Column [2]"));
+        con.line(menu_indent("RETURN to Plot Menue                   [3]"));
+        con.line(menu_indent("*****************************************"));
         con.blank();
-        const auto sel = parse_int_field(con.ask(ind13("Enter Selection : ")), 1);
+        const auto sel = parse_int_field(con.ask(menu_indent("Enter Selection : ")), 1);
         if (sel && (*sel == 1 || *sel == 2)) {
             write_selection(con, st, mode, *sel == 1, dir);
             con.blank();
@@ -187,7 +187,7 @@ void tarnikwrt1(Console& con, const Stores& st, std::int32_t mode, const std::fi
             return;
         } else {
             con.blank();
-            con.line(ind13("Please enter a [1] [2] or [3]"));
+            con.line(menu_indent("Please enter a [1] [2] or [3]"));
             con.pause_field(pause, 2);
         }
     }

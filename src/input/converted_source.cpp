@@ -161,11 +161,11 @@ void ConvertedSource::finish(std::vector<ReadDetail> details) {
 void ConvertedSource::read_error(const std::string& where, const std::string& what,
                                  std::optional<std::string_view> line) const {
     std::vector<std::string> lines = {" error reading data",
-                                      ind13("The " + report_.format + " " + report_.noun + " " + file_ + " cannot be read, " + where + ":"),
-                                      ind13(what)};
-    if (line) lines.push_back(ind13(printable(*line)));
-    lines.push_back(ind13("This should not happen. Check file format and LF"));
-    throw InternalError{std::move(lines), ind13("Hit RETURN to Terminate program : "), true};
+                                      menu_indent("The " + report_.format + " " + report_.noun + " " + file_ + " cannot be read, " + where + ":"),
+                                      menu_indent(what)};
+    if (line) lines.push_back(menu_indent(printable(*line)));
+    lines.push_back(menu_indent("This should not happen. Check file format and LF"));
+    throw InternalError{std::move(lines), menu_indent("Hit RETURN to Terminate program : "), true};
 }
 
 }  // namespace tarnik

@@ -115,8 +115,8 @@ void DecadalReader::read_error(std::size_t line_number, std::string_view line) c
                          fmt::X(13) + "Line " + std::to_string(line_number) + " of the file " + file_ +
                              " cannot be read:",
                          fmt::X(13) + printable(line),
-                         ind13("This should not happen. Check file format and LF")},
-                        ind13("Hit RETURN to Terminate program : "),
+                         menu_indent("This should not happen. Check file format and LF")},
+                        menu_indent("Hit RETURN to Terminate program : "),
                         true};
 }
 

@@ -195,9 +195,9 @@ bool decode_utf16(std::string_view bytes, bool big_endian, std::string& out, Tex
 
 [[noreturn]] void undecodable(const std::string& file, const TextProblem& problem) {
     throw InternalError{{" error reading data",
-                         ind13("The file " + file + " cannot be read, line " + std::to_string(problem.line) + ":"),
-                         ind13(problem.what), ind13("This should not happen. Check file format and LF")},
-                        ind13("Hit RETURN to Terminate program : "),
+                         menu_indent("The file " + file + " cannot be read, line " + std::to_string(problem.line) + ":"),
+                         menu_indent(problem.what), menu_indent("This should not happen. Check file format and LF")},
+                        menu_indent("Hit RETURN to Terminate program : "),
                         true};
 }
 

@@ -13,38 +13,38 @@ const std::string kUnderscores59(59, '_');
 // they are on the default white background.
 void colour_table(Console& con) {
     con.blank();
-    con.line(ind13("COLOR TABLE ______________________________________________"));
-    con.line(ind13("White(0) Red(1)  Yellow(2)  Green(3)  Aquamarine(4) Pink(5) "));
-    con.line(ind13("Wheat(6)  Grey(7)  Browm(8)  Blue(9)  BlueViolet(10)"));
-    con.line(ind13("Cyan(11)  Turquoise(12)  Magenta(13)  Salmon(14)  Black(15)"));
-    con.line(ind13(kUnderscores59));
+    con.line(menu_indent("COLOR TABLE ______________________________________________"));
+    con.line(menu_indent("White(0) Red(1)  Yellow(2)  Green(3)  Aquamarine(4) Pink(5) "));
+    con.line(menu_indent("Wheat(6)  Grey(7)  Browm(8)  Blue(9)  BlueViolet(10)"));
+    con.line(menu_indent("Cyan(11)  Turquoise(12)  Magenta(13)  Salmon(14)  Black(15)"));
+    con.line(menu_indent(kUnderscores59));
     con.blank();
 }
 
 void background_table(Console& con) {
     con.blank();
-    con.line(ind13("COLOR TABLE (Background Only) ____________________________"));
-    con.line(ind13("Black(0) White(1)  USER DEFINED (2)"));
-    con.line(ind13(kUnderscores59));
+    con.line(menu_indent("COLOR TABLE (Background Only) ____________________________"));
+    con.line(menu_indent("Black(0) White(1)  USER DEFINED (2)"));
+    con.line(menu_indent(kUnderscores59));
     con.blank();
 }
 
 // A prompt preceded by one empty line ("/" in the dialog tables).
 std::int32_t free_int_after_blank(Console& con, std::string_view prompt) {
     con.blank();
-    return con.ask_free_int(ind13(prompt));
+    return con.ask_free_int(menu_indent(prompt));
 }
 
 std::int32_t field4_after_blank(Console& con, std::string_view prompt) {
     con.blank();
-    return con.ask_int_field(ind13(prompt), 4);
+    return con.ask_int_field(menu_indent(prompt), 4);
 }
 
 // Options 5 and 7 of the series plots, which have no symbols.
 void not_available(Console& con) {
     con.blank();
-    con.line(ind13("This option not available for your plot"));
-    con.pause(ind13("Hit return to enter new selection"));
+    con.line(menu_indent("This option not available for your plot"));
+    con.pause(menu_indent("Hit return to enter new selection"));
 }
 
 struct ClassLoopTexts {
@@ -65,7 +65,7 @@ void list_classes(Console& con, std::int32_t nc, std::span<const std::int32_t> s
     for (std::int32_t k = 1; k <= nc; k += 2) {
         std::string row = entry(k);
         if (k + 1 <= nc) row += entry(k + 1);
-        con.line(ind13(row));
+        con.line(menu_indent(row));
     }
 }
 
@@ -75,19 +75,19 @@ void class_loop(Console& con, const ClassLoopTexts& t, std::int32_t nc, std::spa
                 std::span<const std::int32_t> stop_age, std::array<std::int32_t, mxnc>& target) {
     const std::int32_t used = nc < 0 ? 0 : (nc > mxnc ? mxnc : nc);
     for (;;) {
-        con.line(ind13(t.header1));
-        con.line(ind13(t.header2));
-        con.line(ind13(t.header3));
+        con.line(menu_indent(t.header1));
+        con.line(menu_indent(t.header2));
+        con.line(menu_indent(t.header3));
         con.blank();
         list_classes(con, used, start_age, stop_age);
         const std::int32_t k = free_int_after_blank(con, t.class_prompt);
         if (k == -1) return;
         if (k < -1 || k > used) {
-            con.line(ind13("There is no age class " + std::to_string(k) + ": enter 1 to " + std::to_string(used) +
+            con.line(menu_indent("There is no age class " + std::to_string(k) + ": enter 1 to " + std::to_string(used) +
                            ", 0 for all or -1 to quit."));
             continue;
         }
-        const std::int32_t value = con.ask_int_field(ind13(t.value_prompt), 4);
+        const std::int32_t value = con.ask_int_field(menu_indent(t.value_prompt), 4);
         if (k == 0) {
             for (std::int32_t i = 0; i < used; ++i) target[static_cast<std::size_t>(i)] = value;
         } else {
@@ -100,8 +100,8 @@ void class_loop(Console& con, const ClassLoopTexts& t, std::int32_t nc, std::spa
 void spline_or_bounds(Console& con, std::string_view line1, std::string_view choice_prompt,
                       std::string_view value_prompt, std::array<std::int32_t, mxnc>& target) {
     con.blank();
-    con.line(ind13(line1));
-    const std::int32_t which = con.ask_int_field(ind13(choice_prompt), 4);
+    con.line(menu_indent(line1));
+    const std::int32_t which = con.ask_int_field(menu_indent(choice_prompt), 4);
     const std::int32_t value = field4_after_blank(con, value_prompt);
     if (which == 1) target[0] = value;
     else if (which == 2) target[1] = value;
@@ -112,14 +112,14 @@ void spline_or_bounds(Console& con, std::string_view line1, std::string_view cho
 // widened where a year needs it (-2650.000) rather than as asterisks.
 float change_real(Console& con, std::string_view what, float current, int w, int d, bool x_limit = false) {
     con.blank();
-    con.line(ind13(std::string(what) + (x_limit ? fmt::FY(current, w, d) : fmt::F(current, w, d))));
-    return static_cast<float>(con.ask_free_real(ind13("to > ")));
+    con.line(menu_indent(std::string(what) + (x_limit ? fmt::FY(current, w, d) : fmt::F(current, w, d))));
+    return static_cast<float>(con.ask_free_real(menu_indent("to > ")));
 }
 
 void change_minor(Console& con, std::string_view what, std::int32_t& target, bool field) {
     con.blank();
-    con.line(ind13(std::string(what) + fmt::I(target, 4)));
-    target = field ? con.ask_int_field(ind13("to > "), 4) : con.ask_free_int(ind13("to > "));
+    con.line(menu_indent(std::string(what) + fmt::I(target, 4)));
+    target = field ? con.ask_int_field(menu_indent("to > "), 4) : con.ask_free_int(menu_indent("to > "));
 }
 
 void defaults(PlotAppearance& ap, PlotKind kind, std::int32_t& dark) {
@@ -160,16 +160,16 @@ void plotstyle(Console& con, std::int32_t option, PlotAppearance& ap, PlotKind k
             ap.bg_red = ap.bg_green = ap.bg_blue = 255;
             dark = 0;
         } else if (c == 2) {
-            ap.bg_red = con.ask_free_int(ind13("Enter RED value [0-255] > "));
-            ap.bg_green = con.ask_free_int(ind13("Enter GREEN value [0-255] > "));
-            ap.bg_blue = con.ask_free_int(ind13("Enter BLUE value [0-255] > "));
+            ap.bg_red = con.ask_free_int(menu_indent("Enter RED value [0-255] > "));
+            ap.bg_green = con.ask_free_int(menu_indent("Enter GREEN value [0-255] > "));
+            ap.bg_blue = con.ask_free_int(menu_indent("Enter BLUE value [0-255] > "));
             dark = 0;
         }
         return;
     }
     case 2:
         colour_table(con);
-        ap.frame_colour = con.ask_free_int(ind13("Select new FRAME color [0-15] : "));
+        ap.frame_colour = con.ask_free_int(menu_indent("Select new FRAME color [0-15] : "));
         return;
     case 3:
         colour_table(con);

@@ -37,46 +37,46 @@ std::string title_of(const SeriesDisplayInput& in) {
 void print_menu(Console& con, std::int32_t code) {
     const bool rcs = code == 4;
     con.blank(2);
-    con.line(ind13("************ PLOT Options Menu *************"));
-    con.line(ind13(" REPLOT             [0]   Major Ticks X  [8] "));
-    con.line(ind13(" Background color   [1]   Minor Ticks X  [9]"));
-    con.line(ind13(" Frame color        [2]   Major Ticks Y  [10]"));
-    con.line(ind13(" Line color         [3]   Minor Ticks Y  [11]"));
-    con.line(ind13(" Text color         [4]   Max. X         [14]"));
-    con.line(ind13(rcs ? " RCS fit color      [5]   Min. X         [15]"
+    con.line(menu_indent("************ PLOT Options Menu *************"));
+    con.line(menu_indent(" REPLOT             [0]   Major Ticks X  [8] "));
+    con.line(menu_indent(" Background color   [1]   Minor Ticks X  [9]"));
+    con.line(menu_indent(" Frame color        [2]   Major Ticks Y  [10]"));
+    con.line(menu_indent(" Line color         [3]   Minor Ticks Y  [11]"));
+    con.line(menu_indent(" Text color         [4]   Max. X         [14]"));
+    con.line(menu_indent(rcs ? " RCS fit color      [5]   Min. X         [15]"
                        : " Symbol color     [n/a]   Min. X         [15]"));
-    con.line(ind13(" Line Style         [6]   Max. Y         [16]"));
-    con.line(ind13(" Symbol type      [n/a]   Min. Y         [17]"));
-    con.line(ind13(" (rescaling bottom plot Y axis is not allowed) "));
-    con.line(ind13(" SAVE data         [66]   SAVE plot(b/w) [77]"));
-    con.line(ind13(" SAVE plot(color)  [88]   RESET options  [99]"));
-    con.line(ind13(rcs ? "           RETURN to RCS MENU [-1]" : "           RETURN to MAIN MENU [-1]"));
-    con.line(ind13(std::string(45, '_')));
+    con.line(menu_indent(" Line Style         [6]   Max. Y         [16]"));
+    con.line(menu_indent(" Symbol type      [n/a]   Min. Y         [17]"));
+    con.line(menu_indent(" (rescaling bottom plot Y axis is not allowed) "));
+    con.line(menu_indent(" SAVE data         [66]   SAVE plot(b/w) [77]"));
+    con.line(menu_indent(" SAVE plot(color)  [88]   RESET options  [99]"));
+    con.line(menu_indent(rcs ? "           RETURN to RCS MENU [-1]" : "           RETURN to MAIN MENU [-1]"));
+    con.line(menu_indent(std::string(45, '_')));
     con.blank();
 }
 
 void pause_two_columns(Console& con) {
     con.blank();
-    con.pause_field(ind13("Hit RETURN to continue : "), 2);
+    con.pause_field(menu_indent("Hit RETURN to continue : "), 2);
 }
 
 // The colour of the regional curve (line colour 3), in 0..15 only.
 void rcs_fit_colour(Console& con, PlotAppearance& ap) {
     con.blank();
-    con.line(ind13("COLOR TABLE ______________________________________________"));
-    con.line(ind13("Black(0) Red(1)  Yellow(2)  Green(3)  Aquamarine(4) Pink(5) "));
-    con.line(ind13("Wheat(6)  Grey(7)  Browm(8)  Blue(9)  BlueViolet(10)"));
-    con.line(ind13("Cyan(11)  Turquoise(12)  Magenta(13)  Salmon(14)  White(15)"));
-    con.line(ind13(std::string(59, '_')));
+    con.line(menu_indent("COLOR TABLE ______________________________________________"));
+    con.line(menu_indent("Black(0) Red(1)  Yellow(2)  Green(3)  Aquamarine(4) Pink(5) "));
+    con.line(menu_indent("Wheat(6)  Grey(7)  Browm(8)  Blue(9)  BlueViolet(10)"));
+    con.line(menu_indent("Cyan(11)  Turquoise(12)  Magenta(13)  Salmon(14)  White(15)"));
+    con.line(menu_indent(std::string(59, '_')));
     con.blank();
     for (;;) {
-        const std::int32_t c = con.ask_int_field(ind13("Select new RCS LINE color: [0-15] : "), 4);
+        const std::int32_t c = con.ask_int_field(menu_indent("Select new RCS LINE color: [0-15] : "), 4);
         if (c >= 0 && c <= 15) {
             ap.line_colour[2] = c;
             return;
         }
         con.blank();
-        con.line(ind13("You must enter a value between 0 and 15"));
+        con.line(menu_indent("You must enter a value between 0 and 15"));
         con.blank();
     }
 }
@@ -229,10 +229,10 @@ void tarnikplt1(Console& con, const Stores& st, const SeriesDisplayInput& in, Se
 
     for (;;) {
         print_menu(con, in.code);
-        const auto answer = parse_int_field(con.ask(ind13(" Enter option number > ")), 2);
+        const auto answer = parse_int_field(con.ask(menu_indent(" Enter option number > ")), 2);
         if (!answer) {
             con.blank();
-            con.line(ind13("Unknown option re-enter a valid number"));
+            con.line(menu_indent("Unknown option re-enter a valid number"));
             pause_two_columns(con);
             continue;
         }
@@ -254,7 +254,7 @@ void tarnikplt1(Console& con, const Stores& st, const SeriesDisplayInput& in, Se
             [[fallthrough]];
         case 7:
             con.blank();
-            con.line(ind13("This Option [" + fmt::I(option, 2) + "] not available for this plot"));
+            con.line(menu_indent("This Option [" + fmt::I(option, 2) + "] not available for this plot"));
             pause_two_columns(con);
             break;
         case 66:
@@ -273,7 +273,7 @@ void tarnikplt1(Console& con, const Stores& st, const SeriesDisplayInput& in, Se
             break;
         default:
             con.blank();
-            con.line(ind13("Unknown option re-enter a valid number"));
+            con.line(menu_indent("Unknown option re-enter a valid number"));
             pause_two_columns(con);
             break;
         }

@@ -12,10 +12,10 @@ namespace {
 
 void rcs_menu(Console& con) {
     con.blank(2);
-    con.line(ind13("________ RCS spline detrending menu ________"));
+    con.line(menu_indent("________ RCS spline detrending menu ________"));
     con.line();
     spline::print_jdt_rules(con);
-    con.line(ind13("______________________________________________"));
+    con.line(menu_indent("______________________________________________"));
     con.line();
 }
 
@@ -87,10 +87,10 @@ void tarnikrcs(Console& con, Stores& st, RcsState& state, const std::string& tit
         // The spline of the curve needs three ages at least: the series stay
         // raw ring widths, and the run goes on with them.
         con.line();
-        con.line(ind13("The regional curve needs rings of 3 cambial ages or more; these series"));
-        con.line(ind13("have rings of " + std::to_string(std::max(n, 0)) + (n == 1 ? " age" : " ages") +
+        con.line(menu_indent("The regional curve needs rings of 3 cambial ages or more; these series"));
+        con.line(menu_indent("have rings of " + std::to_string(std::max(n, 0)) + (n == 1 ? " age" : " ages") +
                        " only. No RCS indices were computed:"));
-        con.line(ind13("the analysis goes on with the raw ring widths."));
+        con.line(menu_indent("the analysis goes on with the raw ring widths."));
         state.ivar = 1;
         state.alignment = 1;
         return;
@@ -103,13 +103,13 @@ void tarnikrcs(Console& con, Stores& st, RcsState& state, const std::string& tit
 
     for (;;) {
         rcs_menu(con);
-        state.jdt = con.ask_free_int(ind13("Enter spline parameter           : "));
+        state.jdt = con.ask_free_int(menu_indent("Enter spline parameter           : "));
         bool raised = false;
         state.bandwidth = spline::bandwidth_request(state.jdt, n, raised);
         if (raised) {
             con.line();
-            con.line(ind13("The spline bandwidth must be >= 2 years."));
-            con.line(ind13("It will be set to 2."));
+            con.line(menu_indent("The spline bandwidth must be >= 2 years."));
+            con.line(menu_indent("It will be set to 2."));
         }
         float var = -1.0f;
         spline::cgcv1(MaxYears, n, rgc, state.regional_curve, state.bandwidth, var, se);
@@ -126,17 +126,17 @@ void tarnikrcs(Console& con, Stores& st, RcsState& state, const std::string& tit
         plot::tarnikplt1(con, st, in, display);
 
         con.blank(2);
-        con.line(ind13("Do you want to recalculate the mean Regional Growth Curve?"));
-        if (!con.ask_free_logical(ind13("Enter [T]rue or [F]alse > "))) break;
+        con.line(menu_indent("Do you want to recalculate the mean Regional Growth Curve?"));
+        if (!con.ask_free_logical(menu_indent("Enter [T]rue or [F]alse > "))) break;
     }
 
     con.blank(2);
-    con.line(ind13("Do you want to save the current RCS mean and spline fit"));
-    con.line(ind13("data ?"));
-    if (con.ask_free_logical(ind13("Enter [T]rue or [F]alse > "))) {
+    con.line(menu_indent("Do you want to save the current RCS mean and spline fit"));
+    con.line(menu_indent("data ?"));
+    if (con.ask_free_logical(menu_indent("Enter [T]rue or [F]alse > "))) {
         if (!save_rcs_file(title, min_age, max_age, rgc, state.regional_curve)) {
             con.line();
-            con.line(ind13(std::string("The file ") + kRcsFile + " could not be written here; nothing was saved."));
+            con.line(menu_indent(std::string("The file ") + kRcsFile + " could not be written here; nothing was saved."));
         }
     }
 
@@ -148,10 +148,10 @@ void tarnikrcs(Console& con, Stores& st, RcsState& state, const std::string& tit
     st.summary.y_max = res.y_max;
     if (res.undefined > 0) {
         con.line();
-        con.line(ind13("Note: " + std::to_string(res.undefined) +
+        con.line(menu_indent("Note: " + std::to_string(res.undefined) +
                        (res.undefined == 1 ? " ring lies" : " rings lie") +
                        " where the regional curve is 0 or undefined, or its index is too large;"));
-        con.line(ind13("such rings are stored as 0."));
+        con.line(menu_indent("such rings are stored as 0."));
     }
 
     state.ivar = 3;

@@ -6,11 +6,11 @@
 namespace tarnik::spline {
 
 void print_jdt_rules(Console& con) {
-    con.line(ind13("Enter an integer [jdt] for the bandwidth."));
-    con.line(ind13("if jdt is < 0, bandwidth = (-jdt/100)*n."));
-    con.line(ind13("if jdt is > 1, bandwidth = jdt."));
-    con.line(ind13("if jdt is = 0, minimum-gcv bandwidth"));
-    con.line(ind13("               is computed by program."));
+    con.line(menu_indent("Enter an integer [jdt] for the bandwidth."));
+    con.line(menu_indent("if jdt is < 0, bandwidth = (-jdt/100)*n."));
+    con.line(menu_indent("if jdt is > 1, bandwidth = jdt."));
+    con.line(menu_indent("if jdt is = 0, minimum-gcv bandwidth"));
+    con.line(menu_indent("               is computed by program."));
 }
 
 std::int32_t bandwidth_request(std::int32_t jdt, std::int32_t n, bool& raised) {
