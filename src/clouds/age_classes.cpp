@@ -246,7 +246,7 @@ bool define_classes_once(Console& con, TextFile& report, CloudStore& cs, AgeClas
             return manual_mode(con, report, cs, st, range);
         case 'r':
         case 'R':
-            return tarnikparti(con, st.ran, st.random, mxnc, range.min_age, range.max_age, cs);
+            return random_class_dialog(con, st.ran, st.random, mxnc, range.min_age, range.max_age, cs);
         default:
             con.blank(2);
             say(con, "* WARNING *");

@@ -233,7 +233,7 @@ BuildResult build_clouds(Console& con, const Stores& st, TextFile& report, DotCl
         float bw = cs.bw[i];
         std::int32_t ni = 0, ns = 0;
         std::array<float, 8> stats{};
-        seq4pg(cs, s.fit, cs.num[i], 0.5f, ni, bw, ns, stats);
+        fit_cloud(cs, s.fit, cs.num[i], 0.5f, ni, bw, ns, stats);
         cs.bw[i] = bw;
         cs.fit_stats[i] = stats;
         cs.nps[i] = ns;

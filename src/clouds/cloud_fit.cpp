@@ -32,7 +32,7 @@ constexpr float kStraightLine = 1.0e10f;
 
 }  // namespace
 
-void rankrr(std::int32_t m, std::span<float> year, std::span<float> value) {
+void sort_by_year(std::int32_t m, std::span<float> year, std::span<float> value) {
     if (m < 1) fatal(menu_indent("In rankrr m < 1: " + I(m, 10)));
     const auto n = static_cast<std::size_t>(m);
     if (n > year.size() || n > value.size())
@@ -68,7 +68,7 @@ void rankrr(std::int32_t m, std::span<float> year, std::span<float> value) {
     }
 }
 
-std::int32_t amrep(std::int32_t m, float tol, std::span<float> year, std::span<const float> value,
+std::int32_t average_repeated_years(std::int32_t m, float tol, std::span<float> year, std::span<const float> value,
                    std::vector<float>& comp_year, std::vector<float>& comp_value, std::vector<std::int32_t>& nrep) {
     if (m < 2) fatal(menu_indent("in amrep ni < 2. " + I(m, 10)));
     const auto n = static_cast<std::size_t>(m);
@@ -109,7 +109,7 @@ std::int32_t amrep(std::int32_t m, float tol, std::span<float> year, std::span<c
     return ni;
 }
 
-void seq4pg(CloudStore& cs, CloudFitWork& work, std::int32_t m, float tol, std::int32_t& ni, float& bw,
+void fit_cloud(CloudStore& cs, CloudFitWork& work, std::int32_t m, float tol, std::int32_t& ni, float& bw,
             std::int32_t& ns, std::array<float, 8>& stats) {
     if (m > CloudMax) fatal(menu_indent("in seq4pg ni > nmax: " + I(m, 10) + I(CloudMax, 10)));
     if (m < 3) fatal(menu_indent("in seq4pg ni < 3: " + I(m, 10) + I(3, 10)));
@@ -117,8 +117,8 @@ void seq4pg(CloudStore& cs, CloudFitWork& work, std::int32_t m, float tol, std::
     grow(cs.point_year, mm + 1);
     grow(cs.point_value, mm + 1);
 
-    rankrr(m, cs.point_year, cs.point_value);
-    ni = amrep(m, tol, cs.point_year, cs.point_value, cs.comp_year, cs.comp_value, cs.nrep);
+    sort_by_year(m, cs.point_year, cs.point_value);
+    ni = average_repeated_years(m, tol, cs.point_year, cs.point_value, cs.comp_year, cs.comp_value, cs.nrep);
 
     // Spline input: replicate means weighted by 1 / (number of replicates).
     const auto n = static_cast<std::size_t>(ni);

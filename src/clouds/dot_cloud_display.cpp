@@ -26,7 +26,7 @@ void hit_return(Console& con) {
 }
 
 void restore_style(Console& con, DotCloudState& s, std::int32_t option) {
-    plot::plotstyle(con, option, s.ap, plot::kDotClouds, s.cs.classnum, std::span<const std::int32_t>(s.cs.start_age),
+    plot::plot_style_dialog(con, option, s.ap, plot::kDotClouds, s.cs.classnum, std::span<const std::int32_t>(s.cs.start_age),
                     std::span<const std::int32_t>(s.cs.stop_age), s.dark);
 }
 
@@ -73,7 +73,7 @@ float ask_angle(Console& con, std::string_view what, float current) {
 DotCloudDisplay::DotCloudDisplay() : state_(std::make_unique<DotCloudState>()) {}
 DotCloudDisplay::~DotCloudDisplay() = default;
 
-void DotCloudDisplay::tarnikplt2(Console& con, const Stores& st, TextFile& report, std::int32_t ivar,
+void DotCloudDisplay::run(Console& con, const Stores& st, TextFile& report, std::int32_t ivar,
                                  const std::string& title) {
     DotCloudState& s = *state_;
     const DataSummary& sum = st.summary;
@@ -148,7 +148,7 @@ void DotCloudDisplay::tarnikplt2(Console& con, const Stores& st, TextFile& repor
                 continue;
             }
             std::int32_t abort = 0;
-            tarnikplt3(con, s.cs, report, abort);
+            normalise_clouds(con, s.cs, report, abort);
             s.ap.y_min = -s.ap.y_max;
             s.ap.z_max = s.ap.y_max;
             s.ap.z_min = -s.ap.y_max;
@@ -175,9 +175,9 @@ void DotCloudDisplay::tarnikplt2(Console& con, const Stores& st, TextFile& repor
             // The view leaves its background in the shared appearance; the
             // palette must follow it, or the frame and text could be drawn in
             // the background's own colour (white on white, black on black).
-            s.dark = tarnikplt4(con, s.cs, s.ap, report, ivar);
+            s.dark = run_single_class_view(con, s.cs, s.ap, report, ivar);
         } else if (o == 66) {
-            exporting::tarnikwrt2(con, s.cs, s.normalized);
+            exporting::cloud_save_menu(con, s.cs, s.normalized);
         } else if (o == 77 || o == 88) {
             s.device = o == 77 ? "ps" : "psc";
             draw();

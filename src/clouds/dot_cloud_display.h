@@ -19,7 +19,7 @@ public:
     ~DotCloudDisplay();
     // One visit: age class definition, build, drawing, plot menu, until the user
     // returns to the main menu. `title` is the input file name.
-    void tarnikplt2(Console& con, const Stores& st, TextFile& report, std::int32_t ivar, const std::string& title);
+    void run(Console& con, const Stores& st, TextFile& report, std::int32_t ivar, const std::string& title);
 
 private:
     std::unique_ptr<DotCloudState> state_;

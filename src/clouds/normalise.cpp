@@ -14,7 +14,7 @@ using fmt::F;
 using fmt::I;
 using fmt::NINTY;
 
-[[noreturn]] void amstds_fail(const std::string& message) {
+[[noreturn]] void standardise_fail(const std::string& message) {
     throw InternalError{{"", message, ""}, "Hit RETURN to terminate ", true};
 }
 
@@ -149,14 +149,14 @@ void spline_not_plotted(Console& con, TextFile& report, std::int32_t k, const st
 
 }  // namespace
 
-bool amstds(std::span<float> x, std::int32_t l, float& mean, float& sd, std::int32_t iop) {
+bool standardise(std::span<float> x, std::int32_t l, float& mean, float& sd, std::int32_t iop) {
     if (static_cast<std::int64_t>(l) > static_cast<std::int64_t>(x.size())) {
-        amstds_fail("In amstd l > lmax:" + I(l, 5) + I(static_cast<std::int64_t>(x.size()), 5));
+        standardise_fail("In amstd l > lmax:" + I(l, 5) + I(static_cast<std::int64_t>(x.size()), 5));
     }
-    if (l < 1) amstds_fail("In amstd l \u201d 0:" + I(l, 5));
-    if (iop < 1 || iop > 7) amstds_fail("In amstds iop is not in [1,7]: " + I(iop, 5));
+    if (l < 1) standardise_fail("In amstd l \u201d 0:" + I(l, 5));
+    if (iop < 1 || iop > 7) standardise_fail("In amstds iop is not in [1,7]: " + I(iop, 5));
     if (l == 1 && (iop == 2 || iop == 3 || iop == 6 || iop == 7)) {
-        amstds_fail("In amstds l = 1 and you want an std??");
+        standardise_fail("In amstds l = 1 and you want an std??");
     }
     const std::span<float> v = x.first(static_cast<std::size_t>(l));
 
@@ -182,7 +182,7 @@ bool amstds(std::span<float> x, std::int32_t l, float& mean, float& sd, std::int
     return true;
 }
 
-void tarnikplt3(Console& con, CloudStore& cs, TextFile& report, std::int32_t& abort) {
+void normalise_clouds(Console& con, CloudStore& cs, TextFile& report, std::int32_t& abort) {
     report.line("(Normalization ***************");
     check_store(cs);
     abort = 0;
@@ -294,7 +294,7 @@ void tarnikplt3(Console& con, CloudStore& cs, TextFile& report, std::int32_t& ab
         const auto first = spline.begin() + (j1 - 1);
         period_values.assign(first, first + m);
         float smean = 0.0f, ssd = 0.0f;
-        amstds(period_values, m, smean, ssd, 1);
+        standardise(period_values, m, smean, ssd, 1);
         report.line("index= " + I(k, 4) + " ysmu= " + F(smean, 8, 5));
         for (float& v : spline) v -= smean;
         if (method == 2) {
@@ -305,7 +305,7 @@ void tarnikplt3(Console& con, CloudStore& cs, TextFile& report, std::int32_t& ab
                 cs.cloud_skipped[ki] = true;
                 continue;
             }
-            amstds(period_values, m, smean, ssd, 2);
+            standardise(period_values, m, smean, ssd, 2);
             report.line("index= " + I(k, 4) + " yssd= " + F(ssd, 8, 5));
             if (ssd == 0.0f) {
                 spline_not_plotted(con, report, k, " has a standard deviation of 0 in the common period",
@@ -331,7 +331,7 @@ void tarnikplt3(Console& con, CloudStore& cs, TextFile& report, std::int32_t& ab
             continue;
         }
         float cmean = 0.0f, csd = 0.0f;
-        amstds(in_period, c, cmean, csd, 1);
+        standardise(in_period, c, cmean, csd, 1);
         report.line("index= " + I(k, 4) + " ycmu= " + F(cmean, 8, 5));
         for (float& v : cloud) v -= cmean;
         if (method == 2) {
@@ -342,7 +342,7 @@ void tarnikplt3(Console& con, CloudStore& cs, TextFile& report, std::int32_t& ab
                 cs.cloud_skipped[ki] = true;
                 continue;
             }
-            amstds(in_period, c, cmean, csd, 2);
+            standardise(in_period, c, cmean, csd, 2);
             report.line("index= " + I(k, 4) + " ycsd= " + F(csd, 8, 5));
             if (csd == 0.0f) {
                 both(con, report,

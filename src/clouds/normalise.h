@@ -26,13 +26,13 @@ namespace tarnik::clouds {
 // Returns false when a standardisation (iop 4-7) was asked with a standard
 // deviation of zero: x is then left unchanged, because dividing by zero would
 // only fill it with infinities. The mean and sd outputs are set in any case.
-bool amstds(std::span<float> x, std::int32_t l, float& mean, float& sd, std::int32_t iop);
+bool standardise(std::span<float> x, std::int32_t l, float& mean, float& sd, std::int32_t iop);
 
 // The normalisation dialog and the anomalies of classes 1..classnum. Spline and
 // cloud values are rewritten in place; spline_skipped / cloud_skipped record for
 // every class whether its spline (and with it the whole class) or only its cloud
 // was left out. abort is set to 1 when the user chose to return because the
 // classes have no common period (nothing is changed then), otherwise to 0.
-void tarnikplt3(Console& con, CloudStore& cs, TextFile& report, std::int32_t& abort);
+void normalise_clouds(Console& con, CloudStore& cs, TextFile& report, std::int32_t& abort);
 
 }  // namespace tarnik::clouds

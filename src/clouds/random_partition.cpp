@@ -55,7 +55,7 @@ float ran1(Ran1State& st, std::int32_t& seed) {
     return std::min(AM * static_cast<float>(st.iy), RNMX);
 }
 
-void ranki(std::int32_t capacity, std::int32_t m, std::span<std::int32_t> a) {
+void sort_small_integers(std::int32_t capacity, std::int32_t m, std::span<std::int32_t> a) {
     if (m > capacity || m < 1) {
         InternalError err;
         err.lines.push_back("");
@@ -74,7 +74,7 @@ void ranki(std::int32_t capacity, std::int32_t m, std::span<std::int32_t> a) {
     }
 }
 
-std::vector<std::int32_t> parti(Console& con, Ran1State& st, std::int32_t n, std::int32_t s, std::int32_t e,
+std::vector<std::int32_t> draw_class_boundaries(Console& con, Ran1State& st, std::int32_t n, std::int32_t s, std::int32_t e,
                                 std::int32_t seed) {
     if (n > mxcl) {
         con.blank();
@@ -94,7 +94,7 @@ std::vector<std::int32_t> parti(Console& con, Ran1State& st, std::int32_t n, std
         if (passes == kMaxPasses) return {};
         ++passes;
         for (auto& b : interior) b = s + static_cast<std::int32_t>(std::lroundf(ran1(st, word) * r));
-        ranki(mxcl, n - 1, interior);
+        sort_small_integers(mxcl, n - 1, interior);
         bool rejected = interior.back() == e;
         for (std::size_t i = 1; !rejected && i < interior.size(); ++i) rejected = interior[i] == interior[i - 1];
         if (!rejected) break;
@@ -106,7 +106,7 @@ std::vector<std::int32_t> parti(Console& con, Ran1State& st, std::int32_t n, std
     return part;
 }
 
-bool tarnikparti(Console& con, Ran1State& st, RandomDialogAnswers& ans, std::int32_t class_limit,
+bool random_class_dialog(Console& con, Ran1State& st, RandomDialogAnswers& ans, std::int32_t class_limit,
                  std::int32_t min_age, std::int32_t max_age, CloudStore& cs) {
     std::vector<std::int32_t> part;
     if (max_age - min_age < 1) {
@@ -165,7 +165,7 @@ bool tarnikparti(Console& con, Ran1State& st, RandomDialogAnswers& ans, std::int
         }
         con.blank();
         ask_keep(con, menu_indent("Enter seed for random number generator [any integer] : "), ans.seed);
-        part = parti(con, st, ans.n, ans.start, ans.stop, ans.seed);
+        part = draw_class_boundaries(con, st, ans.n, ans.start, ans.stop, ans.seed);
         if (part.empty()) {
             // So many classes in so few ages that random boundaries almost never
             // come out distinct.

@@ -1,7 +1,7 @@
 #pragma once
 // Random partition of an age range into age classes: the uniform generator
-// (ran1), the small integer sort (ranki), the drawing of the class boundaries
-// (parti) and the random-mode dialog (tarnikparti). The same seed always gives
+// (ran1), the small integer sort (sort_small_integers), the drawing of the class boundaries
+// (draw_class_boundaries) and the random-mode dialog (random_class_dialog). The same seed always gives
 // the same classes, because every partition restarts the generator from it.
 
 #include <array>
@@ -30,7 +30,7 @@ float ran1(Ran1State& st, std::int32_t& seed);
 
 // Sorts a[0..m-1] ascending in place (selection sort; the first of equal minima
 // is taken). m above `capacity` or below 1 is an internal error.
-void ranki(std::int32_t capacity, std::int32_t m, std::span<std::int32_t> a);
+void sort_small_integers(std::int32_t capacity, std::int32_t m, std::span<std::int32_t> a);
 
 // Most drawings tried for one partition (the largest count the passes line shows).
 inline constexpr std::int32_t kMaxPasses = 99999;
@@ -41,7 +41,7 @@ inline constexpr std::int32_t kMaxPasses = 99999;
 // caller guarantees 2 <= n and n - 1 <= e - s, without which no partition exists.
 // Returns nothing (and prints nothing) when kMaxPasses drawings all failed, as
 // they almost surely do when the classes nearly fill the range.
-std::vector<std::int32_t> parti(Console& con, Ran1State& st, std::int32_t n, std::int32_t s, std::int32_t e,
+std::vector<std::int32_t> draw_class_boundaries(Console& con, Ran1State& st, std::int32_t n, std::int32_t s, std::int32_t e,
                                 std::int32_t seed);
 
 // The answers of the random-mode dialog, kept between definitions: an answer that
@@ -54,7 +54,7 @@ struct RandomDialogAnswers {
 // within [min_age, max_age] and a seed; fills start_age, stop_age and classnum of
 // the store. inc_length is left as it was. False (nothing changed) when the data's
 // age range is a single age, which cannot be divided.
-bool tarnikparti(Console& con, Ran1State& st, RandomDialogAnswers& ans, std::int32_t class_limit,
+bool random_class_dialog(Console& con, Ran1State& st, RandomDialogAnswers& ans, std::int32_t class_limit,
                  std::int32_t min_age, std::int32_t max_age, CloudStore& cs);
 
 }  // namespace tarnik::clouds

@@ -198,13 +198,13 @@ void show_menu(Console& con) {
 
 }  // namespace
 
-std::int32_t tarnikplt4(Console& con, const CloudStore& cs, plot::PlotAppearance& ap, TextFile& report, std::int32_t ivar) {
+std::int32_t run_single_class_view(Console& con, const CloudStore& cs, plot::PlotAppearance& ap, TextFile& report, std::int32_t ivar) {
     const std::int32_t nc = std::clamp(cs.classnum, 0, mxnc);
     const std::span<const std::int32_t> start(cs.start_age.data(), static_cast<std::size_t>(nc));
     const std::span<const std::int32_t> stop(cs.stop_age.data(), static_cast<std::size_t>(nc));
     std::int32_t dark = 0;  // the view's own background flag, reset by option 99 below
     auto style = [&](std::int32_t option) {
-        plot::plotstyle(con, option, ap, plot::kSingleClass, nc, start, stop, dark);
+        plot::plot_style_dialog(con, option, ap, plot::kSingleClass, nc, start, stop, dark);
     };
     style(99);
     report.blank();
@@ -250,7 +250,7 @@ std::int32_t tarnikplt4(Console& con, const CloudStore& cs, plot::PlotAppearance
         } else if (o == 55) {
             choose_and_draw();
         } else if (o == 66) {
-            exporting::tarnikwrt3(con, cs);
+            exporting::save_class_splines(con, cs);
         } else if (o == 77) {
             draw_on("ps");
         } else if (o == 88) {

@@ -19,6 +19,6 @@ namespace tarnik::clouds {
 // background flag is the view's own and starts at 0 on every call. The cloud
 // store is only read. `ivar` chooses the Y label. Returns the view's dark flag
 // at the end: it belongs to the background the view leaves in `ap`.
-std::int32_t tarnikplt4(Console& con, const CloudStore& cs, plot::PlotAppearance& ap, TextFile& report, std::int32_t ivar);
+std::int32_t run_single_class_view(Console& con, const CloudStore& cs, plot::PlotAppearance& ap, TextFile& report, std::int32_t ivar);
 
 }  // namespace tarnik::clouds

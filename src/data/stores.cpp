@@ -43,7 +43,7 @@ void Stores::clear_for_reading() {
     summary = DataSummary{};
 }
 
-void aboutit(Stores& s) {
+void summarise_stores(Stores& s) {
     DataSummary& m = s.summary;
     m = DataSummary{};
     if (s.nser > 0) {

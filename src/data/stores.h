@@ -22,12 +22,12 @@ struct SeriesRecord {
     std::int32_t first_year = 0;   // calendar year of the first value
     std::int32_t pith_offset = 0;  // rings between the pith and the first measured ring
     std::int32_t scale = 0;        // 100 (0.01 mm, marker 999) or 1000 (0.001 mm, marker -9999)
-    std::int32_t last_year = 0;    // first_year + length - 1   (set by aboutit)
-    std::int32_t first_age = 0;    // pith_offset + 1           (set by aboutit)
-    std::int32_t last_age = 0;     // pith_offset + length      (set by aboutit)
+    std::int32_t last_year = 0;    // first_year + length - 1   (set by summarise_stores)
+    std::int32_t first_age = 0;    // pith_offset + 1           (set by summarise_stores)
+    std::int32_t last_age = 0;     // pith_offset + length      (set by summarise_stores)
 };
 
-// The data summary computed by aboutit, with its start values.
+// The data summary computed by summarise_stores, with its start values.
 struct DataSummary {
     std::int32_t min_first_year = 3000;
     std::int32_t max_last_year = -9999;
@@ -73,7 +73,7 @@ struct Stores {
     std::vector<std::int32_t> values;
     // Identifiers, 8 characters each; series i is series_ids[i - 1].
     std::vector<std::string> series_ids;
-    // Sample depth by calendar year and by cambial age, counted by aboutit.
+    // Sample depth by calendar year and by cambial age, counted by summarise_stores.
     DepthTable depth_by_year;
     DepthTable depth_by_age;
     // Pith offsets read from the offset file, offset of series i at [i - 1];
@@ -106,6 +106,6 @@ struct Stores {
 // Sets last_year, first_age and last_age of every series, counts the sample
 // depths and fills the summary. With series, every minimum and maximum is that
 // of the data; without any, the summary keeps its start values.
-void aboutit(Stores& s);
+void summarise_stores(Stores& s);
 
 }  // namespace tarnik

@@ -254,7 +254,7 @@ void Driver::read_series(DataSetReader& source) {
         // The widths as read (for the spline trend variable they are replaced
         // by the fitted curves once the whole file is read). Converting the
         // millimetres back would lose a unit for many widths: 0.53 mm * 100 is
-        // 52.99999 in single precision. The sample depths are counted by aboutit.
+        // 52.99999 in single precision. The sample depths are counted by summarise_stores.
         if (s.values.size() != static_cast<std::size_t>(length))
             throw std::logic_error("a reader gave " + std::to_string(s.values.size()) + " widths for " +
                                    std::to_string(length) + " rings");
@@ -320,12 +320,12 @@ void Driver::reading_cycle() {
     }
     st_.clear_for_reading();
     read_series(*source);
-    aboutit(st_);
+    summarise_stores(st_);
     print_summary();
     if (ivar_ == 3) {
         rcs_.jdt = jdt_;
         rcs_.bandwidth = bandwidth_;
-        rcs::tarnikrcs(con_, st_, rcs_, input_name_, display_);
+        rcs::run_regional_curve(con_, st_, rcs_, input_name_, display_);
         ivar_ = rcs_.ivar;
         jdt_ = rcs_.jdt;
         bandwidth_ = rcs_.bandwidth;
@@ -355,11 +355,11 @@ bool Driver::main_menu() {
             in.y_max = st_.summary.y_max;
             in.regional_curve = rcs_.regional_curve;
             in.title = input_name_;
-            plot::tarnikplt1(con_, st_, in, display_);
+            plot::run_series_display(con_, st_, in, display_);
             return true;
         }
         case 3:
-            clouds_.tarnikplt2(con_, st_, report_, ivar_, input_name_);
+            clouds_.run(con_, st_, report_, ivar_, input_name_);
             return true;
         case 4:
             reading_cycle();

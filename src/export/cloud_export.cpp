@@ -138,7 +138,7 @@ void write_index(Console& con, TextFile& f, const CloudStore& cs, bool normalise
             con.line(" " + id + "  " + fmt::IY(first_year, 4) + "  " + I(static_cast<std::int64_t>(n), 4) +
                      F(values[0], 6, 3) + " " + I(kUnitWrt2, 3));
         }
-        trrw(con, f, id, first_year, values);
+        write_index_series(con, f, id, first_year, values);
     }
 }
 
@@ -158,7 +158,7 @@ std::optional<std::string> open_output_file(Console& con, TextFile& file) {
     return name;
 }
 
-void trrw(Console& con, TextFile& out, std::string_view id, std::int32_t first_year, std::span<const float> values,
+void write_index_series(Console& con, TextFile& out, std::string_view id, std::int32_t first_year, std::span<const float> values,
           std::span<const std::int32_t> depth) {
     if (values.empty()) return;
     // Scale so that the largest value fits 4 columns as value x 1000, and the
@@ -202,7 +202,7 @@ void trrw(Console& con, TextFile& out, std::string_view id, std::int32_t first_y
     emit();
 }
 
-void tarnikwrt2(Console& con, const CloudStore& cs, std::int32_t normalized) {
+void cloud_save_menu(Console& con, const CloudStore& cs, std::int32_t normalized) {
     for (;;) {
         con.blank();
         con.line(menu_indent(std::string(44, '_')));
@@ -286,7 +286,7 @@ void tarnikwrt2(Console& con, const CloudStore& cs, std::int32_t normalized) {
     }
 }
 
-bool tarnikwrt3(Console& con, const CloudStore& cs) {
+bool save_class_splines(Console& con, const CloudStore& cs) {
     TextFile f;
     const auto name = open_output_file(con, f);
     if (!name) return false;

@@ -27,18 +27,18 @@ std::optional<std::string> open_output_file(Console& con, TextFile& file);
 // non-zero once the class splines have been normalised; only then are the
 // normalised layouts offered. Returns on choice 7, or on R at the notice that
 // asks for a normalisation first.
-void tarnikwrt2(Console& con, const CloudStore& cs, std::int32_t normalized);
+void cloud_save_menu(Console& con, const CloudStore& cs, std::int32_t normalized);
 
 // The splines of every class with their standard errors, one column triple per
 // class, into one file named by the user. Returns false when nothing could be
 // saved (the user has been told).
-bool tarnikwrt3(Console& con, const CloudStore& cs);
+bool save_class_splines(Console& con, const CloudStore& cs);
 
 // One series in index layout: identifier (6 columns), a year (4 columns) and ten
 // value/count pairs per decade line, the values scaled so that the largest fits
 // (the scaling is reported on the console). `depth` gives the count of each
 // value; when it is empty or its first element is below 1 every count is 1.
-void trrw(Console& con, TextFile& out, std::string_view id, std::int32_t first_year, std::span<const float> values,
+void write_index_series(Console& con, TextFile& out, std::string_view id, std::int32_t first_year, std::span<const float> values,
           std::span<const std::int32_t> depth = {});
 
 }  // namespace tarnik::exporting

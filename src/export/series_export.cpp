@@ -48,7 +48,7 @@ std::string series_export_name(std::int32_t mode, bool decadal) {
     return std::string(mode == kByAge ? "AgeAligned" : "Xdated") + (decadal ? ".raw.DEC" : ".raw.INC");
 }
 
-void writeinc(TextFile& out, std::span<const float> values, std::int32_t start, std::string_view id,
+void write_decadal_series(TextFile& out, std::span<const float> values, std::int32_t start, std::string_view id,
               std::int32_t marker) {
     // The integer items: values in the marker's unit, then the marker. 999 would
     // end the series early when read back, whatever the unit, so it becomes 998.
@@ -109,7 +109,7 @@ bool write_series_decadal(const Stores& st, std::int32_t mode, const std::filesy
         const std::string& id = static_cast<std::size_t>(i) <= st.series_ids.size()
                                     ? st.series_ids[static_cast<std::size_t>(i - 1)]
                                     : std::string();
-        writeinc(out, work, start, id, marker);
+        write_decadal_series(out, work, start, id, marker);
     }
     return out.close();
 }
@@ -167,7 +167,7 @@ bool write_series_columns(const Stores& st, std::int32_t mode, const std::filesy
     return out.close();
 }
 
-void tarnikwrt1(Console& con, const Stores& st, std::int32_t mode, const std::filesystem::path& dir) {
+void series_save_menu(Console& con, const Stores& st, std::int32_t mode, const std::filesystem::path& dir) {
     const std::string pause = menu_indent("Hit RETURN to continue : ");
     for (;;) {
         con.blank();

@@ -26,11 +26,11 @@ std::string series_export_name(std::int32_t mode, bool decadal);
 
 // The "SAVE Data Options" menu; writes into `dir` (the working directory when
 // empty) and returns on selection 3.
-void tarnikwrt1(Console& con, const Stores& st, std::int32_t mode, const std::filesystem::path& dir = {});
+void series_save_menu(Console& con, const Stores& st, std::int32_t mode, const std::filesystem::path& dir = {});
 
 // One series in decadal layout: `values` in millimetres, `start` the age or year
 // of the first value, `marker` 999 (0.01 mm units) or -9999 (0.001 mm units).
-void writeinc(TextFile& out, std::span<const float> values, std::int32_t start, std::string_view id,
+void write_decadal_series(TextFile& out, std::span<const float> values, std::int32_t start, std::string_view id,
               std::int32_t marker);
 
 // The two files; false when the file could not be written completely.

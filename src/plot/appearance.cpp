@@ -145,7 +145,7 @@ void defaults(PlotAppearance& ap, PlotKind kind, std::int32_t& dark) {
 
 }  // namespace
 
-void plotstyle(Console& con, std::int32_t option, PlotAppearance& ap, PlotKind kind, std::int32_t nc,
+void plot_style_dialog(Console& con, std::int32_t option, PlotAppearance& ap, PlotKind kind, std::int32_t nc,
                std::span<const std::int32_t> start_age, std::span<const std::int32_t> stop_age,
                std::int32_t& dark) {
     const bool series = kind == kSeriesByAge || kind == kSeriesByYear;

@@ -55,7 +55,7 @@ std::optional<AxisTicks> long_span_ticks(double width);
 // Runs the dialog of one appearance option (1-19) or restores the defaults (99)
 // for a plot of the given kind; any other option changes nothing. nc, start_age
 // and stop_age list the age classes for the class loops of plot kind 3.
-void plotstyle(Console& con, std::int32_t option, PlotAppearance& ap, PlotKind kind, std::int32_t nc,
+void plot_style_dialog(Console& con, std::int32_t option, PlotAppearance& ap, PlotKind kind, std::int32_t nc,
                std::span<const std::int32_t> start_age, std::span<const std::int32_t> stop_age,
                std::int32_t& dark);
 

@@ -219,10 +219,10 @@ void draw_series(Console& con, std::string_view device, const Stores& st, const 
     if (in.code == 3 || in.code == 4) plmtex("b", 6.5, 0.36, 0.0, "RCS Standardization");
 }
 
-void tarnikplt1(Console& con, const Stores& st, const SeriesDisplayInput& in, SeriesDisplayState& s) {
+void run_series_display(Console& con, const Stores& st, const SeriesDisplayInput& in, SeriesDisplayState& s) {
     const PlotKind kind = kind_of(in);
     const std::span<const std::int32_t> no_classes;
-    plotstyle(con, 99, s.ap, kind, 0, no_classes, no_classes, s.dark);
+    plot_style_dialog(con, 99, s.ap, kind, 0, no_classes, no_classes, s.dark);
     const float y_top = series_y_top(in.y_max);
     series_ranges(st, in, y_top, s.ap);
     draw_series(con, "Mac1", st, in, s.ap, s.dark);
@@ -244,7 +244,7 @@ void tarnikplt1(Console& con, const Stores& st, const SeriesDisplayInput& in, Se
             break;
         case 1: case 2: case 3: case 4: case 6:
         case 8: case 9: case 10: case 11: case 12: case 13: case 14: case 15: case 16: case 17:
-            plotstyle(con, option, s.ap, kind, 0, no_classes, no_classes, s.dark);
+            plot_style_dialog(con, option, s.ap, kind, 0, no_classes, no_classes, s.dark);
             break;
         case 5:
             if (in.code == 4) {
@@ -258,7 +258,7 @@ void tarnikplt1(Console& con, const Stores& st, const SeriesDisplayInput& in, Se
             pause_two_columns(con);
             break;
         case 66:
-            exporting::tarnikwrt1(con, st, in.alignment == 1 ? exporting::kByAge : exporting::kByYear);
+            exporting::series_save_menu(con, st, in.alignment == 1 ? exporting::kByAge : exporting::kByYear);
             break;
         case 77:
         case 88:
@@ -267,7 +267,7 @@ void tarnikplt1(Console& con, const Stores& st, const SeriesDisplayInput& in, Se
             draw_series(con, option == 77 ? "ps" : "psc", st, in, s.ap, s.dark);
             break;
         case 99:
-            plotstyle(con, 99, s.ap, kind, 0, no_classes, no_classes, s.dark);
+            plot_style_dialog(con, 99, s.ap, kind, 0, no_classes, no_classes, s.dark);
             series_ranges(st, in, y_top, s.ap);
             draw_series(con, "Mac1", st, in, s.ap, s.dark);
             break;

@@ -34,10 +34,10 @@ struct SeriesDisplayState {
     std::int32_t dark = 0;
 };
 
-// tarnikplt1: draws, then runs the option menu until a negative answer. The
+// run_series_display: draws, then runs the option menu until a negative answer. The
 // extents of the data (years, ages, depths) come from the stores' summary; the
 // display's settings stay in `state` between visits.
-void tarnikplt1(Console& con, const Stores& st, const SeriesDisplayInput& in, SeriesDisplayState& state);
+void run_series_display(Console& con, const Stores& st, const SeriesDisplayInput& in, SeriesDisplayState& state);
 
 // The automatic axis settings of the display.
 AxisTicks series_x_ticks(std::int32_t axis_width);

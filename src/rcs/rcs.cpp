@@ -78,7 +78,7 @@ IndexingResult index_series(Stores& st, std::span<const float> curve_by_age) {
     return res;
 }
 
-void tarnikrcs(Console& con, Stores& st, RcsState& state, const std::string& title,
+void run_regional_curve(Console& con, Stores& st, RcsState& state, const std::string& title,
                plot::SeriesDisplayState& display) {
     const std::int32_t min_age = st.summary.min_first_age;
     const std::int32_t max_age = st.summary.max_last_age;
@@ -123,7 +123,7 @@ void tarnikrcs(Console& con, Stores& st, RcsState& state, const std::string& tit
         in.y_max = st.summary.y_max;
         in.regional_curve = std::span<const float>(state.regional_curve.data(), static_cast<std::size_t>(n));
         in.title = title;
-        plot::tarnikplt1(con, st, in, display);
+        plot::run_series_display(con, st, in, display);
 
         con.blank(2);
         con.line(menu_indent("Do you want to recalculate the mean Regional Growth Curve?"));
@@ -161,7 +161,7 @@ void tarnikrcs(Console& con, Stores& st, RcsState& state, const std::string& tit
     in.y_min = st.summary.y_min;
     in.y_max = st.summary.y_max;
     in.title = title;
-    plot::tarnikplt1(con, st, in, display);
+    plot::run_series_display(con, st, in, display);
 }
 
 }  // namespace tarnik::rcs

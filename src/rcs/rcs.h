@@ -42,11 +42,11 @@ struct RcsState {
     std::vector<float> regional_curve;  // fitted curve by position, element 0 = min_first_age
 };
 
-// tarnikrcs: the whole dialog; the stores must hold raw ring widths. Series
+// run_regional_curve: the whole dialog; the stores must hold raw ring widths. Series
 // whose rings span fewer than 3 cambial ages have no curve: a notice says so
 // and the state returns with ivar 1 (raw widths). `display`
 // is the series display's state, shared with the main menu.
-void tarnikrcs(Console& con, Stores& st, RcsState& state, const std::string& title,
+void run_regional_curve(Console& con, Stores& st, RcsState& state, const std::string& title,
                plot::SeriesDisplayState& display);
 
 }  // namespace tarnik::rcs

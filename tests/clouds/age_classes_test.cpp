@@ -85,7 +85,7 @@ TEST(Ran1, ReproducesTheGeneratorSequenceForSeedMinusOne) {
 Part draw(std::int32_t n, std::int32_t s, std::int32_t e, std::int32_t seed, std::string* out = nullptr) {
     MemConsole mc;
     Ran1State st;
-    Part p = parti(mc.con(), st, n, s, e, seed);
+    Part p = draw_class_boundaries(mc.con(), st, n, s, e, seed);
     if (out) *out = mc.output();
     return p;
 }
@@ -124,7 +124,7 @@ TEST(RandomDialog, RefusalsAskAgainUntilAPartitionIsDrawn) {
     RandomDialogAnswers ans;
     CloudStore cs;
     cs.inc_length[0] = 77;
-    ASSERT_TRUE(tarnikparti(mc.con(), st, ans, mxnc, 1, 200, cs));
+    ASSERT_TRUE(random_class_dialog(mc.con(), st, ans, mxnc, 1, 200, cs));
     const std::string out = mc.output();
     EXPECT_EQ(cs.classnum, 4);
     EXPECT_EQ(std::vector<std::int32_t>(cs.start_age.begin(), cs.start_age.begin() + 4), (Part{1, 13, 43, 65}));
@@ -146,14 +146,14 @@ TEST(RandomDialog, RefusalsAskAgainUntilAPartitionIsDrawn) {
     // 20..25 offer five interior boundaries (20..24), so at most six classes: 7 is
     // refused, 6 takes every boundary there is.
     MemConsole tight("7\n20\n25\n6\n20\n25\n3\n");
-    ASSERT_TRUE(tarnikparti(tight.con(), st, ans, mxnc, 1, 200, cs));
+    ASSERT_TRUE(random_class_dialog(tight.con(), st, ans, mxnc, 1, 200, cs));
     EXPECT_EQ(count_of(tight.output(), "cannot hold"), 1u);
     EXPECT_EQ(cs.classnum, 6);
     EXPECT_EQ(std::vector<std::int32_t>(cs.start_age.begin(), cs.start_age.begin() + 6), (Part{20, 20, 21, 22, 23, 24}));
     EXPECT_EQ(cs.stop_age[5], 25);
 
     MemConsole single("\n");  // a single age cannot be divided
-    EXPECT_FALSE(tarnikparti(single.con(), st, ans, mxnc, 30, 30, cs));
+    EXPECT_FALSE(random_class_dialog(single.con(), st, ans, mxnc, 30, 30, cs));
     EXPECT_TRUE(contains_block(single.output(), "random age classes need at least two ages."));
 }
 

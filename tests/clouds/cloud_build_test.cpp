@@ -144,17 +144,17 @@ void run(Fit& r, const V& years, const V& values, float bw) {
     r.cs.point_year = years, r.cs.point_value = values;
     r.cs.point_year.push_back(0.0f), r.cs.point_value.push_back(0.0f);
     r.bw = bw;
-    seq4pg(r.cs, r.work, static_cast<std::int32_t>(years.size()), 0.5f, r.ni, r.bw, r.ns, r.stats);
+    fit_cloud(r.cs, r.work, static_cast<std::int32_t>(years.size()), 0.5f, r.ni, r.bw, r.ns, r.stats);
 }
 
 TEST(Rankrr, SortsByYearKeepingEqualYearsInCloudOrder) {
     V y{1950, 1949, 1950, 1948, 1950, 1949, 0}, v{1, 2, 3, 4, 5, 6, 0};
-    rankrr(6, y, v);
+    sort_by_year(6, y, v);
     EXPECT_EQ(y, (V{1948, 1949, 1949, 1950, 1950, 1950, 0}));
     EXPECT_EQ(v, (V{4, 2, 6, 1, 3, 5, 0}));
     // Years that are not whole numbers take the comparison sort, also stable.
     V fy{2.5f, 1.25f, 2.5f, -3.0f}, fv{1, 2, 3, 4};
-    rankrr(4, fy, fv);
+    sort_by_year(4, fy, fv);
     EXPECT_EQ(fy, (V{-3.0f, 1.25f, 2.5f, 2.5f}));
     EXPECT_EQ(fv, (V{4, 2, 1, 3}));
 }
@@ -162,20 +162,20 @@ TEST(Rankrr, SortsByYearKeepingEqualYearsInCloudOrder) {
 TEST(Amrep, AveragesNeighboursCloserThanTheTolerance) {
     V y{1950, 1950, 1951, 1953, 0}, v{1.0f, 2.0f, 4.0f, 8.0f, 0}, cy, cv;
     std::vector<std::int32_t> nrep;
-    ASSERT_EQ(amrep(4, 0.5f, y, v, cy, cv, nrep), 3);
+    ASSERT_EQ(average_repeated_years(4, 0.5f, y, v, cy, cv, nrep), 3);
     EXPECT_EQ(V(cy.begin(), cy.begin() + 3), (V{1950, 1951, 1953}));
     EXPECT_EQ(V(cv.begin(), cv.begin() + 3), (V{1.5f, 4.0f, 8.0f}));
     EXPECT_EQ(std::vector<std::int32_t>(nrep.begin(), nrep.begin() + 3), (std::vector<std::int32_t>{2, 1, 1}));
     // Neighbours closer than the tolerance chain into one group, however wide.
     V c{1.0f, 1.3f, 1.6f, 1.9f, 3.0f, 0}, cvals{1, 1, 1, 1, 5, 0};
-    ASSERT_EQ(amrep(5, 0.5f, c, cvals, cy, cv, nrep), 2);
+    ASSERT_EQ(average_repeated_years(5, 0.5f, c, cvals, cy, cv, nrep), 2);
     EXPECT_EQ(nrep[0], 4);
     EXPECT_FLOAT_EQ(cy[0], 1.45f);
     // 60000 points in each of three odd years: a single-precision year sum would drift.
     V big, bv(180000, 0.5f);
     for (float yr : {1999.0f, 2001.0f, 2003.0f}) big.insert(big.end(), 60000, yr);
     big.push_back(0);
-    ASSERT_EQ(amrep(180000, 0.5f, big, bv, cy, cv, nrep), 3);
+    ASSERT_EQ(average_repeated_years(180000, 0.5f, big, bv, cy, cv, nrep), 3);
     EXPECT_EQ(V(cy.begin(), cy.begin() + 3), (V{1999.0f, 2001.0f, 2003.0f}));
     EXPECT_EQ(cv[2], 0.5f);
 }

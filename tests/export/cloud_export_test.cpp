@@ -52,18 +52,18 @@ struct Saved {
 Saved save_choice(const CloudStore& cs, std::int32_t normalized, std::string_view choice) {
     TempDir dir;
     MemConsole mc(std::string(choice) + "\n" + (dir / "out.txt").string() + "\n\n7\n");
-    tarnikwrt2(mc.con(), cs, normalized);
+    cloud_save_menu(mc.con(), cs, normalized);
     return {mc.output(), dir.read("out.txt")};
 }
 
 TEST(IndexSeries, DecadeLinesEmptyPositionsAndScaling) {
-    // trrw into a fresh file: the file's text and what went to the console.
+    // write_index_series into a fresh file: the file's text and what went to the console.
     auto index_series = [](std::string_view id, std::int32_t first_year, const std::vector<float>& v,
                            const std::vector<std::int32_t>& depth = {}) {
         TempDir dir;
         MemConsole mc;
         TextFile f((dir / "i.txt").string());
-        trrw(mc.con(), f, id, first_year, v, depth);
+        write_index_series(mc.con(), f, id, first_year, v, depth);
         f.close();
         return Saved{mc.output(), dir.read("i.txt")};
     };
@@ -168,7 +168,7 @@ TEST(CloudSaveMenu, ChoicesAndFileNames) {
     TempDir dir;
     MemConsole plain("\n\n5\nx\n6\n\n4\n\n   \n" + (dir / "s.txt").string() +
                      "\n\n5\nr\n");
-    tarnikwrt2(plain.con(), two_classes(), 0);
+    cloud_save_menu(plain.con(), two_classes(), 0);
     const std::string out = plain.output();
     EXPECT_FALSE(contains_block(out, five));
     EXPECT_TRUE(contains_block(out, "             Compressed Splines Statistics    - Table  [4]\n"
@@ -187,7 +187,7 @@ TEST(CloudSaveMenu, ChoicesAndFileNames) {
     EXPECT_TRUE(dir.exists("s.txt"));
 
     MemConsole norm("9\n\n7\n");
-    tarnikwrt2(norm.con(), two_classes(), 1);
+    cloud_save_menu(norm.con(), two_classes(), 1);
     EXPECT_TRUE(contains_block(norm.output(), five));
     EXPECT_TRUE(contains_block(norm.output(), "You must enter a [1]-[6] or [7 to RETURN to Main Menu] \n"));
 }
@@ -197,7 +197,7 @@ TEST(ClassSplineExport, SplinesWithStandardErrors) {
     CloudStore cs = two_classes();
     cs.cls[0].spline_year[2] = 1902.5f;  // rounds away from zero to 1903
     MemConsole mc((dir / "se.txt").string() + "\n");
-    EXPECT_TRUE(tarnikwrt3(mc.con(), cs));
+    EXPECT_TRUE(save_class_splines(mc.con(), cs));
     EXPECT_EQ(dir.read("se.txt"),
               " Raw Age Class Clouds and Splines ------\n"
               " YR  10-  12 STD.ER  YR  13-  20 STD.ER  YR\n"
@@ -212,7 +212,7 @@ TEST(ClassSplineExport, SplinesWithStandardErrors) {
         cs.cls[i].spline_year = {1900}, cs.cls[i].spline_value = {0.5f}, cs.cls[i].spline_se = {0.25f};
     }
     MemConsole mc2((dir / "se2.txt").string() + "\n");
-    EXPECT_TRUE(tarnikwrt3(mc2.con(), cs));
+    EXPECT_TRUE(save_class_splines(mc2.con(), cs));
     const std::string t = dir.read("se2.txt");
     const std::string cell = "1900  0.500  0.250";
     EXPECT_TRUE(contains_block(t, "\n 1901  1.000  0.125  1950  3.500  0.250  " + rep(cell + "  ", 22) + cell + "\n" +
@@ -220,7 +220,7 @@ TEST(ClassSplineExport, SplinesWithStandardErrors) {
     EXPECT_EQ(test::count_of(t, "\n"), 2u + 2u * 3u);
 
     MemConsole bad("/nonexistent-dir/se.txt\n");
-    EXPECT_FALSE(tarnikwrt3(bad.con(), cs));
+    EXPECT_FALSE(save_class_splines(bad.con(), cs));
     EXPECT_TRUE(contains_block(bad.output(), "cannot be written; nothing was saved."));
 }
 

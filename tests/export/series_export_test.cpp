@@ -25,7 +25,7 @@ TEST(DecadalExport, DecadeLinesUnitsAndTheReservedValue) {
                       std::string_view id = "ABC01") {
         TempDir dir;
         TextFile f(dir.path() / "s.dec");
-        writeinc(f, values, start, id, marker);
+        write_decadal_series(f, values, start, id, marker);
         f.close();
         return split_lines(dir.read("s.dec"));
     };
@@ -82,7 +82,7 @@ TEST(SaveMenu, SelectionsNoticesAndBothFiles) {
     TempDir dir;
     test::MemConsole mc("\n\nx\n\n1\n\n2\n\n3\n");
     const Stores st = test::make_stores({{"A", 1901, 2, 100, {100, 250, 5}}, {"LONGERID", 1902, 0, 1000, {1234, 999, 0, 20}}});
-    tarnikwrt1(mc.con(), st, kByAge, dir.path());
+    series_save_menu(mc.con(), st, kByAge, dir.path());
     const std::string out = mc.output();
     EXPECT_TRUE(test::contains_block(out, "\n             ******** SAVE Data Options *************\n"
                                           "             AGE Aligned or X-Dated Series - Decade [1]\n"

@@ -21,9 +21,9 @@ struct Styled {
 Styled style(std::int32_t option, PlotKind kind, std::string_view answers, std::int32_t nc = 0) {
     Styled r;
     test::MemConsole quiet;
-    plotstyle(quiet.con(), 99, r.ap, kind, nc, kStart, kStop, r.dark);
+    plot_style_dialog(quiet.con(), 99, r.ap, kind, nc, kStart, kStop, r.dark);
     test::MemConsole mc(answers);
-    plotstyle(mc.con(), option, r.ap, kind, nc, std::span(kStart, static_cast<std::size_t>(nc)),
+    plot_style_dialog(mc.con(), option, r.ap, kind, nc, std::span(kStart, static_cast<std::size_t>(nc)),
               std::span(kStop, static_cast<std::size_t>(nc)), r.dark);
     r.out = mc.output();
     return r;
@@ -55,13 +55,13 @@ TEST(PlotStyle, BackgroundBlackWhiteOrUserDefined) {
     PlotAppearance ap = black.ap;
     std::int32_t dark = 1;
     test::MemConsole user("2\n10\n\n20\n30\n");
-    plotstyle(user.con(), 1, ap, kSeriesByAge, 0, {}, {}, dark);
+    plot_style_dialog(user.con(), 1, ap, kSeriesByAge, 0, {}, {}, dark);
     EXPECT_TRUE(contains_block(user.output(), ":              Enter RED value [0-255] >              Enter GREEN"));
     EXPECT_EQ(ap.bg_red * 10000 + ap.bg_green * 100 + ap.bg_blue, 102030);
     EXPECT_EQ(dark, 0);
     // Another number changes nothing; an unreadable answer is asked again.
     test::MemConsole other("x\n7\n");
-    plotstyle(other.con(), 1, ap, kSeriesByAge, 0, {}, {}, dark);
+    plot_style_dialog(other.con(), 1, ap, kSeriesByAge, 0, {}, {}, dark);
     EXPECT_EQ(count_of(other.output(), "Select new BACKGROUND color"), 2u);
     EXPECT_EQ(ap.bg_red, 10);
 }
@@ -110,20 +110,20 @@ TEST(PlotStyle, AxisDialogsShowTheCurrentValue) {
     ap.y_minor = 4;
     std::int32_t dark = 0;
     test::MemConsole mc("\n50\n2.5e1\n\n123456\n\n3\n");
-    plotstyle(mc.con(), 8, ap, kSeriesByAge, 0, {}, {}, dark);
+    plot_style_dialog(mc.con(), 8, ap, kSeriesByAge, 0, {}, {}, dark);
     EXPECT_EQ(mc.output(), "\n             Change X axis major tics from:    20.\n             to > ");
     EXPECT_EQ(ap.x_major, 50.0f);
-    plotstyle(mc.con(), 16, ap, kSeriesByAge, 0, {}, {}, dark);
+    plot_style_dialog(mc.con(), 16, ap, kSeriesByAge, 0, {}, {}, dark);
     EXPECT_TRUE(contains_block(mc.output(), "Change Y axis MAX value from:    3.500\n"));
     EXPECT_EQ(ap.y_max, 25.0f);
     // Minor ticks of Y and Z are fields (empty line = 0), of X a free number.
-    plotstyle(mc.con(), 11, ap, kSeriesByAge, 0, {}, {}, dark);
-    plotstyle(mc.con(), 13, ap, kSeriesByAge, 0, {}, {}, dark);
-    plotstyle(mc.con(), 9, ap, kSeriesByAge, 0, {}, {}, dark);
+    plot_style_dialog(mc.con(), 11, ap, kSeriesByAge, 0, {}, {}, dark);
+    plot_style_dialog(mc.con(), 13, ap, kSeriesByAge, 0, {}, {}, dark);
+    plot_style_dialog(mc.con(), 9, ap, kSeriesByAge, 0, {}, {}, dark);
     EXPECT_TRUE(ap.y_minor == 0 && ap.z_minor == 1234 && ap.x_minor == 3);
     // Options outside the table read nothing and change nothing.
     test::MemConsole none;
-    for (int option : {0, 20, 50, -1}) plotstyle(none.con(), option, ap, kDotClouds, 3, kStart, kStop, dark);
+    for (int option : {0, 20, 50, -1}) plot_style_dialog(none.con(), option, ap, kDotClouds, 3, kStart, kStop, dark);
     EXPECT_EQ(none.output(), "");
 }
 

@@ -123,7 +123,7 @@ SeriesDisplayInput input(std::int32_t alignment, std::int32_t code) {
 
 std::string visit(const SeriesDisplayInput& in, std::string_view answers, SeriesDisplayState& state) {
     test::MemConsole mc(answers);
-    tarnikplt1(mc.con(), ca533(), in, state);
+    run_series_display(mc.con(), ca533(), in, state);
     return mc.output();
 }
 

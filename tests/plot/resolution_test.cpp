@@ -175,7 +175,7 @@ std::vector<unsigned char> series_picture(bool full_detail, const Stores& st, st
     test::MemConsole mc;
     PlotAppearance ap;
     std::int32_t dark = 0;
-    plotstyle(mc.con(), 99, ap, alignment == 1 ? kSeriesByAge : kSeriesByYear, 0, {}, {}, dark);
+    plot_style_dialog(mc.con(), 99, ap, alignment == 1 ? kSeriesByAge : kSeriesByYear, 0, {}, {}, dark);
     series_ranges(st, in, series_y_top(in.y_max), ap);
     return picture(full_detail, [&] { draw_series(mc.con(), "Mac1", st, in, ap, dark); });
 }

@@ -28,7 +28,7 @@ inline Stores make_stores(const std::vector<SeriesSpec>& series_list) {
     }
     st.nser = static_cast<std::int32_t>(series_list.size());
     st.total = static_cast<std::int64_t>(st.values.size());
-    aboutit(st);
+    summarise_stores(st);
     return st;
 }
 

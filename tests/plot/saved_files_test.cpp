@@ -104,7 +104,7 @@ struct SeriesPlot {
     }
     void reset() {
         test::MemConsole mc;
-        plotstyle(mc.con(), 99, ap, kSeriesByAge, 0, {}, {}, dark);
+        plot_style_dialog(mc.con(), 99, ap, kSeriesByAge, 0, {}, {}, dark);
         series_ranges(*st, in, series_y_top(in.y_max), ap);
     }
     // Draws on the device; the console answers the file name prompt. Gives the output.

@@ -26,7 +26,7 @@ Stores make_stores(const std::vector<std::vector<std::int32_t>>& series, const s
         index += r.length;
     }
     st.nser = static_cast<std::int32_t>(series.size());
-    aboutit(st);
+    summarise_stores(st);
     return st;
 }
 
