@@ -7,8 +7,10 @@
 
 namespace tarnik::spline {
 
+// sb1bw2p: bandwidth in years to smoothing parameter.
 // bw >= 2 required; p = 6 u^2 / (3 + u) with u = cos(2pi/bw) - 1.
 void sb1bw2p(float bw, double& p);
+// sb1p2bw: smoothing parameter to bandwidth in years.
 // 0 < p <= 24 required; the inverse of sb1bw2p, result at single precision.
 void sb1p2bw(double p, float& bw);
 

@@ -8,6 +8,8 @@
 
 namespace tarnik::spline {
 
+// cgcv1: smooths equally spaced values with a cubic spline of fixed bandwidth
+// or of minimum GCV, with standard errors.
 // nmax: declared capacity, must be 2100 and >= n.  n >= 3 values in vals.
 // jdt >= 1: fixed bandwidth of jdt years; jdt == 0: minimum-GCV search;
 // jdt < 0: minimum-GCV search and jdt returns the chosen bandwidth in whole years

@@ -27,6 +27,8 @@ struct GeneralSplineWork {
     std::vector<double> wk;
 };
 
+// cubgcv: smooths weighted points at any abscissae with the cubic spline of
+// minimum GCV (or of minimum estimated true MSE), with standard errors.
 // x, f, df: n points (x strictly increasing; df are relative standard deviations
 // > 0, which the engine uses scaled to a mean square of 1 and returns exactly as
 // given). y: fitted values (n). se: standard errors (n), filled when job == 1. var < 0: estimate variance, choose by minimum GCV; var == 0:
@@ -38,6 +40,7 @@ void cubgcv(std::span<const double> x, std::span<const double> f, std::span<cons
             std::span<double> y, double& var, std::int32_t job, std::span<double> se,
             GeneralSplineWork& work);
 
+// cugcv: the general spline at a given smoothing parameter (a fixed bandwidth).
 // Fit at the smoothing parameter p of sb1bw2p (rho = 1/p), GCV-mode statistics,
 // standard errors always computed; var returns the estimated variance / msw.
 void cugcv(double p, std::span<const double> x, std::span<const double> f, std::span<const double> df,

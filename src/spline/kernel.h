@@ -79,7 +79,7 @@ inline void finish(int n, double p, double q, double e, double tr, double var, F
     res.q = q;
 }
 
-// One fit at smoothing weight rho. var < 0: GCV is the criterion; otherwise the
+// spfit: one fit at smoothing weight rho. var < 0: GCV is the criterion; otherwise the
 // estimated true mean square error for the known variance var.
 template <bool Unit>
 void spfit(const Bands& b, double rho, double var, FitResult& res) {
@@ -184,7 +184,7 @@ void spfit(const Bands& b, double rho, double var, FitResult& res) {
     finish(n, p, q, e, tr, var, res);
 }
 
-// Bayesian standard errors from the inverse bands left by the last fit, for the
+// sperr: Bayesian standard errors from the inverse bands left by the last fit, for the
 // error variance avar; written to se[1..n].
 template <bool Unit>
 void sperr(const Bands& b, double p, double avar, double* se) {
@@ -233,7 +233,7 @@ void sperr(const Bands& b, double p, double avar, double* se) {
     }
 }
 
-// Two fits at once, at the smoothing weights rho_a and rho_b, with the same
+// spfit2: two fits at once, at the smoothing weights rho_a and rho_b, with the same
 // arithmetic as spfit lane by lane (two-lane vectors of doubles: every lane
 // rounds exactly as the scalar code does). The recurrences of a fit are bound
 // by the latency of their operations, so a second, independent fit in the
@@ -388,7 +388,7 @@ private:
     double last_ = 0.0;
 };
 
-// Search for the smoothing weight of minimum criterion: bracketing by halving
+// search: finds the smoothing weight of minimum criterion: bracketing by halving
 // and doubling from 1 and 2, then golden section until the bracket is relatively
 // narrower than 1e-6, then one fit at the midpoint. Halving stops when P reaches
 // 0 (the interpolating limit), doubling when Q reaches 0 (the straight-line

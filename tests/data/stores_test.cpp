@@ -7,13 +7,17 @@
 namespace tarnik {
 namespace {
 
-// The summary and the sample depths of data far from the years 1..2100: every
-// extreme is that of the data, and the depth tables count every ring once.
-TEST(Aboutit, ExtremesAndDepthsOfAnyYears) {
-    const Stores st = test::make_stores({{"LATE", 5000, 0, 100, {100, 200, 300}},
-                                         {"LATER", 9998, 2, 1000, {4000, 5000}},
-                                         {"BC", -9999, 0, 100, {}},  // a series without rings
-                                         {"AROUND0", -2, 1, 100, {1, 2, 3, 4, 5}}});
+// Data far from the years 1..2100: every extreme is that of the data, and the
+// depth tables count every ring once.
+Stores far_from_year_one() {
+    return test::make_stores({{"LATE", 5000, 0, 100, {100, 200, 300}},
+                              {"LATER", 9998, 2, 1000, {4000, 5000}},
+                              {"BC", -9999, 0, 100, {}},  // a series without rings
+                              {"AROUND0", -2, 1, 100, {1, 2, 3, 4, 5}}});
+}
+
+TEST(SummariseStores, ExtremesAreThoseOfTheDataInAnyYears) {
+    const Stores st = far_from_year_one();
     const DataSummary& m = st.summary;
     EXPECT_EQ(m.min_first_year, -9999);
     EXPECT_EQ(m.max_last_year, 9999);
@@ -23,21 +27,27 @@ TEST(Aboutit, ExtremesAndDepthsOfAnyYears) {
     EXPECT_EQ(m.max_length, 5);
     EXPECT_FLOAT_EQ(m.y_min, 0.01f);
     EXPECT_FLOAT_EQ(m.y_max, 5.0f);
+}
+
+TEST(SummariseStores, DepthTablesCountEveryRingOnce) {
+    const Stores st = far_from_year_one();
     for (std::int32_t y : {-9999, -3, 3, 4999, 5003, 10000}) EXPECT_EQ(st.depth_by_year[y], 0) << y;
     for (std::int32_t y : {-2, 2, 5000, 5002, 9998, 9999}) EXPECT_EQ(st.depth_by_year[y], 1) << y;
     // Ages: LATE 1-3, LATER 3-4, AROUND0 2-6.
     const std::int32_t by_age[] = {0, 1, 2, 3, 2, 1, 1, 0};
     for (std::int32_t a = 0; a <= 7; ++a) EXPECT_EQ(st.depth_by_age[a], by_age[a]) << a;
-    EXPECT_EQ(m.max_depth_age, 3);
-    EXPECT_EQ(m.max_age_depth3, 3);
-    EXPECT_EQ(m.max_depth_year, 1);
+    EXPECT_EQ(st.summary.max_depth_age, 3);
+    EXPECT_EQ(st.summary.max_age_depth3, 3);
+    EXPECT_EQ(st.summary.max_depth_year, 1);
+}
 
-    // Only values past the old start values: still the true extremes.
+TEST(SummariseStores, ValuesPastTheStartValuesAreStillTheTrueExtremes) {
     const Stores wide = test::make_stores({{"A", 3500, 0, 100, {200000, 300000}}});
     EXPECT_EQ(wide.summary.min_first_year, 3500);
     EXPECT_FLOAT_EQ(wide.summary.y_min, 2000.0f);
+}
 
-    // Without series the summary keeps its start values.
+TEST(SummariseStores, WithoutSeriesTheSummaryKeepsItsStartValues) {
     const Stores none = test::make_stores({});
     EXPECT_EQ(none.summary.min_first_year, 3000);
     EXPECT_EQ(none.summary.max_last_year, -9999);

@@ -113,7 +113,7 @@ TEST(Cgcv1, SinglePrecisionConstantsOfTheUnitSpacedEngine) {
     }
 }
 
-TEST(Bandwidth, RequestsRoundAndSmallBandwidthsAreRaised) {
+TEST(Bandwidth, RequestsBecomeWholeYearsOfAtLeastTwo) {
     struct Row {
         std::int32_t jdt, n, want;
         bool raised;
@@ -129,7 +129,7 @@ TEST(Bandwidth, RequestsRoundAndSmallBandwidthsAreRaised) {
     }
 }
 
-TEST(Bandwidth, ConversionBothWaysAndItsLimits) {
+TEST(Bandwidth, ConvertsToSmoothingParameterAndBack) {
     const std::pair<float, double> known[] = {{2.0f, 24.0}, {4.0f, 3.0}, {10.0f, 0.0779}, {100.0f, 7.79e-6}, {1000.0f, 7.79e-10}};
     for (auto [bw, expect] : known) {
         double p = 0.0;
@@ -149,6 +149,10 @@ TEST(Bandwidth, ConversionBothWaysAndItsLimits) {
         sb1p2bw(p, bw);
         EXPECT_NEAR(bw, b, 4e-7f * b);
     }
+}
+
+TEST(Bandwidth, ConversionOutsideItsDomainIsAnInternalError) {
+    float bw = 0.0f;
     double p = -1.0;
     InternalError e = fatal([&] { sb1bw2p(std::nextafter(2.0f, 1.0f), p); });
     EXPECT_EQ(e.lines, (std::vector<std::string>{"", "In sb1bw2p bw < 2."}));
