@@ -82,6 +82,11 @@ private:
     void reading_cycle();
     void transformation_menu();
     void read_series(DataSetReader& source);
+    bool next_series(DataSetReader& source, SeriesRead& s);
+    void check_limits(std::int32_t n, std::int32_t length, std::int64_t running);
+    void store_series(const SeriesRead& s, std::int32_t n, std::int32_t first_index);
+    std::int32_t spline_bandwidth(std::int32_t n, std::int32_t length);
+    void end_without_series(const DataSetReader& source);
     void check_ranges(std::int32_t n, const std::string& id, std::int32_t first_year, std::int32_t length,
                       std::int32_t pith_offset);
     void print_summary();
@@ -189,6 +194,91 @@ void Driver::check_ranges(std::int32_t n, const std::string& id, std::int32_t fi
     }
 }
 
+// The next series of the data set, its notices passed on; false at the end.
+bool Driver::next_series(DataSetReader& source, SeriesRead& s) {
+    bool read = false;
+    try {
+        read = source.next(s);
+    } catch (const UnusableFile& e) {
+        // A file of a known format without anything to analyse.
+        for (const auto& text : source.take_notices()) notice(text);
+        for (const auto& text : e.lines) notice(text);
+        report_.close();
+        throw ProgramEnd{1};
+    }
+    for (const auto& text : source.take_notices()) notice(text);
+    return read;
+}
+
+// The limits on the number of series, the rings of one series and the rings
+// of all: a series past one of them ends the run.
+void Driver::check_limits(std::int32_t n, std::int32_t length, std::int64_t running) {
+    if (n > MaxSeries) {
+        dimension_violation(con_, report_, "The number of radii " + fmt::I(n, 7) + " exceeds",
+                            "the maximum allowed. " + fmt::I(MaxSeries, 7) + " Program Terminating...");
+    }
+    if (length > MaxYears) {
+        dimension_violation(con_, report_,
+                            "The length of radius " + fmt::I(n, 7) + " := [ " + fmt::I(length, 7) + " ] exceeds",
+                            "the maximum allowed. " + fmt::I(MaxYears, 7) + " Program Terminating...");
+    }
+    if (running > MaxValues) {
+        dimension_violation(con_, report_, "The total number of measurements " + fmt::I(running, 10) + " exceeds",
+                            "the maximum allowed. " + fmt::I(MaxValues, 10) + " Program Terminating...");
+    }
+}
+
+// Series n into the stores, its values from first_index on.
+void Driver::store_series(const SeriesRead& s, std::int32_t n, std::int32_t first_index) {
+    const std::int32_t length = s.length;
+    const std::int32_t offset = st_.pith_offset_of(n);
+    check_ranges(n, s.id, s.first_year, length, offset);
+    SeriesRecord r;
+    r.first_index = first_index;
+    r.last_index = first_index + length - 1;
+    r.length = length;
+    r.first_year = s.first_year;
+    r.pith_offset = offset;
+    r.scale = s.scale;
+    st_.series.push_back(r);
+    st_.series_ids.push_back(s.id);
+    // The widths as read (for the spline trend variable they are replaced
+    // by the fitted curves once the whole file is read). Converting the
+    // millimetres back would lose a unit for many widths: 0.53 mm * 100 is
+    // 52.99999 in single precision. The sample depths are counted by summarise_stores.
+    if (s.values.size() != static_cast<std::size_t>(length))
+        throw std::logic_error("a reader gave " + std::to_string(s.values.size()) + " widths for " +
+                               std::to_string(length) + " rings");
+    st_.values.insert(st_.values.end(), s.values.begin(), s.values.end());
+    st_.total += length;
+}
+
+// The bandwidth of series n's spline trend; a series too short to spline ends
+// the run.
+std::int32_t Driver::spline_bandwidth(std::int32_t n, std::int32_t length) {
+    if (length < 3) {
+        dimension_violation(con_, report_,
+                            "The length of radius " + fmt::I(n, 7) + " := [ " + fmt::I(length, 7) + " ] is less",
+                            "than 3. This is too short to spline. Program Terminating...");
+    }
+    bool raised = false;
+    const std::int32_t bandwidth = spline::bandwidth_request(jdt_, length, raised);
+    if (raised) {
+        con_.line();
+        con_.line(menu_indent("The spline bandwidth must be ≥ 2 years."));
+        con_.line(menu_indent("It will be set to 2."));
+    }
+    return bandwidth;
+}
+
+// Nothing to summarise or analyse: the run ends before the summary.
+void Driver::end_without_series(const DataSetReader& source) {
+    notice(" The " + std::string(source.is_folder() ? "folder " : "file ") + input_name_ +
+           " holds no series: there is nothing to analyse. The run ends here.");
+    report_.close();
+    throw ProgramEnd{1};
+}
+
 void Driver::read_series(DataSetReader& source) {
     SeriesRead s;
     std::vector<std::int32_t> bandwidths;  // per series, for the spline trend variable
@@ -196,81 +286,16 @@ void Driver::read_series(DataSetReader& source) {
     std::int32_t next_index = 1;   // first_index of that series
     std::int64_t running = 0;
     st_.values.reserve(std::min<std::size_t>(source.value_count_bound(), MaxValues));
-    for (;;) {
-        bool read = false;
-        try {
-            read = source.next(s);
-        } catch (const UnusableFile& e) {
-            // A file of a known format without anything to analyse.
-            for (const auto& text : source.take_notices()) notice(text);
-            for (const auto& text : e.lines) notice(text);
-            report_.close();
-            throw ProgramEnd{1};
-        }
-        for (const auto& text : source.take_notices()) notice(text);
-        if (!read) break;
-        const std::int32_t length = s.length;
-        if (n > MaxSeries) {
-            dimension_violation(con_, report_, "The number of radii " + fmt::I(n, 7) + " exceeds",
-                                "the maximum allowed. " + fmt::I(MaxSeries, 7) + " Program Terminating...");
-        }
-        if (length > MaxYears) {
-            dimension_violation(con_, report_,
-                                "The length of radius " + fmt::I(n, 7) + " := [ " + fmt::I(length, 7) + " ] exceeds",
-                                "the maximum allowed. " + fmt::I(MaxYears, 7) + " Program Terminating...");
-        }
-        running += length;
-        if (running > MaxValues) {
-            dimension_violation(con_, report_, "The total number of measurements " + fmt::I(running, 10) + " exceeds",
-                                "the maximum allowed. " + fmt::I(MaxValues, 10) + " Program Terminating...");
-        }
-        const std::int32_t offset = st_.pith_offset_of(n);
-        check_ranges(n, s.id, s.first_year, length, offset);
-
-        SeriesRecord r;
-        r.first_index = next_index;
-        r.last_index = next_index + length - 1;
-        r.length = length;
-        r.first_year = s.first_year;
-        r.pith_offset = offset;
-        r.scale = s.scale;
-        st_.series.push_back(r);
-        st_.series_ids.push_back(s.id);
-
-        if (ivar_ == 2) {
-            if (length < 3) {
-                dimension_violation(con_, report_,
-                                    "The length of radius " + fmt::I(n, 7) + " := [ " + fmt::I(length, 7) + " ] is less",
-                                    "than 3. This is too short to spline. Program Terminating...");
-            }
-            bool raised = false;
-            bandwidths.push_back(spline::bandwidth_request(jdt_, length, raised));
-            if (raised) {
-                con_.line();
-                con_.line(menu_indent("The spline bandwidth must be ≥ 2 years."));
-                con_.line(menu_indent("It will be set to 2."));
-            }
-        }
-        // The widths as read (for the spline trend variable they are replaced
-        // by the fitted curves once the whole file is read). Converting the
-        // millimetres back would lose a unit for many widths: 0.53 mm * 100 is
-        // 52.99999 in single precision. The sample depths are counted by summarise_stores.
-        if (s.values.size() != static_cast<std::size_t>(length))
-            throw std::logic_error("a reader gave " + std::to_string(s.values.size()) + " widths for " +
-                                   std::to_string(length) + " rings");
-        st_.values.insert(st_.values.end(), s.values.begin(), s.values.end());
-        st_.total += length;
-        next_index += length;
+    while (next_series(source, s)) {
+        running += s.length;
+        check_limits(n, s.length, running);
+        store_series(s, n, next_index);
+        if (ivar_ == 2) bandwidths.push_back(spline_bandwidth(n, s.length));
+        next_index += s.length;
         ++n;
     }
     st_.nser = n - 1;
-    if (st_.nser == 0) {
-        // Nothing to summarise or analyse: the run ends before the summary.
-        notice(" The " + std::string(source.is_folder() ? "folder " : "file ") + input_name_ +
-               " holds no series: there is nothing to analyse. The run ends here.");
-        report_.close();
-        throw ProgramEnd{1};
-    }
+    if (st_.nser == 0) end_without_series(source);
     if (ivar_ == 2) {
         fit_spline_trends(st_, bandwidths);
         bandwidth_ = bandwidths.back();
