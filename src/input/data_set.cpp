@@ -52,7 +52,11 @@ void add_details(std::vector<ReadDetail>& sum, const std::vector<ReadDetail>& mo
 }  // namespace
 
 std::string identifier_of(std::string_view name) {
-    std::string id(name.substr(0, std::min<std::size_t>(name.size(), 8)));
+    std::size_t cut = std::min<std::size_t>(name.size(), 8);
+    // A UTF-8 character that does not fit whole is left out, not cut in two.
+    if (cut < name.size())
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    std::string id(name.substr(0, cut));
     id.resize(8, ' ');
     return id;
 }

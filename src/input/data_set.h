@@ -78,7 +78,8 @@ private:
     std::vector<std::string> ids_;
 };
 
-// The first 8 characters of a series name, padded with blanks.
+// The first 8 bytes of a series name, padded with blanks; a UTF-8 character
+// that would be cut at the eighth byte is left out whole.
 std::string identifier_of(std::string_view name);
 
 }  // namespace tarnik

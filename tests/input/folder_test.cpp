@@ -59,5 +59,16 @@ TEST(Folder, SkippedSeriesAreCountedAndAFileWithoutSeriesEndsTheRun) {
                                                                   " There is nothing to analyse. The run ends here."}));
 }
 
+// Identifiers are 8 bytes: a name is cut or padded with blanks, and a UTF-8
+// character that would be cut at the eighth byte is left out whole.
+TEST(Identifier, LongNamesAreCutAtACharacterBoundary) {
+    EXPECT_EQ(identifier_of("CA533"), "CA533   ");
+    EXPECT_EQ(identifier_of("ABCDEFGHIJ"), "ABCDEFGH");
+    EXPECT_EQ(identifier_of("Besan\xC3\xA7on"), "Besan\xC3\xA7o");      // the 2-byte ç fits whole
+    EXPECT_EQ(identifier_of("Besanc\xC3\xA7on"), "Besanc\xC3\xA7");     // ends exactly at byte 8
+    EXPECT_EQ(identifier_of("Besanco\xC3\xA7n"), "Besanco ");            // ç would be cut: left out
+    EXPECT_EQ(identifier_of("abc\xE2\x82\xAC\xE2\x82\xAC"), "abc\xE2\x82\xAC  ");  // the second euro sign
+}
+
 }  // namespace
 }  // namespace tarnik
