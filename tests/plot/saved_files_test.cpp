@@ -96,7 +96,7 @@ struct SeriesPlot {
     const Stores* st = &ca533();
     SeriesDisplayInput in{1, 1, ca533().summary.y_min, ca533().summary.y_max, {}, "ca533.rwl"};
     PlotAppearance ap;
-    std::int32_t dark = 0;
+    bool dark = false;
 
     SeriesPlot() { reset(); }
     explicit SeriesPlot(const Stores& stores) : st(&stores), in{1, 1, stores.summary.y_min, stores.summary.y_max, {}, "s"} {
@@ -104,7 +104,7 @@ struct SeriesPlot {
     }
     void reset() {
         test::MemConsole mc;
-        plot_style_dialog(mc.con(), 99, ap, kSeriesByAge, 0, {}, {}, dark);
+        plot_style_dialog(mc.con(), 99, ap, PlotKind::series_by_age, 0, {}, {}, dark);
         series_ranges(*st, in, series_y_top(in.y_max), ap);
     }
     // Draws on the device; the console answers the file name prompt. Gives the output.
@@ -167,7 +167,7 @@ TEST(SavedPlot, BlackAndWhiteHasNoColourInAnyPixel) {
     plot.draw("ps", "bw.png\n");
     plot.draw("psc", "colour.png\n");
     plot.ap.bg_red = plot.ap.bg_green = plot.ap.bg_blue = 0;
-    plot.dark = 1;  // black background: entry 15 white
+    plot.dark = true;  // black background: entry 15 white
     plot.ap.frame_colour = plot.ap.text_colour = 15;
     plot.draw("ps", "dark.png\n");
     const auto colour_pixels = [](const Image& im) {
