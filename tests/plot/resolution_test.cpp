@@ -231,16 +231,7 @@ TEST(SeriesPictures, Ca533LooksTheSameDrawnAtTheDeviceResolution) {
 // mask without anti-aliasing. It covers the same pixels as the lines, within
 // one pixel, and a series apart from the others is still drawn as a line.
 TEST(SeriesPictures, DenseSeriesCoverTheSamePixels) {
-    std::vector<test::SeriesSpec> series;
-    std::mt19937 rng(3);
-    std::uniform_int_distribution<int> noise(-40, 40);
-    for (int s = 0; s < 600; ++s) {
-        std::vector<std::int32_t> w;
-        for (int k = 0; k < 300; ++k) w.push_back(150 + 100 * ((s + k) % 3 == 0) + noise(rng));
-        series.push_back({"D" + std::to_string(s), 1700 + s % 50, 0, 100, w});
-    }
-    series.push_back({"LONE", 1200, 0, 100, std::vector<std::int32_t>(300, 380)});
-    const Stores st = test::make_stores(series);
+    const Stores st = test::make_stores(test::dense_series(600, 300, 3, 1, 300));
     for (std::int32_t alignment : {1, 2}) {
         const auto full = series_picture(true, st, alignment, 1), fast = series_picture(false, st, alignment, 1);
         EXPECT_EQ(test::ink_lost(full, fast, 720), 0u) << "alignment " << alignment;

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -256,16 +255,7 @@ TEST(SavedPlot, PngShowsTheScreenPicture) {
 // Only at the tip of a sharp spike, where the library's line join cuts the
 // stroke short, may the pixels stand out by a pixel or two.
 TEST(SavedPlot, DensePngSeriesCoverTheSamePixels) {
-    std::vector<test::SeriesSpec> series;
-    std::mt19937 rng(5);
-    std::uniform_int_distribution<int> noise(-40, 40);
-    for (int s = 0; s < 800; ++s) {
-        std::vector<std::int32_t> w;
-        for (int k = 0; k < 150; ++k) w.push_back(150 + 100 * ((s + k) % 3 == 0) + noise(rng));
-        series.push_back({"D" + std::to_string(s), 1700 + s % 50, s % 40, 100, w});
-    }
-    series.push_back({"LONE", 1200, 0, 100, std::vector<std::int32_t>(30, 380)});
-    const Stores st = test::make_stores(series);
+    const Stores st = test::make_stores(test::dense_series(800, 150, 5, 40, 30));
     const SeriesPlot plot(st);
     PlotSandbox box;
     plot.draw("psc", "fast.png\n");
