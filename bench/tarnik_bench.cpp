@@ -517,9 +517,9 @@ Figure series_display(std::int32_t alignment, std::int32_t code, Devices devices
     }
     const plot::SeriesDisplayInput in{code, alignment, st.summary.y_min, st.summary.y_max, curve, "bench"};
     plot::PlotAppearance ap;
-    std::int32_t dark = 0;
+    bool dark = 0;
     draw_once("", [&](Console& con) {
-        plot::plot_style_dialog(con, 99, ap, alignment == 1 ? plot::kSeriesByAge : plot::kSeriesByYear, 0, {}, {}, dark);
+        plot::plot_style_dialog(con, 99, ap, alignment == 1 ? plot::PlotKind::series_by_age : plot::PlotKind::series_by_year, 0, {}, {}, dark);
     });
     plot::series_ranges(st, in, plot::series_y_top(in.y_max), ap);
     const auto draw = [&](Console& con, const char* device) { plot::draw_series(con, device, st, in, ap, dark); };
@@ -537,7 +537,7 @@ Figure dot_cloud_display(Devices devices = Devices::Every) {
         s.cs.jdt[k] = 50;
     }
     draw_once("", [&](Console& con) {
-        plot::plot_style_dialog(con, 99, s.ap, plot::kDotClouds, s.cs.classnum, std::span<const std::int32_t>(s.cs.start_age),
+        plot::plot_style_dialog(con, 99, s.ap, plot::PlotKind::dot_clouds, s.cs.classnum, std::span<const std::int32_t>(s.cs.start_age),
                         std::span<const std::int32_t>(s.cs.stop_age), s.dark);
     });
     build_clouds(st, s);

@@ -26,7 +26,7 @@ void hit_return(Console& con) {
 }
 
 void restore_style(Console& con, DotCloudState& s, std::int32_t option) {
-    plot::plot_style_dialog(con, option, s.ap, plot::kDotClouds, s.cs.classnum, std::span<const std::int32_t>(s.cs.start_age),
+    plot::plot_style_dialog(con, option, s.ap, plot::PlotKind::dot_clouds, s.cs.classnum, std::span<const std::int32_t>(s.cs.start_age),
                     std::span<const std::int32_t>(s.cs.stop_age), s.dark);
 }
 

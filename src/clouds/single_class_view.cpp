@@ -202,9 +202,9 @@ std::int32_t run_single_class_view(Console& con, const CloudStore& cs, plot::Plo
     const std::int32_t nc = std::clamp(cs.classnum, 0, mxnc);
     const std::span<const std::int32_t> start(cs.start_age.data(), static_cast<std::size_t>(nc));
     const std::span<const std::int32_t> stop(cs.stop_age.data(), static_cast<std::size_t>(nc));
-    std::int32_t dark = 0;  // the view's own background flag, reset by option 99 below
+    bool dark = 0;  // the view's own background flag, reset by option 99 below
     auto style = [&](std::int32_t option) {
-        plot::plot_style_dialog(con, option, ap, plot::kSingleClass, nc, start, stop, dark);
+        plot::plot_style_dialog(con, option, ap, plot::PlotKind::single_class, nc, start, stop, dark);
     };
     style(99);
     report.blank();

@@ -12,11 +12,35 @@
 namespace tarnik::plot {
 
 // Plot kinds: what the per-class arrays of PlotAppearance mean.
-enum PlotKind : std::int32_t {
-    kSeriesByAge = 1,    // element 1: series and depth lines; element 3: line colour of the regional curve
-    kSeriesByYear = 2,   // as kind 1
-    kDotClouds = 3,      // element k: age class k
-    kSingleClass = 4,    // element 1: spline fit and cloud; element 2: error bounds
+enum class PlotKind {
+    series_by_age,   // element 1: series and depth lines; element 3: line colour of the regional curve
+    series_by_year,  // as series_by_age
+    dot_clouds,      // element k: age class k
+    single_class,    // element 1: spline fit and cloud; element 2: error bounds
+};
+
+// The appearance options, by their numbers in the PLOT Options Menus.
+enum class StyleOption : std::int32_t {
+    background = 1,
+    frame_colour = 2,
+    line_colour = 3,
+    text_colour = 4,
+    symbol_colour = 5,
+    line_style = 6,
+    symbol_type = 7,
+    x_major_ticks = 8,
+    x_minor_ticks = 9,
+    y_major_ticks = 10,
+    y_minor_ticks = 11,
+    z_major_ticks = 12,
+    z_minor_ticks = 13,
+    x_max = 14,
+    x_min = 15,
+    y_max = 16,
+    y_min = 17,
+    z_max = 18,
+    z_min = 19,
+    restore_defaults = 99,
 };
 
 // The appearance settings a display owns for the whole run. The dark background
@@ -52,11 +76,15 @@ struct AxisTicks {
 // keep the tick tables of their displays.
 std::optional<AxisTicks> long_span_ticks(double width);
 
-// Runs the dialog of one appearance option (1-19) or restores the defaults (99)
-// for a plot of the given kind; any other option changes nothing. nc, start_age
-// and stop_age list the age classes for the class loops of plot kind 3.
+// Runs the dialog of one appearance option for a plot of the given kind, or
+// restores the defaults. nc, start_age and stop_age list the age classes for
+// the class loops of the dot clouds. `dark` is the display's dark background
+// flag, which the background option and the defaults set.
+void plot_style_dialog(Console& con, StyleOption option, PlotAppearance& ap, PlotKind kind, std::int32_t nc,
+                       std::span<const std::int32_t> start_age, std::span<const std::int32_t> stop_age, bool& dark);
+// The same for an option number typed at a menu (1-19, or 99 for the
+// defaults); any other number changes nothing.
 void plot_style_dialog(Console& con, std::int32_t option, PlotAppearance& ap, PlotKind kind, std::int32_t nc,
-               std::span<const std::int32_t> start_age, std::span<const std::int32_t> stop_age,
-               std::int32_t& dark);
+                       std::span<const std::int32_t> start_age, std::span<const std::int32_t> stop_age, bool& dark);
 
 }  // namespace tarnik::plot

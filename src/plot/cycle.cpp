@@ -43,21 +43,13 @@ bool x_display_reachable() {
     return ok;
 }
 
-// True when the file can be created or replaced; an existing file is left as it is.
-bool writable(const std::string& name) {
-    std::FILE* f = std::fopen(name.c_str(), "ab");
-    if (f == nullptr) return false;
-    std::fclose(f);
-    return true;
-}
-
 // Palette entries 0 and 15 from the dark flag, then the background (entry 0).
 // Black on white: the white page and every other entry black.
-void set_palette(const PlotAppearance& ap, std::int32_t dark, bool black_on_white) {
-    if (dark == 0) {
+void set_palette(const PlotAppearance& ap, bool dark, bool black_on_white) {
+    if (!dark) {
         plscol0(0, 255, 255, 255);
         plscol0(15, 0, 0, 0);
-    } else if (dark == 1) {
+    } else {
         plscol0(15, 255, 255, 255);
         plscol0(0, 0, 0, 0);
     }
@@ -116,8 +108,7 @@ DrawnAxis drawable_axis(double min, double max, double major, std::int32_t minor
     return a;
 }
 
-DrawnAxis drawable_axis(Console& con, std::string_view name, double min, double max, double major,
-                        std::int32_t minor) {
+DrawnAxis drawable_axis(Console& con, std::string_view name, double min, double max, double major, std::int32_t minor) {
     const DrawnAxis a = drawable_axis(min, max, major, minor);
     if (a.adjusted) {
         con.line(" The " + std::string(name) +
@@ -171,7 +162,7 @@ std::string DrawingCycle::screen_device() {
     }
     if (!device_available("pngcairo")) return {};
     // No display: the screen plot goes to an image file in the working directory.
-    if (!writable(kScreenImageFile)) {
+    if (!cannot_write(kScreenImageFile).empty()) {
         std::fprintf(stderr, "tarnik: %s cannot be written here; the plot is not shown.\n", kScreenImageFile);
         return {};
     }
@@ -204,19 +195,14 @@ void DrawingCycle::measure_page(const std::string& dev) {
     }
 }
 
-DrawingCycle::DrawingCycle(Console& con, std::string_view device, const PlotAppearance& ap, std::int32_t dark)
-    : con_(&con) {
-    const bool save = device == "ps" || device == "psc";
-    std::string dev = save ? saving_device(con, device == "psc", ap) : screen_device();
-    // Where nothing can be shown or written the drawing goes to the library's
-    // null device, so that the display's drawing calls stay harmless.
-    if (dev.empty()) {
-        saving_ = false;
-        file_.clear();
-        if (!device_available("null")) return;
-        dev = "null";
-    }
-    con.flush();
+std::string DrawingCycle::null_device() {
+    saving_ = false;
+    file_.clear();
+    if (!device_available("null")) return {};
+    return "null";
+}
+
+void DrawingCycle::select_device(const std::string& dev) {
     plsdev(dev.c_str());
     if (!file_.empty() && !canvas_) plsfnam(file_.c_str());
     if (dev == "memcairo") {
@@ -225,6 +211,17 @@ DrawingCycle::DrawingCycle(Console& con, std::string_view device, const PlotAppe
         plsmema(m.width, m.height, m.rgba.data());
     }
     if (canvas_) plspage(0.0, 0.0, static_cast<PLINT>(kCairoPageWidth), static_cast<PLINT>(kCairoPageHeight), 0, 0);
+}
+
+DrawingCycle::DrawingCycle(Console& con, std::string_view device, const PlotAppearance& ap, bool dark) : con_(&con) {
+    const bool save = device == "ps" || device == "psc";
+    std::string dev = save ? saving_device(con, device == "psc", ap) : screen_device();
+    // Where nothing can be shown or written the drawing goes to the library's
+    // null device, so that the display's drawing calls stay harmless.
+    if (dev.empty()) dev = null_device();
+    if (dev.empty()) return;
+    con.flush();
+    select_device(dev);
     // Black and white PostScript is the library's own; the cairo files get a
     // palette of black.
     set_palette(ap, dark, saving_ && device == "ps" && type_ != FileType::PostScript);

@@ -52,7 +52,7 @@ public:
     // plsdev, palette entries 0 and 15 from the dark flag, background colour,
     // plinit. For "ps"/"psc" the file name is asked first; a name that cannot be
     // opened for writing is reported and asked again.
-    DrawingCycle(Console& con, std::string_view device, const PlotAppearance& ap, std::int32_t dark);
+    DrawingCycle(Console& con, std::string_view device, const PlotAppearance& ap, bool dark);
     ~DrawingCycle();  // plend; a saved file that could not be written is reported
     DrawingCycle(const DrawingCycle&) = delete;
     DrawingCycle& operator=(const DrawingCycle&) = delete;
@@ -70,6 +70,10 @@ public:
 private:
     std::string saving_device(Console& con, bool colour, const PlotAppearance& ap);
     std::string screen_device();
+    // The library's null device, nothing saved; empty where the library has none.
+    std::string null_device();
+    // plsdev with the output file, the memory screen or the page of a FileCanvas.
+    void select_device(const std::string& dev);
     void measure_page(const std::string& dev);
 
     Console* con_ = nullptr;
@@ -103,8 +107,7 @@ struct DrawnAxis {
 };
 DrawnAxis drawable_axis(double min, double max, double major, std::int32_t minor);
 // The same, with a notice on the console naming the axis when a setting was replaced.
-DrawnAxis drawable_axis(Console& con, std::string_view name, double min, double max, double major,
-                        std::int32_t minor);
+DrawnAxis drawable_axis(Console& con, std::string_view name, double min, double max, double major, std::int32_t minor);
 
 // The upper panel of the two-panel plots: the X and Y ranges and ticks of the
 // appearance settings (replaced, with a notice, where the library cannot draw

@@ -28,16 +28,6 @@ bool ends_with_ignoring_case(std::string_view name, std::string_view ending) {
     return true;
 }
 
-// Empty when the file can be created or replaced, otherwise the reason. An
-// existing file is left as it is until the drawing replaces it.
-std::string cannot_write(const std::string& name) {
-    errno = 0;
-    std::FILE* f = std::fopen(name.c_str(), "ab");
-    if (f == nullptr) return errno != 0 ? std::strerror(errno) : "it cannot be opened";
-    std::fclose(f);
-    return {};
-}
-
 }  // namespace
 
 FileType file_type_of(std::string_view name) {
@@ -65,6 +55,14 @@ std::string_view library_device(FileType type, bool colour) {
         case FileType::PostScript: break;
     }
     return colour ? "psc" : "ps";
+}
+
+std::string cannot_write(const std::string& name) {
+    errno = 0;
+    std::FILE* f = std::fopen(name.c_str(), "ab");
+    if (f == nullptr) return errno != 0 ? std::strerror(errno) : "it cannot be opened";
+    std::fclose(f);
+    return {};
 }
 
 std::string ask_output_file(Console& con) {

@@ -38,6 +38,10 @@ inline constexpr int kPngWidth = 2400, kPngHeight = 1800;
 // points in PDF and SVG).
 inline constexpr double kCairoPageWidth = 720.0, kCairoPageHeight = 540.0;
 
+// Empty when the file can be created or replaced, otherwise the reason. An
+// existing file is left as it is until the drawing replaces it.
+std::string cannot_write(const std::string& name);
+
 // Asks for the output file name with the library's own prompt, on the console
 // (so that the end of input ends the run cleanly), until a name comes that can
 // be created or replaced. A name that cannot be written is reported with the

@@ -19,11 +19,11 @@ std::int32_t bounded_floor(double v, std::int32_t lo, std::int32_t hi) {
     return static_cast<std::int32_t>(std::floor(v));
 }
 
-void stroke_points(std::span<const PLFLT> x, std::span<const PLFLT> y) {
+}  // namespace
+
+void draw_polyline(std::span<const PLFLT> x, std::span<const PLFLT> y) {
     if (!x.empty()) plline(static_cast<PLINT>(x.size()), x.data(), y.data());
 }
-
-}  // namespace
 
 void set_full_detail(bool on) { g_full_detail = on; }
 bool full_detail() { return g_full_detail; }
@@ -143,27 +143,114 @@ void CellMask::widen(std::int32_t radius, const std::vector<std::uint8_t>& in_co
     }
 }
 
-std::size_t CellMask::draw() const {
-    struct Run {
-        std::int32_t top, bot;  // rows, inclusive
-        std::int32_t band = -1;
-    };
+namespace {
+
+// A run of set cells in one column of a CellMask: rows top to bot, inclusive,
+// and the band (path) it belongs to.
+struct MaskRun {
+    std::int32_t top, bot;
+    std::int32_t band = -1;
+};
+
+// The runs of set cells of one column, from the top.
+void column_runs(const std::uint8_t* col, std::int32_t rows, std::vector<MaskRun>& runs) {
+    runs.clear();
+    for (std::int32_t r = 0; r < rows;) {
+        if (col[r] == 0) {
+            ++r;
+            continue;
+        }
+        std::int32_t e = r;
+        while (e + 1 < rows && col[e + 1] != 0) ++e;
+        runs.push_back({r, e, -1});
+        r = e + 1;
+    }
+}
+
+// For every run of a column, the run of the previous column that continues
+// into it: the one it overlaps where each overlaps only the other, else -1.
+std::vector<std::int32_t> continued_runs(const std::vector<MaskRun>& prev, const std::vector<MaskRun>& cur) {
+    std::vector<std::int32_t> prev_hits(prev.size(), 0), cur_hits(cur.size(), 0);
+    std::vector<std::int32_t> partner(cur.size(), -1);
+    for (std::size_t i = 0, j = 0; i < prev.size() && j < cur.size();) {
+        if (std::max(prev[i].top, cur[j].top) <= std::min(prev[i].bot, cur[j].bot)) {
+            ++prev_hits[i];
+            ++cur_hits[j];
+            partner[j] = static_cast<std::int32_t>(i);
+        }
+        if (prev[i].bot < cur[j].bot) ++i;
+        else ++j;
+    }
+    for (std::size_t j = 0; j < cur.size(); ++j) {
+        if (cur_hits[j] != 1 || prev_hits[static_cast<std::size_t>(partner[j])] != 1) partner[j] = -1;
+    }
+    return partner;
+}
+
+// The paths of a CellMask, traced column by column: a band of overlapping runs
+// in neighbouring columns is one path in cell coordinates, drawn once no run
+// of the next column continues it.
+class BandPaths {
+public:
+    BandPaths(const DeviceGrid& g, std::int32_t first_row) : g_(g), r0_(first_row) {}
+
+    // Continues the bands of the runs `prev` into the runs `cur` of the column
+    // whose centre is at xc, starts new bands for the other runs of `cur`, and
+    // draws the bands that end in `prev`.
+    void step(const std::vector<MaskRun>& prev, std::vector<MaskRun>& cur, double xc) {
+        const std::vector<std::int32_t> partner = continued_runs(prev, cur);
+        std::vector<bool> continued(prev.size(), false);
+        for (std::size_t j = 0; j < cur.size(); ++j) {
+            MaskRun& run = cur[j];
+            const std::int32_t i = partner[j];
+            if (i >= 0) {
+                continued[static_cast<std::size_t>(i)] = true;
+                extend(prev[static_cast<std::size_t>(i)], run, xc);
+            } else {
+                start(run, xc);
+            }
+        }
+        for (std::size_t i = 0; i < prev.size(); ++i) {
+            if (continued[i]) continue;
+            emit(open_[static_cast<std::size_t>(prev[i].band)]);
+            free_bands_.push_back(static_cast<std::size_t>(prev[i].band));
+        }
+    }
+
+    std::size_t drawn() const { return drawn_; }
+
+private:
     struct Band {
         std::vector<PLFLT> x, y;  // the path in cell coordinates
     };
-    std::vector<Band> open;
-    std::vector<std::size_t> free_bands;
-    std::size_t drawn = 0;
-    pllsty(1);
-    // A path one cell wide (the library's width is in units of the page, which
-    // hold line_cells cells); set back to the default width at the end. Where
-    // the cells are finer than the page's units (a saved file), the library
-    // places the paths to a fraction of a cell only; they reach a quarter of
-    // a cell further on both sides, so that no seam shows where two paths meet.
-    const bool finer = g_.line_cells != 1.0;
-    if (finer) plwidth(1.5 / g_.line_cells);
 
-    auto emit = [&](Band& b) {
+    // Back to a row both runs share, one step across, then over the run.
+    void extend(const MaskRun& p, MaskRun& run, double xc) {
+        run.band = p.band;
+        Band& b = open_[static_cast<std::size_t>(run.band)];
+        const double yo = r0_ + std::max(p.top, run.top) + 0.5;
+        b.x.insert(b.x.end(), {xc - 1.0, xc, xc, xc});
+        b.y.insert(b.y.end(), {yo, yo, static_cast<double>(r0_ + run.top), static_cast<double>(r0_ + run.bot + 1)});
+    }
+
+    void start(MaskRun& run, double xc) {
+        run.band = new_band();
+        Band& b = open_[static_cast<std::size_t>(run.band)];
+        b.x = {xc, xc};
+        b.y = {static_cast<double>(r0_ + run.top), static_cast<double>(r0_ + run.bot + 1)};
+    }
+
+    std::int32_t new_band() {
+        if (!free_bands_.empty()) {
+            const std::size_t k = free_bands_.back();
+            free_bands_.pop_back();
+            return static_cast<std::int32_t>(k);
+        }
+        open_.emplace_back();
+        return static_cast<std::int32_t>(open_.size() - 1);
+    }
+
+    void emit(Band& b) {
         if (b.x.size() == 2) {
             // A path of two points gets round caps from the library, which reach
             // beyond the cells; a midpoint makes it a polyline with flat ends.
@@ -175,80 +262,40 @@ std::size_t CellMask::draw() const {
             b.y[k] = g_.wy(b.y[k]);
         }
         plline(static_cast<PLINT>(b.x.size()), b.x.data(), b.y.data());
-        ++drawn;
+        ++drawn_;
         b.x.clear();
         b.y.clear();
-    };
-    auto new_band = [&]() -> std::int32_t {
-        if (!free_bands.empty()) {
-            const std::size_t k = free_bands.back();
-            free_bands.pop_back();
-            return static_cast<std::int32_t>(k);
-        }
-        open.emplace_back();
-        return static_cast<std::int32_t>(open.size() - 1);
-    };
+    }
 
-    std::vector<Run> prev, cur;
-    std::vector<std::int32_t> prev_hits, cur_hits;  // overlapping runs of the other column
+    const DeviceGrid& g_;
+    std::int32_t r0_;
+    std::vector<Band> open_;
+    std::vector<std::size_t> free_bands_;
+    std::size_t drawn_ = 0;
+};
+
+}  // namespace
+
+std::size_t CellMask::draw() const {
+    pllsty(1);
+    // A path one cell wide (the library's width is in units of the page, which
+    // hold line_cells cells); set back to the default width at the end. Where
+    // the cells are finer than the page's units (a saved file), the library
+    // places the paths to a fraction of a cell only; they reach a quarter of
+    // a cell further on both sides, so that no seam shows where two paths meet.
+    const bool finer = g_.line_cells != 1.0;
+    if (finer) plwidth(1.5 / g_.line_cells);
+    BandPaths paths(g_, r0_);
+    std::vector<MaskRun> prev, cur;
+    // One step past the last column ends the bands still open.
     for (std::int32_t c = 0; c <= cols_; ++c) {
         cur.clear();
-        if (c < cols_) {
-            const std::uint8_t* col = bits_.data() + static_cast<std::size_t>(c) * static_cast<std::size_t>(rows_);
-            for (std::int32_t r = 0; r < rows_;) {
-                if (col[r] == 0) {
-                    ++r;
-                    continue;
-                }
-                std::int32_t e = r;
-                while (e + 1 < rows_ && col[e + 1] != 0) ++e;
-                cur.push_back({r, e, -1});
-                r = e + 1;
-            }
-        }
-        // Overlaps between the runs of this column and the previous one.
-        prev_hits.assign(prev.size(), 0);
-        cur_hits.assign(cur.size(), 0);
-        std::vector<std::int32_t> partner(cur.size(), -1);
-        for (std::size_t i = 0, j = 0; i < prev.size() && j < cur.size();) {
-            if (std::max(prev[i].top, cur[j].top) <= std::min(prev[i].bot, cur[j].bot)) {
-                ++prev_hits[i];
-                ++cur_hits[j];
-                partner[j] = static_cast<std::int32_t>(i);
-            }
-            if (prev[i].bot < cur[j].bot) ++i;
-            else ++j;
-        }
-        std::vector<bool> continued(prev.size(), false);
-        const double xc = c0_ + c + 0.5;
-        for (std::size_t j = 0; j < cur.size(); ++j) {
-            Run& run = cur[j];
-            const std::int32_t i = partner[j];
-            if (cur_hits[j] == 1 && prev_hits[static_cast<std::size_t>(i)] == 1) {
-                // Back to a row both runs share, one step across, then over the run.
-                const Run& p = prev[static_cast<std::size_t>(i)];
-                run.band = p.band;
-                continued[static_cast<std::size_t>(i)] = true;
-                Band& b = open[static_cast<std::size_t>(run.band)];
-                const double yo = r0_ + std::max(p.top, run.top) + 0.5;
-                b.x.insert(b.x.end(), {xc - 1.0, xc, xc, xc});
-                b.y.insert(b.y.end(), {yo, yo, static_cast<double>(r0_ + run.top), static_cast<double>(r0_ + run.bot + 1)});
-            } else {
-                run.band = new_band();
-                Band& b = open[static_cast<std::size_t>(run.band)];
-                b.x = {xc, xc};
-                b.y = {static_cast<double>(r0_ + run.top), static_cast<double>(r0_ + run.bot + 1)};
-            }
-        }
-        for (std::size_t i = 0; i < prev.size(); ++i) {
-            if (continued[i]) continue;
-            emit(open[static_cast<std::size_t>(prev[i].band)]);
-            free_bands.push_back(static_cast<std::size_t>(prev[i].band));
-        }
+        if (c < cols_) column_runs(bits_.data() + static_cast<std::size_t>(c) * static_cast<std::size_t>(rows_), rows_, cur);
+        paths.step(prev, cur, c0_ + c + 0.5);
         std::swap(prev, cur);
     }
     if (finer) plwidth(1.0);
-    return drawn;
+    return paths.drawn();
 }
 
 SeriesLines::SeriesLines(const DeviceGrid& g, std::int32_t style)
@@ -286,19 +333,19 @@ bool SeriesLines::dense_at(double cx) const {
 
 void SeriesLines::stroke(std::span<const PLFLT> x, std::span<const PLFLT> y) {
     if (style_ != 1 || x.size() < 3) {
-        stroke_points(x, y);
+        draw_polyline(x, y);
         return;
     }
     px_.assign(x.begin(), x.end());
     py_.assign(y.begin(), y.end());
     reduce_to_columns(g_, px_, py_);
-    stroke_points(px_, py_);
+    draw_polyline(px_, py_);
 }
 
 void SeriesLines::draw(const std::vector<PLFLT>& x, const std::vector<PLFLT>& y) {
     const std::size_t n = std::min(x.size(), y.size());
     if (full_detail()) {
-        stroke_points({x.data(), n}, {y.data(), n});
+        draw_polyline({x.data(), n}, {y.data(), n});
         return;
     }
     if (raster_ && !counted_) count_columns();

@@ -60,6 +60,9 @@ struct DeviceGrid {
     double wy(double cy) const { return wy0 + (vy1 - cy) * (wy1 - wy0) / (vy1 - vy0); }
 };
 
+// Draws the points as one line (plline); nothing where there are none.
+void draw_polyline(std::span<const PLFLT> x, std::span<const PLFLT> y);
+
 // Keeps of every run of consecutive points in one device column the first, the
 // lowest, the highest and the last, in their order. Returns the number kept;
 // x and y are shortened to it.

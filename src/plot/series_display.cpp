@@ -8,6 +8,7 @@
 
 #include "console/answers.h"
 #include "console/format.h"
+#include "data/analysis_variable.h"
 #include "export/series_export.h"
 #include "plot/cycle.h"
 #include "plot/resolution.h"
@@ -15,16 +16,38 @@
 namespace tarnik::plot {
 namespace {
 
-PlotKind kind_of(const SeriesDisplayInput& in) { return in.alignment == 1 ? kSeriesByAge : kSeriesByYear; }
+// The numbers of the PLOT Options Menu that the display answers itself; the
+// others from 1 to 17 change the appearance (plot_style_dialog).
+enum class SeriesOption : std::int32_t {
+    replot = 0,
+    rcs_fit_colour = 5,  // the symbol colour, which this display has not, where the regional curve is drawn
+    symbol_type = 7,     // not available
+    save_data = 66,
+    save_black_on_white = 77,
+    save_colour = 88,
+    restore_defaults = 99,
+};
+
+constexpr std::int32_t kLastStyleOption = 17;
+
+bool by_age(const SeriesDisplayInput& in) { return in.alignment == 1; }
+
+AnalysisVariable variable_of(const SeriesDisplayInput& in) { return static_cast<AnalysisVariable>(in.code); }
+
+bool with_regional_curve(const SeriesDisplayInput& in) {
+    return variable_of(in) == AnalysisVariable::widths_with_regional_curve;
+}
+
+PlotKind kind_of(const SeriesDisplayInput& in) { return by_age(in) ? PlotKind::series_by_age : PlotKind::series_by_year; }
 
 const char* x_label(const SeriesDisplayInput& in) {
-    return in.alignment == 1 ? "Cambial Growth Years" : "X-Dated Calendar Years";
+    return by_age(in) ? "Cambial Growth Years" : "X-Dated Calendar Years";
 }
 
 const char* y_label(const SeriesDisplayInput& in) {
-    switch (in.code) {
-    case 2: return "Spline Values(mm.)";
-    case 3: return "RCS Index Values(mm.)";
+    switch (variable_of(in)) {
+    case AnalysisVariable::spline_trends: return "Spline Values(mm.)";
+    case AnalysisVariable::rcs_indices: return "RCS Index Values(mm.)";
     default: return "Ring Widths(mm.)";
     }
 }
@@ -34,8 +57,7 @@ std::string title_of(const SeriesDisplayInput& in) {
     return std::string(trim_right(t));
 }
 
-void print_menu(Console& con, std::int32_t code) {
-    const bool rcs = code == 4;
+void print_menu(Console& con, bool rcs) {
     con.blank(2);
     con.line(menu_indent("************ PLOT Options Menu *************"));
     con.line(menu_indent(" REPLOT             [0]   Major Ticks X  [8] "));
@@ -58,6 +80,18 @@ void print_menu(Console& con, std::int32_t code) {
 void pause_two_columns(Console& con) {
     con.blank();
     con.pause_field(menu_indent("Hit RETURN to continue : "), 2);
+}
+
+void unknown_option(Console& con) {
+    con.blank();
+    con.line(menu_indent("Unknown option re-enter a valid number"));
+    pause_two_columns(con);
+}
+
+void not_available(Console& con, std::int32_t option) {
+    con.blank();
+    con.line(menu_indent("This Option [" + fmt::I(option, 2) + "] not available for this plot"));
+    pause_two_columns(con);
 }
 
 // The colour of the regional curve (line colour 3), in 0..15 only.
@@ -119,7 +153,7 @@ float series_y_top(float y_max) {
 void series_ranges(const Stores& st, const SeriesDisplayInput& in, float y_top, PlotAppearance& ap) {
     const DataSummary& m = st.summary;
     std::int32_t width = 0;
-    if (in.alignment == 1) {
+    if (by_age(in)) {
         ap.x_min = 0.0f;
         ap.x_max = static_cast<float>(10 * (m.max_last_age / 10) + 10);
         width = static_cast<std::int32_t>(ap.x_max);
@@ -130,7 +164,7 @@ void series_ranges(const Stores& st, const SeriesDisplayInput& in, float y_top, 
         ap.x_min = static_cast<float>(lo);
         width = hi - lo + 1;
     }
-    ap.y_min = in.code == 3 ? in.y_min - 0.1f : 0.0f;
+    ap.y_min = variable_of(in) == AnalysisVariable::rcs_indices ? in.y_min - 0.1f : 0.0f;
     ap.y_max = y_top;
     const AxisTicks xt = series_x_ticks(width);
     ap.x_major = xt.major;
@@ -140,33 +174,24 @@ void series_ranges(const Stores& st, const SeriesDisplayInput& in, float y_top, 
     ap.y_minor = yt.minor;
 }
 
-void draw_series(Console& con, std::string_view device, const Stores& st, const SeriesDisplayInput& in,
-                 const PlotAppearance& ap, std::int32_t dark) {
-    DrawingCycle cycle(con, device, ap, dark);
-    if (!cycle.is_open()) return;
-    const DataSummary& m = st.summary;
-    const bool by_age = in.alignment == 1;
-    const std::string title = title_of(in);
-    std::vector<PLFLT> x, y;
-    x.reserve(MaxYears);
-    y.reserve(MaxYears);
+namespace {
 
-    plssub(1, 2);
-    pladv(0);
-
-    // Upper panel: every series, drawn at the resolution of the device.
-    const DrawnAxis xa = upper_panel(con, ap, x_label(in), y_label(in), title.c_str());
+// Upper panel: every series, drawn at the resolution of the device.
+void draw_series_lines(const DrawingCycle& cycle, const Stores& st, bool aligned_by_age, const PlotAppearance& ap) {
     pllsty(ap.line_style[0]);
     plcol0(ap.line_colour[0]);
     SeriesLines lines(cycle.grid(), ap.line_style[0]);
     for (std::int32_t i = 1; i <= st.nser; ++i) {
         const SeriesRecord& r = st.rec(i);
-        const std::int32_t x0 = by_age ? r.first_age : r.first_year;
+        const std::int32_t x0 = aligned_by_age ? r.first_age : r.first_year;
         if (r.length > 0) lines.span(x0, static_cast<double>(x0) + (r.length - 1));
     }
+    std::vector<PLFLT> x, y;
+    x.reserve(MaxYears);
+    y.reserve(MaxYears);
     for (std::int32_t i = 1; i <= st.nser; ++i) {
         const SeriesRecord& r = st.rec(i);
-        const std::int32_t x0 = by_age ? r.first_age : r.first_year;
+        const std::int32_t x0 = aligned_by_age ? r.first_age : r.first_year;
         const float scale = static_cast<float>(r.scale);
         const auto vals = st.values_of(i);
         x.clear();
@@ -178,30 +203,31 @@ void draw_series(Console& con, std::string_view device, const Stores& st, const 
         lines.draw(x, y);
     }
     lines.finish();
+}
 
-    // The regional curve over the widths, one value per age from min_first_age.
-    if (in.code == 4) {
-        plcol0(ap.line_colour[2]);
-        const std::int64_t ages = std::int64_t{m.max_last_age} - m.min_first_age + 1;
-        const auto n = static_cast<std::size_t>(std::clamp<std::int64_t>(
-            ages, 0, static_cast<std::int64_t>(in.regional_curve.size())));
-        x.clear();
-        y.clear();
-        for (std::size_t k = 0; k < n; ++k) {
-            x.push_back(static_cast<PLFLT>(m.min_first_age + static_cast<std::int32_t>(k)));
-            y.push_back(static_cast<PLFLT>(in.regional_curve[k]));
-        }
-        if (!x.empty()) plline(static_cast<PLINT>(x.size()), x.data(), y.data());
+// The regional curve over the widths, one value per age from min_first_age.
+void draw_regional_curve(const DataSummary& m, std::span<const float> curve, const PlotAppearance& ap) {
+    plcol0(ap.line_colour[2]);
+    const std::int64_t ages = std::int64_t{m.max_last_age} - m.min_first_age + 1;
+    const auto n = static_cast<std::size_t>(std::clamp<std::int64_t>(ages, 0, static_cast<std::int64_t>(curve.size())));
+    std::vector<PLFLT> x, y;
+    for (std::size_t k = 0; k < n; ++k) {
+        x.push_back(static_cast<PLFLT>(m.min_first_age + static_cast<std::int32_t>(k)));
+        y.push_back(static_cast<PLFLT>(curve[k]));
     }
+    draw_polyline(x, y);
+}
 
-    // Lower panel: sample depth over the same X range.
-    const std::int32_t d = (by_age ? m.max_depth_age : m.max_depth_year) + 1;
+// Lower panel: sample depth over the X range of the upper panel.
+void draw_depth_panel(const Stores& st, const SeriesDisplayInput& in, const DrawnAxis& xa, const PlotAppearance& ap) {
+    const DataSummary& m = st.summary;
+    const bool aligned_by_age = by_age(in);
+    const std::int32_t d = (aligned_by_age ? m.max_depth_age : m.max_depth_year) + 1;
     const AxisTicks dt = depth_ticks(d);
-    const std::int32_t lo = by_age ? m.min_first_age : m.min_first_year;
-    const std::int32_t hi = by_age ? m.max_last_age : m.max_last_year;
-    const auto& depth = by_age ? st.depth_by_age : st.depth_by_year;
-    x.clear();
-    y.clear();
+    const std::int32_t lo = aligned_by_age ? m.min_first_age : m.min_first_year;
+    const std::int32_t hi = aligned_by_age ? m.max_last_age : m.max_last_year;
+    const auto& depth = aligned_by_age ? st.depth_by_age : st.depth_by_year;
+    std::vector<PLFLT> x, y;
     for (std::int32_t a = lo; a <= hi; ++a) {
         x.push_back(static_cast<PLFLT>(a));
         y.push_back(static_cast<PLFLT>(depth[a]));
@@ -215,68 +241,77 @@ void draw_series(Console& con, std::string_view device, const Stores& st, const 
     plcol0(ap.text_colour);
     pllab(x_label(in), "Number of Observations", "Sample Depth");
     plcol0(ap.line_colour[0]);
-    if (!x.empty()) plline(static_cast<PLINT>(x.size()), x.data(), y.data());
-    if (in.code == 3 || in.code == 4) plmtex("b", 6.5, 0.36, 0.0, "RCS Standardization");
+    draw_polyline(x, y);
+    const AnalysisVariable v = variable_of(in);
+    if (v == AnalysisVariable::rcs_indices || v == AnalysisVariable::widths_with_regional_curve)
+        plmtex("b", 6.5, 0.36, 0.0, "RCS Standardization");
 }
 
-void run_series_display(Console& con, const Stores& st, const SeriesDisplayInput& in, SeriesDisplayState& s) {
+}  // namespace
+
+void draw_series(Console& con, std::string_view device, const Stores& st, const SeriesDisplayInput& in, const PlotAppearance& ap, bool dark) {
+    DrawingCycle cycle(con, device, ap, dark);
+    if (!cycle.is_open()) return;
+    const std::string title = title_of(in);
+    plssub(1, 2);
+    pladv(0);
+    const DrawnAxis xa = upper_panel(con, ap, x_label(in), y_label(in), title.c_str());
+    draw_series_lines(cycle, st, by_age(in), ap);
+    if (with_regional_curve(in)) draw_regional_curve(st.summary, in.regional_curve, ap);
+    draw_depth_panel(st, in, xa, ap);
+}
+
+namespace {
+
+// Options 77 and 88: the plot in a file, "ps" black on white or "psc" in colour.
+// A saved plot always uses the automatic ranges.
+void save_plot(Console& con, std::string_view device, const Stores& st, const SeriesDisplayInput& in, SeriesDisplayState& s) {
+    series_ranges(st, in, series_y_top(in.y_max), s.ap);
+    draw_series(con, device, st, in, s.ap, s.dark);
+}
+
+// One answer of the menu other than a negative number.
+void answer_option(Console& con, const Stores& st, const SeriesDisplayInput& in, SeriesDisplayState& s, std::int32_t option) {
     const PlotKind kind = kind_of(in);
     const std::span<const std::int32_t> no_classes;
-    plot_style_dialog(con, 99, s.ap, kind, 0, no_classes, no_classes, s.dark);
-    const float y_top = series_y_top(in.y_max);
-    series_ranges(st, in, y_top, s.ap);
-    draw_series(con, "Mac1", st, in, s.ap, s.dark);
+    switch (static_cast<SeriesOption>(option)) {
+    case SeriesOption::replot: draw_series(con, "Mac1", st, in, s.ap, s.dark); return;
+    case SeriesOption::rcs_fit_colour:
+        if (with_regional_curve(in)) rcs_fit_colour(con, s.ap);
+        else not_available(con, option);
+        return;
+    case SeriesOption::symbol_type: not_available(con, option); return;
+    case SeriesOption::save_data:
+        exporting::series_save_menu(con, st, by_age(in) ? exporting::kByAge : exporting::kByYear);
+        return;
+    case SeriesOption::save_black_on_white: save_plot(con, "ps", st, in, s); return;
+    case SeriesOption::save_colour: save_plot(con, "psc", st, in, s); return;
+    case SeriesOption::restore_defaults:
+        plot_style_dialog(con, StyleOption::restore_defaults, s.ap, kind, 0, no_classes, no_classes, s.dark);
+        series_ranges(st, in, series_y_top(in.y_max), s.ap);
+        draw_series(con, "Mac1", st, in, s.ap, s.dark);
+        return;
+    }
+    if (option >= 1 && option <= kLastStyleOption) plot_style_dialog(con, option, s.ap, kind, 0, no_classes, no_classes, s.dark);
+    else unknown_option(con);
+}
 
+}  // namespace
+
+void run_series_display(Console& con, const Stores& st, const SeriesDisplayInput& in, SeriesDisplayState& s) {
+    const std::span<const std::int32_t> no_classes;
+    plot_style_dialog(con, StyleOption::restore_defaults, s.ap, kind_of(in), 0, no_classes, no_classes, s.dark);
+    series_ranges(st, in, series_y_top(in.y_max), s.ap);
+    draw_series(con, "Mac1", st, in, s.ap, s.dark);
     for (;;) {
-        print_menu(con, in.code);
+        print_menu(con, with_regional_curve(in));
         const auto answer = parse_int_field(con.ask(menu_indent(" Enter option number > ")), 2);
         if (!answer) {
-            con.blank();
-            con.line(menu_indent("Unknown option re-enter a valid number"));
-            pause_two_columns(con);
+            unknown_option(con);
             continue;
         }
-        const std::int32_t option = *answer;
-        if (option < 0) return;
-        switch (option) {
-        case 0:
-            draw_series(con, "Mac1", st, in, s.ap, s.dark);
-            break;
-        case 1: case 2: case 3: case 4: case 6:
-        case 8: case 9: case 10: case 11: case 12: case 13: case 14: case 15: case 16: case 17:
-            plot_style_dialog(con, option, s.ap, kind, 0, no_classes, no_classes, s.dark);
-            break;
-        case 5:
-            if (in.code == 4) {
-                rcs_fit_colour(con, s.ap);
-                break;
-            }
-            [[fallthrough]];
-        case 7:
-            con.blank();
-            con.line(menu_indent("This Option [" + fmt::I(option, 2) + "] not available for this plot"));
-            pause_two_columns(con);
-            break;
-        case 66:
-            exporting::series_save_menu(con, st, in.alignment == 1 ? exporting::kByAge : exporting::kByYear);
-            break;
-        case 77:
-        case 88:
-            // A saved plot always uses the automatic ranges.
-            series_ranges(st, in, y_top, s.ap);
-            draw_series(con, option == 77 ? "ps" : "psc", st, in, s.ap, s.dark);
-            break;
-        case 99:
-            plot_style_dialog(con, 99, s.ap, kind, 0, no_classes, no_classes, s.dark);
-            series_ranges(st, in, y_top, s.ap);
-            draw_series(con, "Mac1", st, in, s.ap, s.dark);
-            break;
-        default:
-            con.blank();
-            con.line(menu_indent("Unknown option re-enter a valid number"));
-            pause_two_columns(con);
-            break;
-        }
+        if (*answer < 0) return;
+        answer_option(con, st, in, s, *answer);
     }
 }
 

@@ -31,7 +31,7 @@ struct SeriesDisplayInput {
 // (shown by options 12, 13, 18 and 19) carry over.
 struct SeriesDisplayState {
     PlotAppearance ap;
-    std::int32_t dark = 0;
+    bool dark = false;
 };
 
 // run_series_display: draws, then runs the option menu until a negative answer. The
@@ -51,6 +51,6 @@ void series_ranges(const Stores& st, const SeriesDisplayInput& in, float y_top, 
 // One drawing of both panels on `device`: "Mac1" the screen, "ps" and "psc" a
 // saved file in black and white or colour (its type by the name asked).
 void draw_series(Console& con, std::string_view device, const Stores& st, const SeriesDisplayInput& in,
-                 const PlotAppearance& ap, std::int32_t dark);
+                 const PlotAppearance& ap, bool dark);
 
 }  // namespace tarnik::plot

@@ -61,7 +61,7 @@ DotCloudState three_classes(std::int32_t view3d = 0) {
         test::set_class(s.cs, k, 1900, 1950, [&](int y) { return 0.4f + shift + 0.1f * std::sin(float(y) / 5.0f); }, cloud, 0.05f);
     }
     MemConsole mc;
-    plot::plot_style_dialog(mc.con(), 99, s.ap, plot::kDotClouds, 3, s.cs.start_age, s.cs.stop_age, s.dark);
+    plot::plot_style_dialog(mc.con(), 99, s.ap, plot::PlotKind::dot_clouds, 3, s.cs.start_age, s.cs.stop_age, s.dark);
     s.ap.x_min = 1900, s.ap.x_max = 1960, s.ap.x_major = 10, s.ap.x_minor = 10;
     s.ap.y_min = 0, s.ap.y_max = 2.5, s.ap.y_major = 1, s.ap.y_minor = 10, s.ap.z_min = 0.6f, s.ap.z_max = 1.4f;
     s.y_label = "(RRW mm.)";

@@ -32,7 +32,7 @@ DotCloudState clouds_of(const Stores& st, const std::vector<std::pair<int, int>>
         }
     }
     test::MemConsole mc;
-    plot::plot_style_dialog(mc.con(), 99, s.ap, plot::kDotClouds, s.cs.classnum, s.cs.start_age, s.cs.stop_age, s.dark);
+    plot::plot_style_dialog(mc.con(), 99, s.ap, plot::PlotKind::dot_clouds, s.cs.classnum, s.cs.start_age, s.cs.stop_age, s.dark);
     set_cloud_axes(s.ap, xmin, xmax, ymin, ymax);
     s.y_label = "(RRW mm.)";
     return s;

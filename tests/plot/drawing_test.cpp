@@ -46,8 +46,8 @@ TEST(DrawingCycle, DarkFlagSwapsPaletteEntriesZeroAndFifteen) {
     PlotAppearance black;
     black.bg_red = black.bg_green = black.bg_blue = 0;
     test::MemConsole mc("light.ps\ndark.ps\n");
-    { DrawingCycle c(mc.con(), "psc", PlotAppearance{}, 0); draw_in_entry_15(); }
-    { DrawingCycle c(mc.con(), "psc", black, 1); draw_in_entry_15(); }
+    { DrawingCycle c(mc.con(), "psc", PlotAppearance{}, false); draw_in_entry_15(); }
+    { DrawingCycle c(mc.con(), "psc", black, true); draw_in_entry_15(); }
     const std::string light = box.dir().read("light.ps"), dark = box.dir().read("dark.ps");
     EXPECT_NE(light.find("0.0000 0.0000 0.0000 C"), std::string::npos);
     EXPECT_EQ(light.find("1.0000 1.0000 1.0000 C"), std::string::npos);
@@ -161,17 +161,32 @@ TEST(SeriesMenu, RcsFitColourIsAskedUntilInTheTable) {
     EXPECT_EQ(state.ap.line_colour[2], 3);
 }
 
-TEST(SeriesMenu, SavedPlotsAndResetUseTheAutomaticRanges) {
+TEST(SeriesMenu, ReplotKeepsTheChangedRanges) {
     PlotSandbox box;
     SeriesDisplayState state;
     const std::string out = visit(input(1, 1), "14\n2100\n0\n-1\n", state);
     EXPECT_TRUE(contains_block(out, "Change X axis MAX value from: 1350.000\n"));
     EXPECT_EQ(state.ap.x_max, 2100.0f);  // REPLOT keeps it
+}
+
+TEST(SeriesMenu, SavedPlotUsesTheAutomaticRanges) {
+    PlotSandbox box;
+    SeriesDisplayState state;
     visit(input(1, 1), "14\n2100\n77\nbw.ps\n-1\n", state);
     EXPECT_EQ(state.ap.x_max, 1350.0f);
+}
+
+TEST(SeriesMenu, ResetRestoresTheDefaultsWithTheAutomaticRanges) {
+    PlotSandbox box;
+    SeriesDisplayState state;
     visit(input(2, 1), "1\n0\n15\n900\n99\n-1\n", state);
     EXPECT_EQ(state.dark, 0);
     EXPECT_EQ(state.ap.x_min, 610.0f);
+}
+
+TEST(SeriesMenu, ZSettingsAreKeptForTheNextVisit) {
+    PlotSandbox box;
+    SeriesDisplayState state;
     // The Z settings, which no visit resets, are kept for the next visit.
     visit(input(1, 1), "12\n5\n-1\n", state);
     EXPECT_TRUE(contains_block(visit(input(2, 3), "12\n6\n-1\n", state), "Change Z axis major tics from:     5.\n"));

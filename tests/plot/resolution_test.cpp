@@ -132,29 +132,48 @@ TEST(CellMask, DrawsExactlyItsCells) {
 // the largest while the symbols left exceed the budget. The masks take the
 // symbol's shape from the library: the star of the default symbol 18 has a few
 // pixels, the blank 32 none.
-TEST(CloudPoints, CrowdedAndLargestCloudsBecomeMasks) {
-    LibraryData data;
+DeviceGrid cloud_grid() {
     DeviceGrid g;
     g.pixels = true;
     g.vx0 = 72.0, g.vx1 = 648.0, g.vy0 = 27.0, g.vy1 = 216.0;
     g.wx0 = 0.0, g.wx1 = 576.0, g.wy0 = 0.0, g.wy1 = 189.0;  // one world unit per pixel
-    std::vector<float> crowd_x(5000, 10.5f), crowd_y(5000, 10.5f), spread_x, spread_y;
+    return g;
+}
+
+// Points on every pixel of every other row of the cloud grid's viewport.
+struct SpreadPoints {
+    std::vector<float> x, y;
+    SpreadPoints() {
+        for (int px = 0; px < 576; ++px)
+            for (int py = 0; py < 189; py += 2) x.push_back(px + 0.5f), y.push_back(py + 0.5f);
+    }
+};
+
+TEST(CloudPoints, CrowdedCloudBecomesAMask) {
+    LibraryData data;
+    const SpreadPoints spread;
+    std::vector<float> crowd_x(5000, 10.5f), crowd_y(5000, 10.5f);
     for (int i = 0; i < 100; ++i) crowd_x[static_cast<std::size_t>(i)] += static_cast<float>(i % 10);
-    for (int x = 0; x < 576; ++x)
-        for (int y = 0; y < 189; y += 2) spread_x.push_back(x + 0.5f), spread_y.push_back(y + 0.5f);
-    CloudPoints few(g);
-    const std::size_t crowd = few.add(crowd_x, crowd_y, 18), light = few.add({spread_x.data(), 500}, {spread_y.data(), 500}, 18);
+    CloudPoints few(cloud_grid());
+    const std::size_t crowd = few.add(crowd_x, crowd_y, 18), light = few.add({spread.x.data(), 500}, {spread.y.data(), 500}, 18);
     few.plan();
     EXPECT_TRUE(few.as_mask(crowd));
     EXPECT_FALSE(few.as_mask(light));
+}
 
-    CloudPoints many(g);  // 54432 points on as many pixels: over the budget
-    const std::size_t small = many.add({spread_x.data(), 20000}, {spread_y.data(), 20000}, 18);
-    const std::size_t large = many.add({spread_x.data() + 20000, 34432}, {spread_y.data() + 20000, 34432}, 32);
+TEST(CloudPoints, LargestCloudBecomesAMaskOverTheBudget) {
+    LibraryData data;
+    const SpreadPoints spread;
+    CloudPoints many(cloud_grid());  // 54432 points on as many pixels: over the budget
+    const std::size_t small = many.add({spread.x.data(), 20000}, {spread.y.data(), 20000}, 18);
+    const std::size_t large = many.add({spread.x.data() + 20000, 34432}, {spread.y.data() + 20000, 34432}, 32);
     many.plan();
     EXPECT_FALSE(many.as_mask(small));
     EXPECT_TRUE(many.as_mask(large));
+}
 
+TEST(CloudPoints, MaskShapesComeFromTheLibrarysSymbols) {
+    LibraryData data;
     std::vector<std::vector<CellOffset>> shapes;
     const PLINT symbols[] = {18, 32};
     ASSERT_TRUE(symbol_shapes(720.0, 540.0, 1.0, symbols, shapes));
@@ -174,8 +193,8 @@ std::vector<unsigned char> series_picture(bool full_detail, const Stores& st, st
     const SeriesDisplayInput in{code, alignment, st.summary.y_min, st.summary.y_max, curve, "ca533.rwl"};
     test::MemConsole mc;
     PlotAppearance ap;
-    std::int32_t dark = 0;
-    plot_style_dialog(mc.con(), 99, ap, alignment == 1 ? kSeriesByAge : kSeriesByYear, 0, {}, {}, dark);
+    bool dark = false;
+    plot_style_dialog(mc.con(), 99, ap, alignment == 1 ? PlotKind::series_by_age : PlotKind::series_by_year, 0, {}, {}, dark);
     series_ranges(st, in, series_y_top(in.y_max), ap);
     return picture(full_detail, [&] { draw_series(mc.con(), "Mac1", st, in, ap, dark); });
 }
@@ -212,16 +231,7 @@ TEST(SeriesPictures, Ca533LooksTheSameDrawnAtTheDeviceResolution) {
 // mask without anti-aliasing. It covers the same pixels as the lines, within
 // one pixel, and a series apart from the others is still drawn as a line.
 TEST(SeriesPictures, DenseSeriesCoverTheSamePixels) {
-    std::vector<test::SeriesSpec> series;
-    std::mt19937 rng(3);
-    std::uniform_int_distribution<int> noise(-40, 40);
-    for (int s = 0; s < 600; ++s) {
-        std::vector<std::int32_t> w;
-        for (int k = 0; k < 300; ++k) w.push_back(150 + 100 * ((s + k) % 3 == 0) + noise(rng));
-        series.push_back({"D" + std::to_string(s), 1700 + s % 50, 0, 100, w});
-    }
-    series.push_back({"LONE", 1200, 0, 100, std::vector<std::int32_t>(300, 380)});
-    const Stores st = test::make_stores(series);
+    const Stores st = test::make_stores(test::dense_series(600, 300, 3, 1, 300));
     for (std::int32_t alignment : {1, 2}) {
         const auto full = series_picture(true, st, alignment, 1), fast = series_picture(false, st, alignment, 1);
         EXPECT_EQ(test::ink_lost(full, fast, 720), 0u) << "alignment " << alignment;

@@ -3,6 +3,7 @@
 // them, and a minimal parser of the 0.01 mm example file (independent of the
 // program's own reader).
 
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -49,6 +50,22 @@ inline std::vector<SeriesSpec> parse_rwl_hundredths(const std::string& text) {
         }
     }
     return out;
+}
+
+// Many noisy series (every third ring wide) of `length` rings, starting in the
+// 50 years from 1700 at first ages 0 to age_spread - 1, and one series of
+// `lone_length` rings from 1200, apart from all of them.
+inline std::vector<SeriesSpec> dense_series(int count, int length, unsigned seed, int age_spread, int lone_length) {
+    std::vector<SeriesSpec> series;
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> noise(-40, 40);
+    for (int s = 0; s < count; ++s) {
+        std::vector<std::int32_t> w;
+        for (int k = 0; k < length; ++k) w.push_back(150 + 100 * ((s + k) % 3 == 0) + noise(rng));
+        series.push_back({"D" + std::to_string(s), 1700 + s % 50, s % age_spread, 100, w});
+    }
+    series.push_back({"LONE", 1200, 0, 100, std::vector<std::int32_t>(static_cast<std::size_t>(lone_length), 380)});
+    return series;
 }
 
 }  // namespace tarnik::test

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -96,7 +95,7 @@ struct SeriesPlot {
     const Stores* st = &ca533();
     SeriesDisplayInput in{1, 1, ca533().summary.y_min, ca533().summary.y_max, {}, "ca533.rwl"};
     PlotAppearance ap;
-    std::int32_t dark = 0;
+    bool dark = false;
 
     SeriesPlot() { reset(); }
     explicit SeriesPlot(const Stores& stores) : st(&stores), in{1, 1, stores.summary.y_min, stores.summary.y_max, {}, "s"} {
@@ -104,7 +103,7 @@ struct SeriesPlot {
     }
     void reset() {
         test::MemConsole mc;
-        plot_style_dialog(mc.con(), 99, ap, kSeriesByAge, 0, {}, {}, dark);
+        plot_style_dialog(mc.con(), 99, ap, PlotKind::series_by_age, 0, {}, {}, dark);
         series_ranges(*st, in, series_y_top(in.y_max), ap);
     }
     // Draws on the device; the console answers the file name prompt. Gives the output.
@@ -167,7 +166,7 @@ TEST(SavedPlot, BlackAndWhiteHasNoColourInAnyPixel) {
     plot.draw("ps", "bw.png\n");
     plot.draw("psc", "colour.png\n");
     plot.ap.bg_red = plot.ap.bg_green = plot.ap.bg_blue = 0;
-    plot.dark = 1;  // black background: entry 15 white
+    plot.dark = true;  // black background: entry 15 white
     plot.ap.frame_colour = plot.ap.text_colour = 15;
     plot.draw("ps", "dark.png\n");
     const auto colour_pixels = [](const Image& im) {
@@ -256,16 +255,7 @@ TEST(SavedPlot, PngShowsTheScreenPicture) {
 // Only at the tip of a sharp spike, where the library's line join cuts the
 // stroke short, may the pixels stand out by a pixel or two.
 TEST(SavedPlot, DensePngSeriesCoverTheSamePixels) {
-    std::vector<test::SeriesSpec> series;
-    std::mt19937 rng(5);
-    std::uniform_int_distribution<int> noise(-40, 40);
-    for (int s = 0; s < 800; ++s) {
-        std::vector<std::int32_t> w;
-        for (int k = 0; k < 150; ++k) w.push_back(150 + 100 * ((s + k) % 3 == 0) + noise(rng));
-        series.push_back({"D" + std::to_string(s), 1700 + s % 50, s % 40, 100, w});
-    }
-    series.push_back({"LONE", 1200, 0, 100, std::vector<std::int32_t>(30, 380)});
-    const Stores st = test::make_stores(series);
+    const Stores st = test::make_stores(test::dense_series(800, 150, 5, 40, 30));
     const SeriesPlot plot(st);
     PlotSandbox box;
     plot.draw("psc", "fast.png\n");
