@@ -36,7 +36,7 @@ Built build(const Stores& st, std::vector<std::array<std::int32_t, 3>> defs, std
         b.s.cs.start_age[i] = defs[i][0], b.s.cs.stop_age[i] = defs[i][1], b.s.cs.jdt[i] = defs[i][2];
     b.s.cs.classnum = static_cast<std::int32_t>(defs.size());
     static_cast<test::Scripted&>(b) =
-        test::scripted(answers, [&](Console& c, TextFile& f) { b.result = build_clouds(c, st, f, b.s, 1); });
+        test::scripted(answers, [&](Console& c, TextFile& f) { b.result = build_clouds(c, st, f, b.s, AnalysisVariable::ring_widths); });
     return b;
 }
 

@@ -30,25 +30,27 @@ struct Outcome : test::Scripted {
 
 Outcome normalise(CloudStore& cs, std::string_view answers) {
     Outcome r;
-    static_cast<test::Scripted&>(r) = test::scripted(answers, [&](Console& c, TextFile& f) { normalise_clouds(c, cs, f, r.abort); });
+    static_cast<test::Scripted&>(r) = test::scripted(answers, [&](Console& c, TextFile& f) {
+        r.abort = normalise_clouds(c, cs, f) == NormaliseResult::no_common_period ? 1 : 0;
+    });
     return r;
 }
 
 TEST(Amstds, MeanDeviationStandardisationAndImpossibleCalls) {
     V x = {1, 2, 3, 4, 99};
     float mean = 0, sd = 0;
-    standardise(x, 4, mean, sd, 3);  // only the first l values count
+    standardise(x, 4, mean, sd, StatisticsMode::mean_and_deviation);  // only the first l values count
     EXPECT_FLOAT_EQ(mean, 2.5f);
     EXPECT_FLOAT_EQ(sd, static_cast<float>(std::sqrt(5.0 / 3.0)));
     mean = 0.0f;  // option 2 takes the deviation about the mean it is given
-    standardise(x, 4, mean, sd, 2);
+    standardise(x, 4, mean, sd, StatisticsMode::deviation);
     EXPECT_FLOAT_EQ(sd, static_cast<float>(std::sqrt(30.0 / 3.0)));
     sd = 0.5f;
-    standardise(x, 4, mean, sd, 5);  // own mean, given sd
+    standardise(x, 4, mean, sd, StatisticsMode::scale_own_mean);  // own mean, given sd
     EXPECT_EQ(x, (V{-3.0f, -1.0f, 1.0f, 3.0f, 99.0f}));
     // A standard deviation of 0 leaves the values as they are.
     V flat = {2, 2, 2};
-    EXPECT_FALSE(standardise(flat, 3, mean, sd, 7));
+    EXPECT_FALSE(standardise(flat, 3, mean, sd, StatisticsMode::scale_own_mean_and_deviation));
     EXPECT_EQ(mean, 2.0f);
     EXPECT_EQ(flat, (V{2, 2, 2}));
 
@@ -60,7 +62,7 @@ TEST(Amstds, MeanDeviationStandardisationAndImpossibleCalls) {
     for (const auto& [l, iop, message] : bad) {
         V five(5, 1.0f);
         try {
-            standardise(std::span(five).first(l == 1 ? 1 : 5), l, mean, sd, iop);
+            standardise(std::span(five).first(l == 1 ? 1 : 5), l, mean, sd, statistics_mode(iop));
             ADD_FAILURE() << message;
         } catch (const InternalError& e) {
             EXPECT_EQ(e.lines.at(1), message);

@@ -50,7 +50,7 @@ protected:
     // The console output, without the notice of the image file that the first
     // screen plot of a run gives.
     std::string run(std::string_view answers) {
-        const test::Scripted r = test::scripted(answers, [&](Console& c, TextFile& f) { run_single_class_view(c, cs_, ap_, f, 1); });
+        const test::Scripted r = test::scripted(answers, [&](Console& c, TextFile& f) { run_single_class_view(c, cs_, ap_, f, AnalysisVariable::ring_widths); });
         report_ = r.report;
         std::string out = r.out;
         const std::string notice = std::string(plot::kImageNotice) + "\n";
