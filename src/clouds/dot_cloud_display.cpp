@@ -99,16 +99,23 @@ bool build(Visit& v, bool define_first) {
     }
 }
 
+// The normalisation and the view of the spline fits both start from the
+// original clouds: once one has run, the other first needs a RESET. True,
+// after the notice that says so, when `blocked`.
+bool needs_reset(Console& con, bool blocked, std::initializer_list<std::string_view> notice_lines) {
+    if (blocked) notice(con, notice_lines);
+    return blocked;
+}
+
 // NORMALIZE: the anomalies over a common period, unless the spline fits have
 // been viewed since the last build.
 void normalise(Visit& v) {
     Console& con = v.con;
     DotCloudState& s = v.s;
-    if (s.fits_viewed) {
-        notice(con, {"To see the Normalized Splines and Clouds", "AFTER viewing the spline fits you must select",
-                     "RESET OPTIONS to rebuild the original age clouds."});
+    if (needs_reset(con, s.fits_viewed,
+                    {"To see the Normalized Splines and Clouds", "AFTER viewing the spline fits you must select",
+                     "RESET OPTIONS to rebuild the original age clouds."}))
         return;
-    }
     const NormaliseResult result = normalise_clouds(con, s.cs, v.report);
     s.ap.y_min = -s.ap.y_max;
     s.ap.z_max = s.ap.y_max;
@@ -127,18 +134,16 @@ void normalise(Visit& v) {
 
 // VIEW curve fit: the single age-class view, unless the clouds are normalised.
 void view_fits(Visit& v) {
-    Console& con = v.con;
     DotCloudState& s = v.s;
-    if (s.normalized) {
-        notice(con, {"To see the spline fits for the age clouds", "AFTER normalizing you must select RESET OPTIONS",
-                     "to rebuild the original age clouds."});
+    if (needs_reset(v.con, s.normalized,
+                    {"To see the spline fits for the age clouds", "AFTER normalizing you must select RESET OPTIONS",
+                     "to rebuild the original age clouds."}))
         return;
-    }
     s.fits_viewed = true;
     // The view leaves its background in the shared appearance; the
     // palette must follow it, or the frame and text could be drawn in
     // the background's own colour (white on white, black on black).
-    s.dark = run_single_class_view(con, s.cs, s.ap, v.report, v.ivar);
+    s.dark = run_single_class_view(v.con, s.cs, s.ap, v.report, v.ivar);
 }
 
 // RESET options: the original clouds from the same classes, with the default
