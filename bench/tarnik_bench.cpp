@@ -434,7 +434,7 @@ Figure build_clouds(const Stores& st, clouds::DotCloudState& s) {
     TextFile report;
     report.open("/dev/null");
     Figure f = timed([&] {
-        if (clouds::build_clouds(con, st, report, s, 1) != clouds::BuildResult::Built) std::exit(2);
+        if (clouds::build_clouds(con, st, report, s, AnalysisVariable::ring_widths) != clouds::BuildResult::Built) std::exit(2);
     });
     std::fclose(devnull);
     return f;

@@ -2,16 +2,16 @@
 
 #include "spline/bandwidth_request.h"
 
+#include <optional>
 #include <string>
 
+#include "clouds/menu_lines.h"
 #include "console/format.h"
 
 namespace tarnik::clouds {
 namespace {
 
 using fmt::I;
-
-void say(Console& con, std::string_view s) { con.line(menu_indent(s)); }
 
 // A t/f answer; one that cannot be read keeps the previous t/f answer.
 bool ask_logical(Console& con, AgeClassDialogState& st, std::string_view prompt) {
@@ -23,16 +23,14 @@ bool ask_logical(Console& con, AgeClassDialogState& st, std::string_view prompt)
 // An integer field answer; w columns, asked again while it cannot be read.
 std::int32_t ask_field(Console& con, std::string_view prompt, int w) { return con.ask_int_field(menu_indent(prompt), w); }
 
-void hit_return(Console& con, std::string_view prompt = "Hit RETURN to continue : ") {
-    con.blank();
-    con.pause_field(menu_indent(prompt));
-}
+// The pause of the definition dialog's notices.
+constexpr std::string_view kPause = "Hit RETURN to continue : ";
 
 void warning(Console& con, std::string_view what) {
     con.blank();
     say(con, "* WARNING *");
     say(con, what);
-    hit_return(con);
+    hit_return(con, kPause);
 }
 
 void mode_menu(Console& con, const AgeRange& r) {
@@ -74,16 +72,49 @@ void mode_menu(Console& con, const AgeRange& r) {
     con.blank();
 }
 
-// Automatic mode: classes of equal size with a fixed increment between their
-// starts, up to a terminal age. False when the user rejects the result.
-bool automatic_mode(Console& con, CloudStore& cs, AgeClassDialogState& st, const AgeRange& r) {
-    st.automatic = 1;
-    std::int32_t b = 0, c = 0, inc = 0, t = 0, n = 0;
+// The increment between the class starts: 1 up to the highest age with 3 or
+// more series.
+std::int32_t ask_increment(Console& con, const AgeRange& r) {
     for (;;) {
         con.blank();
-        b = ask_field(con, "Enter the start age in the range [" + I(r.min_age, 4) + "," + I(r.max_age, 4) + "]: ", 4);
-        c = ask_field(con, "Enter the stop age in the range  [" + I(b, 4) + "," + I(r.max_age, 4) + "]: ", 4);
-        if (b > c) {
+        con.text(menu_indent("Enter the age increment                     : "));
+        auto v = parse_int_field(con.read_line(), 4);
+        if (v && *v >= 1 && *v <= r.depth3_age) return *v;
+        con.blank();
+        say(con, "You must enter a value between 1 and " + I(r.depth3_age, 4));
+        hit_return(con, kPause);
+    }
+}
+
+// The age to stop defining classes at; no higher than the highest age with 3
+// or more series.
+std::int32_t ask_terminal_age(Console& con, const AgeRange& r, std::int32_t start, std::int32_t stop) {
+    for (;;) {
+        con.blank();
+        con.text(menu_indent("Enter the terminal age limit. (must be < " + I(r.depth3_age, 4) + ") : "));
+        auto v = parse_int_field(con.read_line(), 4);
+        if (v && *v <= r.depth3_age) return *v;
+        con.blank();
+        say(con, "You must enter a value between " + I(start + stop - 1, 4) + " and " + I(r.depth3_age, 4));
+        hit_return(con, kPause);
+    }
+}
+
+// The answers of the automatic mode: the first class start..stop, the
+// increment between class starts and the number of classes.
+struct AutomaticClasses {
+    std::int32_t start = 0, stop = 0, inc = 0, count = 0;
+};
+
+// The automatic mode's questions, asked again until they give 1..mxnc classes.
+// Nothing when the data have no age with 3 or more series.
+std::optional<AutomaticClasses> ask_automatic_classes(Console& con, const AgeRange& r) {
+    AutomaticClasses a;
+    for (;;) {
+        con.blank();
+        a.start = ask_field(con, "Enter the start age in the range [" + I(r.min_age, 4) + "," + I(r.max_age, 4) + "]: ", 4);
+        a.stop = ask_field(con, "Enter the stop age in the range  [" + I(a.start, 4) + "," + I(r.max_age, 4) + "]: ", 4);
+        if (a.start > a.stop) {
             con.blank();
             say(con, "* WARNING * ");
             say(con, "STOP age may not be less then the START age.");
@@ -96,52 +127,39 @@ bool automatic_mode(Console& con, CloudStore& cs, AgeClassDialogState& st, const
             say(con, "* WARNING *");
             say(con, "No age has 3 or more series, so the automatic mode");
             say(con, "cannot be used. Please choose the random or manual mode.");
-            hit_return(con);
-            return false;
+            hit_return(con, kPause);
+            return std::nullopt;
         }
-        for (;;) {
-            con.blank();
-            con.text(menu_indent("Enter the age increment                     : "));
-            auto v = parse_int_field(con.read_line(), 4);
-            if (v && *v >= 1 && *v <= r.depth3_age) {
-                inc = *v;
-                break;
-            }
-            con.blank();
-            say(con, "You must enter a value between 1 and " + I(r.depth3_age, 4));
-            hit_return(con);
-        }
-        for (;;) {
-            con.blank();
-            con.text(menu_indent("Enter the terminal age limit. (must be < " + I(r.depth3_age, 4) + ") : "));
-            auto v = parse_int_field(con.read_line(), 4);
-            if (v && *v <= r.depth3_age) {
-                t = *v;
-                break;
-            }
-            con.blank();
-            say(con, "You must enter a value between " + I(b + c - 1, 4) + " and " + I(r.depth3_age, 4));
-            hit_return(con);
-        }
-        n = (t - c) / inc + 1;
-        if (n < 0) {
+        a.inc = ask_increment(con, r);
+        const std::int32_t t = ask_terminal_age(con, r, a.start, a.stop);
+        a.count = (t - a.stop) / a.inc + 1;
+        if (a.count < 0) {
             warning(con, "Classnum is negative.");
-        } else if (n == 0) {
+        } else if (a.count == 0) {
             // The terminal age lies so far below the first stop age that not even
             // one class is defined.
             warning(con, "Classnum is zero: the terminal age is below the first class.");
-        } else if (n > mxnc) {
+        } else if (a.count > mxnc) {
             warning(con, "Classnum is greater than " + I(mxnc, 4));
         } else {
-            break;
+            return a;
         }
     }
+}
+
+// Automatic mode: classes of equal size with a fixed increment between their
+// starts, up to a terminal age. False when the user rejects the result.
+bool automatic_mode(Console& con, CloudStore& cs, AgeClassDialogState& st, const AgeRange& r) {
+    st.automatic = true;
+    const std::optional<AutomaticClasses> a = ask_automatic_classes(con, r);
+    if (!a) return false;
+    const std::int32_t n = a->count;
     cs.classnum = n;
     for (std::int32_t k = 0; k < n; ++k) {
         const auto i = static_cast<std::size_t>(k);
-        cs.start_age[i] = k == 0 ? b : cs.start_age[i - 1] + inc;
-        cs.stop_age[i] = k == 0 ? c : cs.stop_age[i - 1] + inc;
-        cs.inc_length[i] = inc;
+        cs.start_age[i] = k == 0 ? a->start : cs.start_age[i - 1] + a->inc;
+        cs.stop_age[i] = k == 0 ? a->stop : cs.stop_age[i - 1] + a->inc;
+        cs.inc_length[i] = a->inc;
     }
     con.blank();
     say(con, "Confirm Age Class Definitions :");
@@ -150,15 +168,12 @@ bool automatic_mode(Console& con, CloudStore& cs, AgeClassDialogState& st, const
     con.blank();
     say(con, "Initial start age     = " + I(cs.start_age[0], 4));
     say(con, "Final end age         = " + I(cs.stop_age[static_cast<std::size_t>(n - 1)], 4));
-    say(con, "Increment             = " + I(inc, 4));
+    say(con, "Increment             = " + I(a->inc, 4));
     con.blank();
     return ask_logical(con, st, "Is this ok? [t]rue or [f]alse : ");
 }
 
-// Manual mode: the number of classes, then the start and stop age of each.
-// False when the user rejects the result.
-bool manual_mode(Console& con, TextFile& report, CloudStore& cs, AgeClassDialogState& st, const AgeRange& r) {
-    st.automatic = 0;
+void manual_mode_intro(Console& con) {
     con.blank();
     say(con, "In manual mode you may select up to " + I(mxnc, 3) + " age ");
     say(con, "classes to plot. to use this method:");
@@ -173,47 +188,65 @@ bool manual_mode(Console& con, TextFile& report, CloudStore& cs, AgeClassDialogS
     say(con, "To analyze just one age class of one years cambial");
     say(con, "growth, enter the same starting and ending age.");
     con.blank();
+}
+
+// The number of classes, 1..mxnc; an unreadable answer keeps the previous count.
+void ask_class_count(Console& con, CloudStore& cs) {
     for (;;) {
         con.text(menu_indent("Enter the number of age classes to plot  :  "));
-        if (auto v = con.read_free_int()) cs.classnum = *v;  // unreadable: keeps the previous count
-        if (cs.classnum >= 1 && cs.classnum <= mxnc) break;
+        if (auto v = con.read_free_int()) cs.classnum = *v;
+        if (cs.classnum >= 1 && cs.classnum <= mxnc) return;
         con.blank();
         say(con, "* WARNING *");
         say(con, "The number of age classes must be between " + I(1, 3) + " and " + I(mxnc, 3) + ".");
         con.blank();
     }
+}
+
+// The starting age of class k, within the data's ages.
+std::int32_t ask_start_age(Console& con, const AgeRange& r, std::int32_t k) {
+    for (;;) {
+        say(con, "Enter the starting age [must be >= " + I(r.min_age, 4) + "]");
+        const std::int32_t a = ask_field(con, "for age class " + I(k, 3) + " : ", 4);
+        if (a < r.min_age) {
+            warning(con, "The starting age must be >= " + I(r.min_age, 4));
+        } else if (a > r.max_age) {
+            // No stopping age could be accepted after this start.
+            warning(con, "The starting age must be <= " + I(r.max_age, 4));
+        } else {
+            return a;
+        }
+    }
+}
+
+// The stopping age of class k, from its start to the oldest age of the data.
+std::int32_t ask_stop_age(Console& con, const AgeRange& r, std::int32_t k, std::int32_t start) {
+    for (;;) {
+        say(con, "Enter the stopping age [must be <= " + I(r.max_age, 4) + "]");
+        const std::int32_t a = ask_field(con, "for age class " + I(k, 3) + " : ", 4);
+        if (a >= start && a <= r.max_age) return a;
+        con.blank();
+        say(con, "* WARNING *");
+        say(con, "The stop age must be >= the starting age ");
+        say(con, "and <=" + I(r.max_age, 4) + ".");
+        hit_return(con, kPause);
+    }
+}
+
+// Manual mode: the number of classes, then the start and stop age of each.
+// False when the user rejects the result.
+bool manual_mode(Console& con, TextFile& report, CloudStore& cs, AgeClassDialogState& st, const AgeRange& r) {
+    st.automatic = false;
+    manual_mode_intro(con);
+    ask_class_count(con, cs);
     con.blank();
     report.blank();
     report.line(" *** manual mode age class selectioin ***");
 
     for (std::int32_t k = 1; k <= cs.classnum; ++k) {
         const auto i = static_cast<std::size_t>(k - 1);
-        for (;;) {
-            say(con, "Enter the starting age [must be >= " + I(r.min_age, 4) + "]");
-            const std::int32_t a = ask_field(con, "for age class " + I(k, 3) + " : ", 4);
-            if (a < r.min_age) {
-                warning(con, "The starting age must be >= " + I(r.min_age, 4));
-            } else if (a > r.max_age) {
-                // No stopping age could be accepted after this start.
-                warning(con, "The starting age must be <= " + I(r.max_age, 4));
-            } else {
-                cs.start_age[i] = a;
-                break;
-            }
-        }
-        for (;;) {
-            say(con, "Enter the stopping age [must be <= " + I(r.max_age, 4) + "]");
-            const std::int32_t a = ask_field(con, "for age class " + I(k, 3) + " : ", 4);
-            if (a >= cs.start_age[i] && a <= r.max_age) {
-                cs.stop_age[i] = a;
-                break;
-            }
-            con.blank();
-            say(con, "* WARNING *");
-            say(con, "The stop age must be >= the starting age ");
-            say(con, "and <=" + I(r.max_age, 4) + ".");
-            hit_return(con);
-        }
+        cs.start_age[i] = ask_start_age(con, r, k);
+        cs.stop_age[i] = ask_stop_age(con, r, k, cs.start_age[i]);
         cs.inc_length[i] = cs.stop_age[i] - cs.start_age[i] + 1;
     }
     con.blank();
@@ -251,7 +284,7 @@ bool define_classes_once(Console& con, TextFile& report, CloudStore& cs, AgeClas
             con.blank(2);
             say(con, "* WARNING *");
             say(con, "You must enter an r or a or m");
-            hit_return(con);
+            hit_return(con, kPause);
             return false;
     }
 }
@@ -278,7 +311,7 @@ void bandwidth_dialog(Console& con, CloudStore& cs, AgeClassDialogState& st) {
         con.blank();
         say(con, "* WARNING *");
         say(con, "You must enter an a or m");
-        hit_return(con, "  Hit RETURN to continue : ");
+        hit_return(con);
     }
     con.blank();
     say(con, "________ Spline Detrending Menu ________");
@@ -301,7 +334,7 @@ void bandwidth_dialog(Console& con, CloudStore& cs, AgeClassDialogState& st) {
     }
 }
 
-int review_classes(Console& con, const CloudStore& cs, AgeClassDialogState& st) {
+ReviewChoice review_classes(Console& con, const CloudStore& cs, AgeClassDialogState& st) {
     con.blank();
     say(con, ": AGE CLASS SELECTIONS :");
     con.blank();
@@ -312,16 +345,18 @@ int review_classes(Console& con, const CloudStore& cs, AgeClassDialogState& st) 
                  fmt::X(6) + I(cs.jdt[i], 4));
     }
     con.blank();
-    if (ask_logical(con, st, "Is this ok? [t]rue or [f]alse ")) return 0;
+    if (ask_logical(con, st, "Is this ok? [t]rue or [f]alse ")) return ReviewChoice::accepted;
     con.blank();
     say(con, "Change Age Class Determinations [1]");
     const std::int32_t choice = ask_field(con, "Change Spline Options           [2] :", 1);
-    return choice == 1 || choice == 2 ? choice : 0;
+    if (choice == 1) return ReviewChoice::redefine_classes;
+    if (choice == 2) return ReviewChoice::change_bandwidths;
+    return ReviewChoice::accepted;
 }
 
 void record_classes(TextFile& report, const CloudStore& cs, const AgeClassDialogState& st) {
     report.blank();
-    report.line(st.automatic == 1 ? " Automated age classes defined by user" : " Manual age classes defined by user");
+    report.line(st.automatic ? " Automated age classes defined by user" : " Manual age classes defined by user");
     report.line("   #    start    stop   inc/length spline");
     for (std::int32_t k = 1; k <= cs.classnum; ++k) {
         const auto i = static_cast<std::size_t>(k - 1);
@@ -335,9 +370,9 @@ void define_age_classes(Console& con, TextFile& report, CloudStore& cs, AgeClass
     for (;;) {
         if (!define_classes_once(con, report, cs, st, range)) continue;
         bandwidth_dialog(con, cs, st);
-        int r;
-        while ((r = review_classes(con, cs, st)) == 2) bandwidth_dialog(con, cs, st);
-        if (r == 0) break;
+        ReviewChoice r;
+        while ((r = review_classes(con, cs, st)) == ReviewChoice::change_bandwidths) bandwidth_dialog(con, cs, st);
+        if (r == ReviewChoice::accepted) break;
     }
     record_classes(report, cs, st);
 }

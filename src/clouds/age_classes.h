@@ -21,7 +21,7 @@ struct AgeRange {
 
 // Dialog state kept for the whole run.
 struct AgeClassDialogState {
-    std::int32_t automatic = 0;       // 1 after an automatic definition, 0 after a manual one
+    bool automatic = false;           // the last definition was automatic (not manual)
     bool last_logical = false;        // an unreadable t/f answer keeps the previous one
     std::int32_t jdt_all = 0;         // the one request of the automatic bandwidth mode
     Ran1State ran;
@@ -39,8 +39,13 @@ bool define_classes_once(Console& con, TextFile& report, CloudStore& cs, AgeClas
                          const AgeRange& range);
 // Bandwidth dialog: fills jdt(1..classnum).
 void bandwidth_dialog(Console& con, CloudStore& cs, AgeClassDialogState& st);
-// Review: 0 accepted, 1 redefine the classes, 2 change the bandwidths.
-int review_classes(Console& con, const CloudStore& cs, AgeClassDialogState& st);
+// The answer to the review of the definition.
+enum class ReviewChoice {
+    accepted,           // also any number other than 1 or 2
+    redefine_classes,   // answer 1
+    change_bandwidths,  // answer 2
+};
+ReviewChoice review_classes(Console& con, const CloudStore& cs, AgeClassDialogState& st);
 // Record of the accepted definition in the report file.
 void record_classes(TextFile& report, const CloudStore& cs, const AgeClassDialogState& st);
 

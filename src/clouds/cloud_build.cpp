@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 
+#include "clouds/menu_lines.h"
 #include "console/format.h"
 
 namespace tarnik::clouds {
@@ -12,8 +13,6 @@ namespace {
 
 using fmt::F;
 using fmt::I;
-
-void say(Console& con, std::string_view s) { con.line(menu_indent(s)); }
 
 // Rings of series r that have a cambial age in start..stop: the first and last
 // such age (empty when first > last).
@@ -28,8 +27,7 @@ void cloud_size_error(Console& con) {
     say(con, "the maximum allowed cloud size. The solution");
     say(con, "to this is to perform your analysis with a ");
     say(con, "smaller age class definition. ");
-    con.blank();
-    con.pause_field(menu_indent("  Hit RETURN to continue : "));
+    hit_return(con);
 }
 
 void year_span_error(Console& con, std::int64_t span) {
@@ -40,13 +38,18 @@ void year_span_error(Console& con, std::int64_t span) {
     say(con, "to this is to perform your analysis with a ");
     say(con, "smaller age class definition so as not to");
     say(con, "include so many dots");
-    con.blank();
-    con.pause_field(menu_indent("  Hit RETURN to continue : "));
+    hit_return(con);
 }
 
+// What to do about a class whose cloud cannot be fitted.
+enum class SmallCloudChoice {
+    keep_earlier_classes = 1,  // plot the classes before it
+    redefine = 2,              // define the age classes again
+};
+
 // A class whose cloud cannot be fitted (fewer than 3 points, or points in fewer
-// than 3 different years). Returns 1 (keep the classes before it) or 2 (redefine).
-int too_small_warning(Console& con, const CloudStore& cs, std::int32_t k, bool few_years) {
+// than 3 different years), and the user's choice.
+SmallCloudChoice too_small_warning(Console& con, const CloudStore& cs, std::int32_t k, bool few_years) {
     const auto i = static_cast<std::size_t>(k - 1);
     for (;;) {
         con.blank();
@@ -64,7 +67,7 @@ int too_small_warning(Console& con, const CloudStore& cs, std::int32_t k, bool f
         say(con, "with 3 or more data points        [1]");
         con.text(menu_indent("Redefine Dot Cloud parameters     [2] : "));
         const auto a = parse_int_field(con.read_line(), 2);
-        if (a && (*a == 1 || *a == 2)) return *a;
+        if (a && (*a == 1 || *a == 2)) return static_cast<SmallCloudChoice>(*a);
         con.blank();
         say(con, "You must enter a 1 or 2");
         con.blank();
@@ -126,19 +129,48 @@ void set_cloud_axes(plot::PlotAppearance& ap, float xmin, float xmax, float ymin
     else ap.y_major = 2.0f, ap.y_minor = 5;
 }
 
-BuildResult build_clouds(Console& con, const Stores& st, TextFile& report, DotCloudState& s, std::int32_t ivar) {
+namespace {
+
+// What one class's cloud shows of the build's checks.
+struct CloudScan {
+    float first = 0.0f, last = 0.0f;  // first and last year
+    int distinct = 0;                 // different years, counted up to 3
+};
+
+// The first and last year and up to 3 different years of class cl's cloud; the
+// data ranges of the appearance grow to take in its points.
+CloudScan scan_cloud(const CloudClass& cl, plot::PlotAppearance& ap) {
+    CloudScan scan;
+    float seen[2] = {0.0f, 0.0f};
+    for (std::size_t p = 0; p < cl.cloud_year.size(); ++p) {
+        const float y = cl.cloud_year[p];
+        const float v = cl.cloud_value[p];
+        if (p == 0) scan.first = scan.last = y;
+        scan.first = std::min(scan.first, y);
+        scan.last = std::max(scan.last, y);
+        ap.x_min = std::min(ap.x_min, y);
+        ap.x_max = std::max(ap.x_max, y);
+        ap.y_min = std::min(ap.y_min, v);
+        ap.y_max = std::max(ap.y_max, v);
+        if (scan.distinct < 3) {
+            bool known = false;
+            for (int d = 0; d < scan.distinct; ++d) known = known || seen[d] == y;
+            if (!known) {
+                if (scan.distinct < 2) seen[scan.distinct] = y;
+                ++scan.distinct;
+            }
+        }
+    }
+    return scan;
+}
+
+// The clouds of all classes, with their checks. A class too small to fit ends
+// the collection: the classes before it are kept when the user so chooses.
+// Built when the collection went through (classnum may have been cut).
+BuildResult collect_clouds(Console& con, const Stores& st, DotCloudState& s) {
     CloudStore& cs = s.cs;
-    plot::PlotAppearance& ap = s.ap;
-    cs.max_num = -3000;
-    cs.max_nps = -3000;
-    // Years reach from -9999 to 9999 and values past 3000 are possible: the
-    // ranges start empty, so that they end as the true extremes of the data.
-    constexpr float kInf = std::numeric_limits<float>::infinity();
-    ap.x_min = ap.y_min = ap.z_min = kInf;
-    ap.x_max = ap.y_max = ap.z_max = -kInf;
     bool cut = false;
     std::int32_t kept = cs.classnum;
-
     for (std::int32_t k = 1; k <= cs.classnum && !cut; ++k) {
         const auto i = static_cast<std::size_t>(k - 1);
         CloudClass& cl = cs.cls[i];
@@ -147,52 +179,31 @@ BuildResult build_clouds(Console& con, const Stores& st, TextFile& report, DotCl
             cloud_size_error(con);
             return BuildResult::Redefine;
         }
-        // Ranges, the class's first and last year and up to 3 different years.
-        float first = 0.0f, last = 0.0f;
-        float seen[2] = {0.0f, 0.0f};
-        int distinct = 0;
-        for (std::size_t p = 0; p < cl.cloud_year.size(); ++p) {
-            const float y = cl.cloud_year[p];
-            const float v = cl.cloud_value[p];
-            if (p == 0) first = last = y;
-            first = std::min(first, y);
-            last = std::max(last, y);
-            ap.x_min = std::min(ap.x_min, y);
-            ap.x_max = std::max(ap.x_max, y);
-            ap.y_min = std::min(ap.y_min, v);
-            ap.y_max = std::max(ap.y_max, v);
-            if (distinct < 3) {
-                bool known = false;
-                for (int d = 0; d < distinct; ++d) known = known || seen[d] == y;
-                if (!known) {
-                    if (distinct < 2) seen[distinct] = y;
-                    ++distinct;
-                }
-            }
-        }
+        const CloudScan scan = scan_cloud(cl, s.ap);
         const auto count = static_cast<std::int32_t>(c);
         cs.max_num = std::max(cs.max_num, count);
-        s.cloud_span[i] = ap.x_max - ap.x_min + 1.0f;
+        s.cloud_span[i] = s.ap.x_max - s.ap.x_min + 1.0f;
         cs.num[i] = count;
 
         // A cloud needs 3 points in 3 different years for its spline.
-        if (count < 3 || distinct < 3) {
-            if (too_small_warning(con, cs, k, count >= 3) == 2) return BuildResult::Redefine;
+        if (count < 3 || scan.distinct < 3) {
+            if (too_small_warning(con, cs, k, count >= 3) == SmallCloudChoice::redefine) return BuildResult::Redefine;
             cut = true;
             kept = k - 1;
         }
-        const double span = static_cast<double>(last) - first + 1.0;
+        const double span = static_cast<double>(scan.last) - scan.first + 1.0;
         if (span > CloudMax) {
             year_span_error(con, static_cast<std::int64_t>(span));
             return BuildResult::Redefine;
         }
     }
     if (cut) cs.classnum = kept;
-    // Clouds and splines of classes beyond the definition are no longer used.
-    for (std::int32_t k = std::max(cs.classnum, 0) + 1; k <= mxnc; ++k) cs.cls[static_cast<std::size_t>(k - 1)] = {};
-    if (cs.classnum < 1) return BuildResult::NothingLeft;
+    return BuildResult::Built;
+}
 
-    // Bandwidth of every class from its request.
+// Bandwidth of every class from its request.
+void assign_bandwidths(Console& con, DotCloudState& s) {
+    CloudStore& cs = s.cs;
     for (std::int32_t k = 1; k <= cs.classnum; ++k) {
         const auto i = static_cast<std::size_t>(k - 1);
         const std::int32_t jdt = cs.jdt[i];
@@ -218,8 +229,13 @@ BuildResult build_clouds(Console& con, const Stores& st, TextFile& report, DotCl
             cs.bw[i] = 2.0f;
         }
     }
+}
 
-    // Fit of every cloud.
+// Fit of every cloud; the spline of each class goes into the class, and the
+// spline range of the appearance grows to take it in.
+void fit_clouds(DotCloudState& s) {
+    CloudStore& cs = s.cs;
+    plot::PlotAppearance& ap = s.ap;
     for (std::int32_t k = 1; k <= cs.classnum; ++k) {
         const auto i = static_cast<std::size_t>(k - 1);
         CloudClass& cl = cs.cls[i];
@@ -249,8 +265,12 @@ BuildResult build_clouds(Console& con, const Stores& st, TextFile& report, DotCl
             ap.z_max = std::max(ap.z_max, z);
         }
     }
+}
 
-    // Report lines.
+// The report lines of the build, then the axes, ticks and Y label of the plot.
+void report_and_set_axes(Console& con, TextFile& report, DotCloudState& s, AnalysisVariable ivar) {
+    const CloudStore& cs = s.cs;
+    plot::PlotAppearance& ap = s.ap;
     report.blank();
     report.line(" Xhigh  Xlow   Yhigh  Ylow   Zhigh  Zlow");
     report.line(" " + fmt::FY(ap.x_max, 5, 0) + "  " + fmt::FY(ap.x_min, 5, 0) + "  " + F(ap.y_max, 7, 3) + F(ap.y_min, 7, 3) +
@@ -261,7 +281,7 @@ BuildResult build_clouds(Console& con, const Stores& st, TextFile& report, DotCl
     set_cloud_axes(ap, ap.x_min, ap.x_max, ap.y_min, ap.y_max);
     ap.z_major = 0.0f;
     ap.z_minor = 0;
-    s.y_label = ivar == 1 ? "(RRW mm.)" : "(Spline mm.)";
+    s.y_label = cloud_y_label(ivar);
     // The window also holds the splines.
     ap.y_min = std::min(ap.y_min, ap.z_min);
     ap.y_max = std::max(ap.y_max, ap.z_max);
@@ -269,6 +289,33 @@ BuildResult build_clouds(Console& con, const Stores& st, TextFile& report, DotCl
     con.blank();
     con.line(" Dot Cloud Plotting Control _______________");
     con.blank();
+}
+
+}  // namespace
+
+const char* cloud_y_label(AnalysisVariable ivar) {
+    return ivar == AnalysisVariable::ring_widths ? "(RRW mm.)" : "(Spline mm.)";
+}
+
+BuildResult build_clouds(Console& con, const Stores& st, TextFile& report, DotCloudState& s, AnalysisVariable ivar) {
+    CloudStore& cs = s.cs;
+    plot::PlotAppearance& ap = s.ap;
+    cs.max_num = -3000;
+    cs.max_nps = -3000;
+    // Years reach from -9999 to 9999 and values past 3000 are possible: the
+    // ranges start empty, so that they end as the true extremes of the data.
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    ap.x_min = ap.y_min = ap.z_min = kInf;
+    ap.x_max = ap.y_max = ap.z_max = -kInf;
+
+    if (collect_clouds(con, st, s) == BuildResult::Redefine) return BuildResult::Redefine;
+    // Clouds and splines of classes beyond the definition are no longer used.
+    for (std::int32_t k = std::max(cs.classnum, 0) + 1; k <= mxnc; ++k) cs.cls[static_cast<std::size_t>(k - 1)] = {};
+    if (cs.classnum < 1) return BuildResult::NothingLeft;
+
+    assign_bandwidths(con, s);
+    fit_clouds(s);
+    report_and_set_axes(con, report, s, ivar);
     return BuildResult::Built;
 }
 

@@ -8,6 +8,7 @@
 #include "clouds/dot_cloud_state.h"
 #include "console/console.h"
 #include "console/textfile.h"
+#include "data/analysis_variable.h"
 #include "data/stores.h"
 
 namespace tarnik::clouds {
@@ -28,7 +29,10 @@ std::int64_t collect_cloud(const Stores& st, std::int32_t start, std::int32_t st
 // the dot-cloud display and the single age-class view alike.
 void set_cloud_axes(plot::PlotAppearance& ap, float xmin, float xmax, float ymin, float ymax);
 
+// The Y label of a cloud plot of the analysis variable.
+const char* cloud_y_label(AnalysisVariable ivar);
+
 // The whole build (also run by RESET).
-BuildResult build_clouds(Console& con, const Stores& st, TextFile& report, DotCloudState& s, std::int32_t ivar);
+BuildResult build_clouds(Console& con, const Stores& st, TextFile& report, DotCloudState& s, AnalysisVariable ivar);
 
 }  // namespace tarnik::clouds

@@ -18,9 +18,9 @@ using fmt::I;
 std::vector<PLFLT> widen(const std::vector<float>& v) { return {v.begin(), v.end()}; }
 
 // Classes left out of the drawing after a normalisation.
-bool spline_left_out(const DotCloudState& s, std::size_t i) { return s.normalized == 1 && s.cs.spline_skipped[i]; }
+bool spline_left_out(const DotCloudState& s, std::size_t i) { return s.normalized && s.cs.spline_skipped[i]; }
 bool cloud_left_out(const DotCloudState& s, std::size_t i) {
-    return s.normalized == 1 && (s.cs.spline_skipped[i] || s.cs.cloud_skipped[i]);
+    return s.normalized && (s.cs.spline_skipped[i] || s.cs.cloud_skipped[i]);
 }
 
 void draw_clouds_panel(Console& con, const plot::DrawingCycle& cycle, const DotCloudState& s, const std::string& title) {
@@ -131,7 +131,7 @@ void draw_dot_clouds(Console& con, const DotCloudState& s, const std::string& ti
     pladv(0);
     draw_clouds_panel(con, cycle, s, title);
     pladv(0);
-    if (s.view3d == 0) draw_legend(s);
+    if (!s.view3d) draw_legend(s);
     else if (s.cs.classnum >= 2) draw_3d(con, s);
 }
 

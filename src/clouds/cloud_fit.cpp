@@ -109,29 +109,25 @@ std::int32_t average_repeated_years(std::int32_t m, float tol, std::span<float> 
     return ni;
 }
 
-void fit_cloud(CloudStore& cs, CloudFitWork& work, std::int32_t m, float tol, std::int32_t& ni, float& bw,
-            std::int32_t& ns, std::array<float, 8>& stats) {
-    if (m > CloudMax) fatal(menu_indent("in seq4pg ni > nmax: " + I(m, 10) + I(CloudMax, 10)));
-    if (m < 3) fatal(menu_indent("in seq4pg ni < 3: " + I(m, 10) + I(3, 10)));
-    const auto mm = static_cast<std::size_t>(m);
-    grow(cs.point_year, mm + 1);
-    grow(cs.point_value, mm + 1);
+namespace {
 
-    sort_by_year(m, cs.point_year, cs.point_value);
-    ni = average_repeated_years(m, tol, cs.point_year, cs.point_value, cs.comp_year, cs.comp_value, cs.nrep);
-
-    // Spline input: replicate means weighted by 1 / (number of replicates).
-    const auto n = static_cast<std::size_t>(ni);
+// Spline input of the ni averaged points: replicate means weighted by
+// 1 / (number of replicates).
+void load_spline_input(const CloudStore& cs, CloudFitWork& work, std::size_t n) {
     for (auto* v : {&work.x, &work.f, &work.df, &work.y, &work.se}) grow(*v, n);
     for (std::size_t i = 0; i < n; ++i) {
         work.x[i] = cs.comp_year[i];
         work.f[i] = cs.comp_value[i];
         work.df[i] = 1.0 / cs.nrep[i];
     }
+}
+
+// The smoothing spline through the loaded points: with the fixed bandwidth bw
+// when `fixed`, otherwise with the smoothing of minimum GCV.
+void fit_spline(CloudFitWork& work, std::int32_t ni, float bw, bool fixed) {
+    const auto n = static_cast<std::size_t>(ni);
     std::span<const double> x(work.x.data(), n), f(work.f.data(), n);
     std::span<double> df(work.df.data(), n), y(work.y.data(), n), se(work.se.data(), n);
-
-    const bool fixed = bw >= 2.0f;
     double var = -1.0;
     if (fixed) {
         double p = 0.0;
@@ -140,7 +136,10 @@ void fit_cloud(CloudStore& cs, CloudFitWork& work, std::int32_t m, float tol, st
     } else {
         spline::cubgcv(x, f, df, ni, y, var, 1, se, work.spline);
     }
+}
 
+// The fit statistics; for a minimum-GCV fit also the bandwidth it chose.
+void fit_statistics(const CloudFitWork& work, std::int32_t ni, bool fixed, float& bw, std::array<float, 8>& stats) {
     const auto& s = work.spline.stats;
     for (std::size_t j = 0; j < 7; ++j) stats[j] = static_cast<float>(s[j]);
     stats[7] = static_cast<float>(ni);
@@ -160,10 +159,12 @@ void fit_cloud(CloudStore& cs, CloudFitWork& work, std::int32_t m, float tol, st
         stats[0] = bw == kStraightLine ? kStraightLine : std::max(std::round(bw), 2.0f);
     }
     stats[1] = std::round(stats[1]);
+}
 
-    // The spline on a grid of whole years from the first to the last cloud year:
-    // data years carry the fitted value and its standard error, the years between
-    // them the spline's value and a standard error of 0.
+// The spline on a grid of whole years from the first to the last cloud year:
+// data years carry the fitted value and its standard error, the years between
+// them the spline's value and a standard error of 0. Returns the grid's size.
+std::int32_t lay_out_on_grid(CloudStore& cs, const CloudFitWork& work, std::size_t n, bool fixed) {
     std::vector<float>& out_value = fixed ? cs.fixed_spline : cs.gcv_spline;
     std::vector<float>& out_se = fixed ? cs.fixed_se : cs.gcv_se;
     auto put = [&](std::int32_t idx, float yr, float v, float e) {
@@ -175,12 +176,15 @@ void fit_cloud(CloudStore& cs, CloudFitWork& work, std::int32_t m, float tol, st
         out_value[i] = v;
         out_se[i] = e;
     };
+    const auto& x = work.x;
+    const auto& y = work.y;
+    const auto& se = work.se;
     const auto& c1 = work.spline.c1;
     const auto& c2 = work.spline.c2;
     const auto& c3 = work.spline.c3;
     const float x0 = cs.comp_year[0];
     put(0, x0, static_cast<float>(y[0]), static_cast<float>(se[0]));
-    ns = 1;
+    std::int32_t ns = 1;
     std::int32_t step = 0;
     for (std::size_t k = 1; k < n; ++k) {
         for (;;) {
@@ -197,6 +201,28 @@ void fit_cloud(CloudStore& cs, CloudFitWork& work, std::int32_t m, float tol, st
             put(ns - 1, t, static_cast<float>(v), 0.0f);
         }
     }
+    return ns;
+}
+
+}  // namespace
+
+void fit_cloud(CloudStore& cs, CloudFitWork& work, std::int32_t m, float tol, std::int32_t& ni, float& bw,
+            std::int32_t& ns, std::array<float, 8>& stats) {
+    if (m > CloudMax) fatal(menu_indent("in seq4pg ni > nmax: " + I(m, 10) + I(CloudMax, 10)));
+    if (m < 3) fatal(menu_indent("in seq4pg ni < 3: " + I(m, 10) + I(3, 10)));
+    const auto mm = static_cast<std::size_t>(m);
+    grow(cs.point_year, mm + 1);
+    grow(cs.point_value, mm + 1);
+
+    sort_by_year(m, cs.point_year, cs.point_value);
+    ni = average_repeated_years(m, tol, cs.point_year, cs.point_value, cs.comp_year, cs.comp_value, cs.nrep);
+
+    const auto n = static_cast<std::size_t>(ni);
+    load_spline_input(cs, work, n);
+    const bool fixed = bw >= 2.0f;
+    fit_spline(work, ni, bw, fixed);
+    fit_statistics(work, ni, fixed, bw, stats);
+    ns = lay_out_on_grid(cs, work, n, fixed);
 }
 
 }  // namespace tarnik::clouds

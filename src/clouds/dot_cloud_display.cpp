@@ -7,6 +7,7 @@
 #include "clouds/cloud_build.h"
 #include "clouds/cloud_drawing.h"
 #include "clouds/dot_cloud_state.h"
+#include "clouds/menu_lines.h"
 #include "clouds/normalise.h"
 #include "clouds/single_class_view.h"
 #include "console/format.h"
@@ -17,13 +18,6 @@ namespace tarnik::clouds {
 namespace {
 
 using fmt::F;
-
-void say(Console& con, std::string_view s) { con.line(menu_indent(s)); }
-
-void hit_return(Console& con) {
-    con.blank();
-    con.pause_field(menu_indent("  Hit RETURN to continue : "));
-}
 
 void restore_style(Console& con, DotCloudState& s, std::int32_t option) {
     plot::plot_style_dialog(con, option, s.ap, plot::PlotKind::dot_clouds, s.cs.classnum, std::span<const std::int32_t>(s.cs.start_age),
@@ -47,7 +41,7 @@ void show_menu(Console& con, const DotCloudState& s) {
     say(con, " <for 3d plot only>        AZIMUTH        [21]");
     say(con, "             -PLOT OPTIONS MENU- ");
     if (s.cs.classnum >= 2) {
-        say(con, s.view3d == 0 ? " VIEW 3D plot        [33]  save PLOT(b/w) [77]"
+        say(con, !s.view3d ? " VIEW 3D plot        [33]  save PLOT(b/w) [77]"
                                : " turn 3D OFF         [33]  save PLOT(b/w) [77]");
     }
     say(con, " NORMALIZE           [44]  save PLOT(rgb) [88] ");
@@ -68,132 +62,170 @@ float ask_angle(Console& con, std::string_view what, float current) {
     }
 }
 
+// One visit of the display: what every menu option works with.
+struct Visit {
+    Console& con;
+    const Stores& st;
+    TextFile& report;
+    AnalysisVariable ivar;
+    DotCloudState& s;
+    AgeRange range;
+    std::string title;
+};
+
+void draw(Visit& v) { draw_dot_clouds(v.con, v.s, v.title); }
+
+// Builds from the current age class table; a build that asks for new classes
+// runs the definition again. False when no class is left to draw.
+bool build(Visit& v, bool define_first) {
+    Console& con = v.con;
+    DotCloudState& s = v.s;
+    for (;;) {
+        if (define_first) {
+            define_age_classes(con, v.report, s.cs, s.dialog, v.range);
+            s.normalized = false;
+            restore_style(con, s, 99);
+        }
+        switch (build_clouds(con, v.st, v.report, s, v.ivar)) {
+            case BuildResult::Built:
+                return true;
+            case BuildResult::Redefine:
+                define_first = true;
+                break;
+            case BuildResult::NothingLeft:
+                notice(con, {"No age class with 3 or more data points remains,", "so there is nothing to plot."});
+                return false;
+        }
+    }
+}
+
+// The normalisation and the view of the spline fits both start from the
+// original clouds: once one has run, the other first needs a RESET. True,
+// after the notice that says so, when `blocked`.
+bool needs_reset(Console& con, bool blocked, std::initializer_list<std::string_view> notice_lines) {
+    if (blocked) notice(con, notice_lines);
+    return blocked;
+}
+
+// NORMALIZE: the anomalies over a common period, unless the spline fits have
+// been viewed since the last build.
+void normalise(Visit& v) {
+    Console& con = v.con;
+    DotCloudState& s = v.s;
+    if (needs_reset(con, s.fits_viewed,
+                    {"To see the Normalized Splines and Clouds", "AFTER viewing the spline fits you must select",
+                     "RESET OPTIONS to rebuild the original age clouds."}))
+        return;
+    const NormaliseResult result = normalise_clouds(con, s.cs, v.report);
+    s.ap.y_min = -s.ap.y_max;
+    s.ap.z_max = s.ap.y_max;
+    s.ap.z_min = -s.ap.y_max;
+    if (result == NormaliseResult::no_common_period) {
+        con.blank();
+        say(con, "There is no common period amongst the age-classes");
+        con.blank();
+        say(con, "that can be used to normalize the clouds.");
+        return;
+    }
+    s.normalized = true;
+    s.y_label = "(Normalized Values)";
+    draw(v);
+}
+
+// VIEW curve fit: the single age-class view, unless the clouds are normalised.
+void view_fits(Visit& v) {
+    DotCloudState& s = v.s;
+    if (needs_reset(v.con, s.normalized,
+                    {"To see the spline fits for the age clouds", "AFTER normalizing you must select RESET OPTIONS",
+                     "to rebuild the original age clouds."}))
+        return;
+    s.fits_viewed = true;
+    // The view leaves its background in the shared appearance; the
+    // palette must follow it, or the frame and text could be drawn in
+    // the background's own colour (white on white, black on black).
+    s.dark = run_single_class_view(v.con, s.cs, s.ap, v.report, v.ivar);
+}
+
+// RESET options: the original clouds from the same classes, with the default
+// appearance. False when no class is left to draw.
+bool reset(Visit& v) {
+    DotCloudState& s = v.s;
+    s.normalized = false;
+    s.fits_viewed = false;
+    s.altitude = 80.0f;
+    s.azimuth = 125.0f;
+    restore_style(v.con, s, 99);
+    if (!build(v, false)) return false;
+    draw(v);
+    return true;
+}
+
+// One answer of the plot menu; false when the visit ends.
+bool run_option(Visit& v, std::int32_t o) {
+    Console& con = v.con;
+    DotCloudState& s = v.s;
+    if (o >= 1 && o <= 19) {
+        restore_style(con, s, o);
+        return true;
+    }
+    switch (static_cast<PlotMenuOption>(o)) {
+        case PlotMenuOption::replot: draw(v); break;
+        case PlotMenuOption::altitude:
+            s.altitude = ask_angle(con, "altitude", s.altitude);
+            draw(v);
+            break;
+        case PlotMenuOption::azimuth:
+            s.azimuth = ask_angle(con, "azimuth", s.azimuth);
+            draw(v);
+            break;
+        case PlotMenuOption::view_3d:
+            s.view3d = !s.view3d;
+            draw(v);
+            break;
+        case PlotMenuOption::normalise: normalise(v); break;
+        case PlotMenuOption::view_fits: view_fits(v); break;
+        case PlotMenuOption::save_data: exporting::cloud_save_menu(con, s.cs, s.normalized); break;
+        case PlotMenuOption::save_bw:
+        case PlotMenuOption::save_rgb:
+            s.device = o == static_cast<std::int32_t>(PlotMenuOption::save_bw) ? "ps" : "psc";
+            draw(v);
+            break;
+        case PlotMenuOption::reset: return reset(v);
+        default:
+            notice(con, {"Unknown option re-enter a valid number"});
+    }
+    return true;
+}
+
 }  // namespace
 
 DotCloudDisplay::DotCloudDisplay() : state_(std::make_unique<DotCloudState>()) {}
 DotCloudDisplay::~DotCloudDisplay() = default;
 
-void DotCloudDisplay::run(Console& con, const Stores& st, TextFile& report, std::int32_t ivar,
-                                 const std::string& title) {
+void DotCloudDisplay::run(Console& con, const Stores& st, TextFile& report, AnalysisVariable ivar,
+                          const std::string& title) {
     DotCloudState& s = *state_;
     const DataSummary& sum = st.summary;
     if (st.nser < 1 || sum.max_last_age < sum.min_first_age) {
-        con.blank();
-        say(con, "There are no series to build age classes from.");
-        hit_return(con);
+        notice(con, {"There are no series to build age classes from."});
         return;
     }
-    const AgeRange range{sum.min_first_age, sum.max_last_age, sum.max_age_depth3};
-    const std::string plot_title(trim_right(title));
+    Visit v{con, st, report, ivar, s, AgeRange{sum.min_first_age, sum.max_last_age, sum.max_age_depth3},
+            std::string(trim_right(title))};
 
     s.altitude = 80.0f;
     s.azimuth = 125.0f;
     s.device = kScreenDevice;
-    s.view3d = 0;
+    s.view3d = false;
 
-    // Builds from the current age class table; a build that asks for new classes
-    // runs the definition again. False when no class is left to draw.
-    auto build = [&](bool define_first) {
-        for (;;) {
-            if (define_first) {
-                define_age_classes(con, report, s.cs, s.dialog, range);
-                s.normalized = 0;
-                restore_style(con, s, 99);
-            }
-            switch (build_clouds(con, st, report, s, ivar)) {
-                case BuildResult::Built:
-                    return true;
-                case BuildResult::Redefine:
-                    define_first = true;
-                    break;
-                case BuildResult::NothingLeft:
-                    con.blank();
-                    say(con, "No age class with 3 or more data points remains,");
-                    say(con, "so there is nothing to plot.");
-                    hit_return(con);
-                    return false;
-            }
-        }
-    };
-    auto draw = [&] { draw_dot_clouds(con, s, plot_title); };
-
-    if (!build(true)) return;
-    draw();
+    if (!build(v, true)) return;
+    draw(v);
     for (;;) {
         s.device = kScreenDevice;
         show_menu(con, s);
         const auto opt = parse_int_field(con.ask(menu_indent(" enter option number : ")), 2);
         if (opt && *opt < 0) return;
-        const std::int32_t o = opt ? *opt : -1000;
-        if (o == 0) {
-            draw();
-        } else if (o >= 1 && o <= 19) {
-            restore_style(con, s, o);
-        } else if (o == 20) {
-            s.altitude = ask_angle(con, "altitude", s.altitude);
-            draw();
-        } else if (o == 21) {
-            s.azimuth = ask_angle(con, "azimuth", s.azimuth);
-            draw();
-        } else if (o == 33) {
-            s.view3d = 1 - s.view3d;
-            draw();
-        } else if (o == 44) {
-            if (s.fits_viewed == 1) {
-                con.blank();
-                say(con, "To see the Normalized Splines and Clouds");
-                say(con, "AFTER viewing the spline fits you must select");
-                say(con, "RESET OPTIONS to rebuild the original age clouds.");
-                hit_return(con);
-                continue;
-            }
-            std::int32_t abort = 0;
-            normalise_clouds(con, s.cs, report, abort);
-            s.ap.y_min = -s.ap.y_max;
-            s.ap.z_max = s.ap.y_max;
-            s.ap.z_min = -s.ap.y_max;
-            if (abort == 1) {
-                con.blank();
-                say(con, "There is no common period amongst the age-classes");
-                con.blank();
-                say(con, "that can be used to normalize the clouds.");
-                continue;
-            }
-            s.normalized = 1;
-            s.y_label = "(Normalized Values)";
-            draw();
-        } else if (o == 55) {
-            if (s.normalized == 1) {
-                con.blank();
-                say(con, "To see the spline fits for the age clouds");
-                say(con, "AFTER normalizing you must select RESET OPTIONS");
-                say(con, "to rebuild the original age clouds.");
-                hit_return(con);
-                continue;
-            }
-            s.fits_viewed = 1;
-            // The view leaves its background in the shared appearance; the
-            // palette must follow it, or the frame and text could be drawn in
-            // the background's own colour (white on white, black on black).
-            s.dark = run_single_class_view(con, s.cs, s.ap, report, ivar);
-        } else if (o == 66) {
-            exporting::cloud_save_menu(con, s.cs, s.normalized);
-        } else if (o == 77 || o == 88) {
-            s.device = o == 77 ? "ps" : "psc";
-            draw();
-        } else if (o == 99) {
-            s.normalized = 0;
-            s.fits_viewed = 0;
-            s.altitude = 80.0f;
-            s.azimuth = 125.0f;
-            restore_style(con, s, 99);
-            if (!build(false)) return;
-            draw();
-        } else {
-            con.blank();
-            say(con, "Unknown option re-enter a valid number");
-            hit_return(con);
-        }
+        if (!run_option(v, opt ? *opt : -1000)) return;
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "console/console.h"
 #include "console/textfile.h"
+#include "data/analysis_variable.h"
 #include "data/stores.h"
 
 namespace tarnik::clouds {
@@ -19,7 +20,7 @@ public:
     ~DotCloudDisplay();
     // One visit: age class definition, build, drawing, plot menu, until the user
     // returns to the main menu. `title` is the input file name.
-    void run(Console& con, const Stores& st, TextFile& report, std::int32_t ivar, const std::string& title);
+    void run(Console& con, const Stores& st, TextFile& report, AnalysisVariable ivar, const std::string& title);
 
 private:
     std::unique_ptr<DotCloudState> state_;

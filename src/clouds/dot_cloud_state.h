@@ -27,9 +27,9 @@ struct DotCloudState {
     float altitude = 80.0f, azimuth = 125.0f;
     std::string device = kScreenDevice;
     std::string y_label;
-    std::int32_t view3d = 0;
-    std::int32_t normalized = 0;
-    std::int32_t fits_viewed = 0;
+    bool view3d = false;       // the lower panel shows the 3-D view of the splines
+    bool normalized = false;   // the clouds and splines are anomalies
+    bool fits_viewed = false;  // the single-class view has been shown since the last build
 
     // Year span of the points of classes 1..k of the last build, for bandwidth
     // requests given as a percentage.

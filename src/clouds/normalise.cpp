@@ -86,8 +86,12 @@ void ask_user_period(Console& con, Period& p) {
     }
 }
 
-// 1: mean removal only; 2: mean removal and scaling to unit standard deviation.
-int ask_method(Console& con) {
+enum class AnomalyMethod {
+    mean_removed,            // answer 1
+    mean_removed_and_scaled  // answer 2: also scaled to unit standard deviation
+};
+
+AnomalyMethod ask_method(Console& con) {
     for (;;) {
         con.blank();
         con.line("It is time to compute the age class anomalies.");
@@ -101,7 +105,8 @@ int ask_method(Console& con) {
         con.text("Enter [1 or 2] :    ");
         const auto v = con.read_free_int();
         if (!v) continue;
-        if (*v == 1 || *v == 2) return *v;
+        if (*v == 1) return AnomalyMethod::mean_removed;
+        if (*v == 2) return AnomalyMethod::mean_removed_and_scaled;
         con.blank();
         con.line("Invalid Entry, try again.");
         try_again_pause(con);
@@ -142,60 +147,26 @@ void check_store(const CloudStore& cs) {
     }
 }
 
-void spline_not_plotted(Console& con, TextFile& report, std::int32_t k, const std::string& why,
-                        const std::string& detail) {
-    both(con, report, {"", "spline " + I(k, 4) + why, detail, "this age class will not be plotted."});
+// The two series of a class that become anomalies: the words of their
+// notices and the tags of their report lines.
+struct SeriesWords {
+    const char* name;       // "spline" or "cloud"
+    const char* mean_tag;   // tag of the mean's report line
+    const char* sd_tag;     // tag of the standard deviation's report line
+    const char* left_out;   // what is not plotted when the series is left out
+};
+constexpr SeriesWords kSplineWords{"spline", "ysmu", "yssd", "this age class will not be plotted."};
+constexpr SeriesWords kCloudWords{"cloud", "ycmu", "ycsd", "this cloud will not be plotted."};
+
+void not_plotted(Console& con, TextFile& report, const SeriesWords& w, std::int32_t k, const std::string& why,
+                 const std::string& detail) {
+    both(con, report, {"", std::string(w.name) + " " + I(k, 4) + why, detail, w.left_out});
 }
 
-}  // namespace
-
-bool standardise(std::span<float> x, std::int32_t l, float& mean, float& sd, std::int32_t iop) {
-    if (static_cast<std::int64_t>(l) > static_cast<std::int64_t>(x.size())) {
-        standardise_fail("In amstd l > lmax:" + I(l, 5) + I(static_cast<std::int64_t>(x.size()), 5));
-    }
-    if (l < 1) standardise_fail("In amstd l \u201d 0:" + I(l, 5));
-    if (iop < 1 || iop > 7) standardise_fail("In amstds iop is not in [1,7]: " + I(iop, 5));
-    if (l == 1 && (iop == 2 || iop == 3 || iop == 6 || iop == 7)) {
-        standardise_fail("In amstds l = 1 and you want an std??");
-    }
-    const std::span<float> v = x.first(static_cast<std::size_t>(l));
-
-    double centre = mean;  // the mean the standard deviation is taken about
-    if (iop == 1 || iop == 3 || iop == 5 || iop == 7) {
-        double sum = 0.0;
-        for (float xi : v) sum += xi;
-        centre = sum / l;
-        mean = static_cast<float>(centre);
-    }
-    if (iop == 2 || iop == 3 || iop == 6 || iop == 7) {
-        double ss = 0.0;
-        for (float xi : v) {
-            const double dev = static_cast<double>(xi) - centre;
-            ss += dev * dev;
-        }
-        sd = static_cast<float>(std::sqrt(ss / (l - 1)));
-    }
-    if (iop >= 4) {
-        if (sd == 0.0f) return false;
-        for (float& xi : v) xi = (xi - mean) / sd;
-    }
-    return true;
-}
-
-void normalise_clouds(Console& con, CloudStore& cs, TextFile& report, std::int32_t& abort) {
-    report.line("(Normalization ***************");
-    check_store(cs);
-    abort = 0;
-
-    const std::int32_t nc = cs.classnum;
-    if (nc < 1) {  // no class left by the build: there is nothing to share a period
-        abort = 1;
-        return;
-    }
-
-    // Full span and automatic common period over the class splines.
+// The full span of the class splines and the period they all share.
+Period common_period(const CloudStore& cs) {
     Period p;
-    for (std::int32_t k = 1; k <= nc; ++k) {
+    for (std::int32_t k = 1; k <= cs.classnum; ++k) {
         const CloudClass& cl = cs.cls[static_cast<std::size_t>(k - 1)];
         const float y1 = cl.spline_year.front();
         const float yn = cl.spline_year[static_cast<std::size_t>(cs.nps[static_cast<std::size_t>(k - 1)] - 1)];
@@ -208,9 +179,15 @@ void normalise_clouds(Console& con, CloudStore& cs, TextFile& report, std::int32
             if (yn > p.d) p.d = yn;
         }
     }
-    const bool acceptable = !(p.c - p.b < -0.1f);
+    return p;
+}
 
-    bool user_defined = false;
+enum class PeriodChoice { automatic, user_defined, none };
+
+// Shows the period and asks whether the user wants another; a period with a gap
+// must be replaced, or the normalisation ends (none).
+PeriodChoice choose_period(Console& con, TextFile& report, Period& p) {
+    const bool acceptable = !(p.c - p.b < -0.1f);
     for (;;) {
         print_period(con, report, p);
         if (!acceptable) {
@@ -225,135 +202,181 @@ void normalise_clouds(Console& con, CloudStore& cs, TextFile& report, std::int32
         con.blank();
         con.line("Would you like to enter a different common period?");
         const char answer = first_char(con.ask("Enter a lower case [y]es or [n]o  : "));
-        if (answer == 'n') {
-            if (!acceptable) {
-                abort = 1;
-                return;
-            }
-            break;
-        }
+        if (answer == 'n') return acceptable ? PeriodChoice::automatic : PeriodChoice::none;
         if (answer == 'y') {
             ask_user_period(con, p);
-            user_defined = true;
-            break;
+            return PeriodChoice::user_defined;
         }
         con.blank();
         con.line("Invalid entry try again.");
         con.blank();
         con.pause_field("Hit RETURN to continue ");
     }
+}
 
-    const int method = ask_method(con);
-    if (user_defined) {
+// Centres `values` on the mean of `period` (values of the same series within
+// the common period) and, for the scaled method, divides them by the period's
+// standard deviation. False, after the notice, when the series cannot be scaled.
+bool centre_and_scale(Console& con, TextFile& report, const SeriesWords& w, std::int32_t k,
+                      std::span<float> period, std::span<float> values, AnomalyMethod method) {
+    const auto m = static_cast<std::int32_t>(period.size());
+    float mean = 0.0f, sd = 0.0f;
+    standardise(period, m, mean, sd, StatisticsMode::mean);
+    report.line("index= " + I(k, 4) + " " + w.mean_tag + "= " + F(mean, 8, 5));
+    for (float& v : values) v -= mean;
+    if (method == AnomalyMethod::mean_removed) return true;
+    if (m < 2) {
+        not_plotted(con, report, w, k, " has too few points in the common period",
+                    "for a standard deviation to be computed.");
+        return false;
+    }
+    standardise(period, m, mean, sd, StatisticsMode::deviation);
+    report.line("index= " + I(k, 4) + " " + w.sd_tag + "= " + F(sd, 8, 5));
+    if (sd == 0.0f) {
+        not_plotted(con, report, w, k, " has a standard deviation of 0 in the common period",
+                    "so it cannot be scaled to one.");
+        return false;
+    }
+    for (float& v : values) v /= sd;
+    return true;
+}
+
+// The anomalies of class k's spline (its whole-year grid `years` and its
+// values `spline`) over the period. False when the spline, and with it the whole
+// class, is left out.
+bool normalise_spline(Console& con, TextFile& report, std::int32_t k, std::span<const float> years,
+                      std::span<float> spline, const Period& p, AnomalyMethod method, std::vector<float>& period_values) {
+    const auto nps = static_cast<std::int32_t>(spline.size());
+    const float y1 = years.front();
+    const float yn = years.back();
+    const float lo = p.b - 0.1f;
+    const float hi = p.c + 0.1f;
+
+    // Spline points j1..j2 (1-based) lie in the period; the spline is on a
+    // grid of whole years, so the positions follow from the year distances.
+    std::int32_t j1 = 1, j2 = nps;
+    const bool outside = y1 > hi || yn < lo;
+    if (!outside) {
+        if (!(y1 >= lo)) j1 = static_cast<std::int32_t>(std::lround(p.b - y1)) + 1;
+        if (!(yn <= hi)) j2 = nps - static_cast<std::int32_t>(std::lround(yn - p.c));
+    }
+    // A period narrower than a year (fractional years typed by the user) can
+    // fall between two grid points; the class then has no spline point in it.
+    if (outside || j2 < j1) {
+        not_plotted(con, report, kSplineWords, k, std::string(" has no points in the common period") + (yn < lo ? "." : ""),
+                    "and so the cloud cannot.");
+        con.blank();
+        con.pause_field("  Hit RETURN to continue : ");
+        return false;
+    }
+    report.line("j1&2: " + I(j1, 5) + I(j2, 5));
+
+    // The period's spline values are copied first: the whole spline is
+    // centred next, and the deviation is taken from the values as they were.
+    const std::int32_t m = j2 - j1 + 1;
+    const auto first = spline.begin() + (j1 - 1);
+    period_values.assign(first, first + m);
+    return centre_and_scale(con, report, kSplineWords, k, period_values, spline, method);
+}
+
+// The anomalies of class k's cloud (its points' `years` and `cloud` values),
+// centred and scaled by its own statistics over the period. False when the
+// cloud is left out.
+bool normalise_cloud(Console& con, TextFile& report, std::int32_t k, std::span<const float> years,
+                     std::span<float> cloud, const Period& p, AnomalyMethod method, std::vector<float>& in_period) {
+    in_period.clear();
+    for (std::size_t i = 0; i < cloud.size(); ++i) {
+        if (p.b <= years[i] && years[i] <= p.c) in_period.push_back(cloud[i]);
+    }
+    if (in_period.empty()) {
+        both(con, report,
+             {"", "cloud " + I(k, 4) + " has no points in the common period.", "this cloud will not be plotted."});
+        return false;
+    }
+    return centre_and_scale(con, report, kCloudWords, k, in_period, cloud, method);
+}
+
+}  // namespace
+
+StatisticsMode statistics_mode(std::int32_t number) {
+    if (number < 1 || number > 7) standardise_fail("In amstds iop is not in [1,7]: " + I(number, 5));
+    return static_cast<StatisticsMode>(number);
+}
+
+bool standardise(std::span<float> x, std::int32_t l, float& mean, float& sd, StatisticsMode mode) {
+    if (static_cast<std::int64_t>(l) > static_cast<std::int64_t>(x.size())) {
+        standardise_fail("In amstd l > lmax:" + I(l, 5) + I(static_cast<std::int64_t>(x.size()), 5));
+    }
+    if (l < 1) standardise_fail("In amstd l \u201d 0:" + I(l, 5));
+    using M = StatisticsMode;
+    const bool own_mean =
+        mode == M::mean || mode == M::mean_and_deviation || mode == M::scale_own_mean || mode == M::scale_own_mean_and_deviation;
+    const bool own_deviation = mode == M::deviation || mode == M::mean_and_deviation || mode == M::scale_own_deviation ||
+                               mode == M::scale_own_mean_and_deviation;
+    const bool scales = mode == M::scale_given || mode == M::scale_own_mean || mode == M::scale_own_deviation ||
+                        mode == M::scale_own_mean_and_deviation;
+    if (l == 1 && own_deviation) standardise_fail("In amstds l = 1 and you want an std??");
+    const std::span<float> v = x.first(static_cast<std::size_t>(l));
+
+    double centre = mean;  // the mean the standard deviation is taken about
+    if (own_mean) {
+        double sum = 0.0;
+        for (float xi : v) sum += xi;
+        centre = sum / l;
+        mean = static_cast<float>(centre);
+    }
+    if (own_deviation) {
+        double ss = 0.0;
+        for (float xi : v) {
+            const double dev = static_cast<double>(xi) - centre;
+            ss += dev * dev;
+        }
+        sd = static_cast<float>(std::sqrt(ss / (l - 1)));
+    }
+    if (scales) {
+        if (sd == 0.0f) return false;
+        for (float& xi : v) xi = (xi - mean) / sd;
+    }
+    return true;
+}
+
+NormaliseResult normalise_clouds(Console& con, CloudStore& cs, TextFile& report) {
+    report.line("(Normalization ***************");
+    check_store(cs);
+    // With no class left by the build there is nothing to share a period.
+    if (cs.classnum < 1) return NormaliseResult::no_common_period;
+
+    Period p = common_period(cs);
+    const PeriodChoice choice = choose_period(con, report, p);
+    if (choice == PeriodChoice::none) return NormaliseResult::no_common_period;
+
+    const AnomalyMethod method = ask_method(con);
+    if (choice == PeriodChoice::user_defined) {
         report.blank();
         report.line("User Define common period ");
     }
     report.line("  cp: " + NINTY(p.b, 5) + NINTY(p.c, 5));
-    report.line(method == 1 ? "Normalization by MEAN removal" : "Normalization by MEAN removal AND scaled STD ");
+    report.line(method == AnomalyMethod::mean_removed ? "Normalization by MEAN removal"
+                                                      : "Normalization by MEAN removal AND scaled STD ");
 
     cs.spline_skipped.fill(false);
     cs.cloud_skipped.fill(false);
-    const float lo = p.b - 0.1f;
-    const float hi = p.c + 0.1f;
-    std::vector<float> period_values, in_period;
-
-    for (std::int32_t k = 1; k <= nc; ++k) {
+    std::vector<float> period_values;
+    for (std::int32_t k = 1; k <= cs.classnum; ++k) {
         const std::size_t ki = static_cast<std::size_t>(k - 1);
         CloudClass& cl = cs.cls[ki];
-        const std::int32_t nps = cs.nps[ki];
-        const std::int32_t num = cs.num[ki];
-        const std::span<float> spline(cl.spline_value.data(), static_cast<std::size_t>(nps));
-        const std::span<float> cloud(cl.cloud_value.data(), static_cast<std::size_t>(num));
-        const float y1 = cl.spline_year.front();
-        const float yn = cl.spline_year[static_cast<std::size_t>(nps - 1)];
-
-        // Spline points j1..j2 (1-based) lie in the period; the spline is on a
-        // grid of whole years, so the positions follow from the year distances.
-        std::int32_t j1 = 1, j2 = nps;
-        const bool outside = y1 > hi || yn < lo;
-        if (!outside) {
-            if (!(y1 >= lo)) j1 = static_cast<std::int32_t>(std::lround(p.b - y1)) + 1;
-            if (!(yn <= hi)) j2 = nps - static_cast<std::int32_t>(std::lround(yn - p.c));
-        }
-        // A period narrower than a year (fractional years typed by the user) can
-        // fall between two grid points; the class then has no spline point in it.
-        if (outside || j2 < j1) {
-            spline_not_plotted(con, report, k, std::string(" has no points in the common period") + (yn < lo ? "." : ""),
-                               "and so the cloud cannot.");
-            con.blank();
-            con.pause_field("  Hit RETURN to continue : ");
+        const auto nps = static_cast<std::size_t>(cs.nps[ki]);
+        const auto num = static_cast<std::size_t>(cs.num[ki]);
+        if (!normalise_spline(con, report, k, {cl.spline_year.data(), nps}, {cl.spline_value.data(), nps}, p, method,
+                              period_values)) {
             cs.spline_skipped[ki] = true;
             cs.cloud_skipped[ki] = true;
-            continue;
-        }
-        report.line("j1&2: " + I(j1, 5) + I(j2, 5));
-
-        // The period's spline values are copied first: the whole spline is
-        // centred next, and the deviation is taken from the values as they were.
-        const std::int32_t m = j2 - j1 + 1;
-        const auto first = spline.begin() + (j1 - 1);
-        period_values.assign(first, first + m);
-        float smean = 0.0f, ssd = 0.0f;
-        standardise(period_values, m, smean, ssd, 1);
-        report.line("index= " + I(k, 4) + " ysmu= " + F(smean, 8, 5));
-        for (float& v : spline) v -= smean;
-        if (method == 2) {
-            if (m < 2) {
-                spline_not_plotted(con, report, k, " has too few points in the common period",
-                                   "for a standard deviation to be computed.");
-                cs.spline_skipped[ki] = true;
-                cs.cloud_skipped[ki] = true;
-                continue;
-            }
-            standardise(period_values, m, smean, ssd, 2);
-            report.line("index= " + I(k, 4) + " yssd= " + F(ssd, 8, 5));
-            if (ssd == 0.0f) {
-                spline_not_plotted(con, report, k, " has a standard deviation of 0 in the common period",
-                                   "so it cannot be scaled to one.");
-                cs.spline_skipped[ki] = true;
-                cs.cloud_skipped[ki] = true;
-                continue;
-            }
-            for (float& v : spline) v /= ssd;
-        }
-
-        // The cloud, centred and scaled by its own statistics over the period.
-        in_period.clear();
-        for (std::int32_t i = 0; i < num; ++i) {
-            const float y = cl.cloud_year[static_cast<std::size_t>(i)];
-            if (p.b <= y && y <= p.c) in_period.push_back(cloud[static_cast<std::size_t>(i)]);
-        }
-        const std::int32_t c = static_cast<std::int32_t>(in_period.size());
-        if (c == 0) {
-            both(con, report,
-                 {"", "cloud " + I(k, 4) + " has no points in the common period.", "this cloud will not be plotted."});
+        } else if (!normalise_cloud(con, report, k, {cl.cloud_year.data(), num}, {cl.cloud_value.data(), num}, p,
+                                    method, period_values)) {
             cs.cloud_skipped[ki] = true;
-            continue;
-        }
-        float cmean = 0.0f, csd = 0.0f;
-        standardise(in_period, c, cmean, csd, 1);
-        report.line("index= " + I(k, 4) + " ycmu= " + F(cmean, 8, 5));
-        for (float& v : cloud) v -= cmean;
-        if (method == 2) {
-            if (c < 2) {
-                both(con, report,
-                     {"", "cloud " + I(k, 4) + " has too few points in the common period",
-                      "for a standard deviation to be computed.", "this cloud will not be plotted."});
-                cs.cloud_skipped[ki] = true;
-                continue;
-            }
-            standardise(in_period, c, cmean, csd, 2);
-            report.line("index= " + I(k, 4) + " ycsd= " + F(csd, 8, 5));
-            if (csd == 0.0f) {
-                both(con, report,
-                     {"", "cloud " + I(k, 4) + " has a standard deviation of 0 in the common period",
-                      "so it cannot be scaled to one.", "this cloud will not be plotted."});
-                cs.cloud_skipped[ki] = true;
-                continue;
-            }
-            for (float& v : cloud) v /= csd;
         }
     }
+    return NormaliseResult::normalised;
 }
 
 }  // namespace tarnik::clouds

@@ -106,9 +106,86 @@ std::vector<std::int32_t> draw_class_boundaries(Console& con, Ran1State& st, std
     return part;
 }
 
+namespace {
+
+// Number of classes: at least 2 (one interior boundary), at most the class limit.
+void ask_random_count(Console& con, RandomDialogAnswers& ans, std::int32_t class_limit) {
+    for (;;) {
+        con.blank(2);
+        con.line(menu_indent("Enter number of random age classes to create."));
+        ask_keep(con, menu_indent("Value cannot exceed [" + I(class_limit, 2) + "]   : "), ans.n);
+        if (ans.n > class_limit) {
+            con.blank();
+            con.line(menu_indent("WARNING. Number of age classes requested exceeds"));
+            con.line(menu_indent("maximum allowed [" + I(class_limit, 2) + "]"));
+        } else if (ans.n < 2) {
+            con.blank();
+            con.line(menu_indent("WARNING. At least 2 random age classes are needed."));
+        } else {
+            return;
+        }
+    }
+}
+
+// Start age; it must leave room for a stop age above it.
+void ask_random_start(Console& con, RandomDialogAnswers& ans, std::int32_t min_age, std::int32_t max_age) {
+    for (;;) {
+        con.blank();
+        con.line(menu_indent("Enter minimum start age. Must be in the range of"));
+        ask_keep(con, menu_indent("[" + I(min_age, 4) + "," + I(max_age, 4) + "] : "), ans.start);
+        if (ans.start >= min_age && ans.start < max_age) return;
+        con.blank();
+        con.line(menu_indent("WARNING. Minimum start age must be greater than [" + I(min_age, 2) + "]"));
+        con.line(menu_indent("and less than [" + I(max_age, 2) + "]"));
+    }
+}
+
+// Stop age, above the start age and within the data's ages.
+void ask_random_stop(Console& con, RandomDialogAnswers& ans, std::int32_t max_age) {
+    for (;;) {
+        con.blank();
+        con.line(menu_indent("Enter maximum stop age.  Must be in the range of"));
+        ask_keep(con, menu_indent("[" + I(ans.start + 1, 4) + "," + I(max_age, 4) + "] : "), ans.stop);
+        if (ans.stop >= ans.start + 1 && ans.stop <= max_age) return;
+        con.blank();
+        con.line(menu_indent("WARNING. Maximum age must be less than [" + I(max_age, 2) + "]"));
+        con.line(menu_indent("and greater than [" + I(ans.start + 1, 2) + "]"));
+    }
+}
+
+// One round of questions and the drawing of its partition; empty when the
+// answers leave no room for the classes or no partition was found.
+std::vector<std::int32_t> ask_and_draw(Console& con, Ran1State& st, RandomDialogAnswers& ans,
+                                       std::int32_t class_limit, std::int32_t min_age, std::int32_t max_age) {
+    ask_random_count(con, ans, class_limit);
+    ask_random_start(con, ans, min_age, max_age);
+    ask_random_stop(con, ans, max_age);
+    // n classes need n - 1 distinct interior boundaries in start..stop-1;
+    // without room for them the drawing of passes would never end.
+    if (ans.n - 1 > ans.stop - ans.start) {
+        con.blank();
+        con.line(menu_indent("WARNING. The ages " + I(ans.start, 4) + " to " + I(ans.stop, 4) + " cannot hold"));
+        con.line(menu_indent(I(ans.n, 2) + " random age classes with distinct boundaries."));
+        con.line(menu_indent("Choose fewer classes or a wider age range."));
+        return {};
+    }
+    con.blank();
+    ask_keep(con, menu_indent("Enter seed for random number generator [any integer] : "), ans.seed);
+    std::vector<std::int32_t> part = draw_class_boundaries(con, st, ans.n, ans.start, ans.stop, ans.seed);
+    if (part.empty()) {
+        // So many classes in so few ages that random boundaries almost never
+        // come out distinct.
+        con.blank();
+        con.line(menu_indent("WARNING. No partition with distinct boundaries was found"));
+        con.line(menu_indent("in " + I(kMaxPasses, 5) + " passes. Choose fewer classes or a wider age range."));
+    }
+    return part;
+}
+
+}  // namespace
+
 bool random_class_dialog(Console& con, Ran1State& st, RandomDialogAnswers& ans, std::int32_t class_limit,
                  std::int32_t min_age, std::int32_t max_age, CloudStore& cs) {
-    std::vector<std::int32_t> part;
     if (max_age - min_age < 1) {
         // A single age leaves no room for two classes: no answer could be accepted.
         con.blank(2);
@@ -118,62 +195,8 @@ bool random_class_dialog(Console& con, Ran1State& st, RandomDialogAnswers& ans, 
         con.pause_field(menu_indent("Hit RETURN to continue : "));
         return false;
     }
-    while (part.empty()) {
-        // Number of classes: at least 2 (one interior boundary), at most the class limit.
-        for (;;) {
-            con.blank(2);
-            con.line(menu_indent("Enter number of random age classes to create."));
-            ask_keep(con, menu_indent("Value cannot exceed [" + I(class_limit, 2) + "]   : "), ans.n);
-            if (ans.n > class_limit) {
-                con.blank();
-                con.line(menu_indent("WARNING. Number of age classes requested exceeds"));
-                con.line(menu_indent("maximum allowed [" + I(class_limit, 2) + "]"));
-            } else if (ans.n < 2) {
-                con.blank();
-                con.line(menu_indent("WARNING. At least 2 random age classes are needed."));
-            } else {
-                break;
-            }
-        }
-        // Start age; it must leave room for a stop age above it.
-        for (;;) {
-            con.blank();
-            con.line(menu_indent("Enter minimum start age. Must be in the range of"));
-            ask_keep(con, menu_indent("[" + I(min_age, 4) + "," + I(max_age, 4) + "] : "), ans.start);
-            if (ans.start >= min_age && ans.start < max_age) break;
-            con.blank();
-            con.line(menu_indent("WARNING. Minimum start age must be greater than [" + I(min_age, 2) + "]"));
-            con.line(menu_indent("and less than [" + I(max_age, 2) + "]"));
-        }
-        for (;;) {
-            con.blank();
-            con.line(menu_indent("Enter maximum stop age.  Must be in the range of"));
-            ask_keep(con, menu_indent("[" + I(ans.start + 1, 4) + "," + I(max_age, 4) + "] : "), ans.stop);
-            if (ans.stop >= ans.start + 1 && ans.stop <= max_age) break;
-            con.blank();
-            con.line(menu_indent("WARNING. Maximum age must be less than [" + I(max_age, 2) + "]"));
-            con.line(menu_indent("and greater than [" + I(ans.start + 1, 2) + "]"));
-        }
-        // n classes need n - 1 distinct interior boundaries in start..stop-1;
-        // without room for them the drawing of passes would never end.
-        if (ans.n - 1 > ans.stop - ans.start) {
-            con.blank();
-            con.line(menu_indent("WARNING. The ages " + I(ans.start, 4) + " to " + I(ans.stop, 4) + " cannot hold"));
-            con.line(menu_indent(I(ans.n, 2) + " random age classes with distinct boundaries."));
-            con.line(menu_indent("Choose fewer classes or a wider age range."));
-            continue;
-        }
-        con.blank();
-        ask_keep(con, menu_indent("Enter seed for random number generator [any integer] : "), ans.seed);
-        part = draw_class_boundaries(con, st, ans.n, ans.start, ans.stop, ans.seed);
-        if (part.empty()) {
-            // So many classes in so few ages that random boundaries almost never
-            // come out distinct.
-            con.blank();
-            con.line(menu_indent("WARNING. No partition with distinct boundaries was found"));
-            con.line(menu_indent("in " + I(kMaxPasses, 5) + " passes. Choose fewer classes or a wider age range."));
-        }
-    }
+    std::vector<std::int32_t> part;
+    while (part.empty()) part = ask_and_draw(con, st, ans, class_limit, min_age, max_age);
     const std::int32_t n = static_cast<std::int32_t>(part.size()) - 1;
     for (std::int32_t i = 0; i < n; ++i) {
         cs.start_age[static_cast<std::size_t>(i)] = part[static_cast<std::size_t>(i)];

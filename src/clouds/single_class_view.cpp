@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "clouds/cloud_build.h"
+#include "clouds/menu_lines.h"
 #include "console/answers.h"
 #include "console/format.h"
 #include "export/cloud_export.h"
@@ -23,7 +24,6 @@ using fmt::F;
 using fmt::I;
 using fmt::NINT;
 
-constexpr const char* kScreen = "Mac1";
 constexpr const char* kStatsHeader = "       bw      df      gcv     msr     mse     EV      msw     nps";
 constexpr std::size_t kTextLength = 256;  // the view keeps its texts in 256 characters
 
@@ -43,10 +43,10 @@ std::size_t spline_points(const CloudStore& cs, std::int32_t k) {
                               c.spline_se.size()});
 }
 
-// The pause after a notice; the plot menu's notices are indented as the menu.
-void hit_return(Console& con, int indent = 0) {
+// The pause after a notice of the class table, which is not indented.
+void pause_unindented(Console& con) {
     con.blank();
-    con.pause_field(fmt::X(indent) + "  Hit RETURN to continue : ");
+    con.pause_field(std::string(kContinuePrompt));
 }
 
 // The class table and the choice of one class (1..nc).
@@ -66,14 +66,14 @@ std::int32_t select_class(Console& con, const CloudStore& cs) {
         if (!answer) {
             con.blank();
             con.line("Invalid entry. Please make a new selection");
-            hit_return(con);
+            pause_unindented(con);
             continue;
         }
         if (*answer < 1 || *answer > nc) {
             con.blank();
             con.line("ERROR you have entered an invalid number.");
             con.line("Please enter a value between 1 - " + I(nc, 3));
-            hit_return(con);
+            pause_unindented(con);
             continue;
         }
         return *answer;
@@ -128,7 +128,7 @@ ViewTexts texts_of(const CloudStore& cs, std::int32_t k) {
 std::vector<PLFLT> to_plflt(std::span<const float> v) { return std::vector<PLFLT>(v.begin(), v.end()); }
 
 void draw(Console& con, const CloudStore& cs, std::int32_t k, const plot::PlotAppearance& ap, std::int32_t dark,
-          const std::string& device, const ViewTexts& t, std::int32_t ivar) {
+          const std::string& device, const ViewTexts& t, AnalysisVariable ivar) {
     plot::DrawingCycle cycle(con, device, ap, dark);
     if (!cycle.is_open()) return;
     const CloudClass& c = cs.cls[idx(k)];
@@ -146,7 +146,7 @@ void draw(Console& con, const CloudStore& cs, std::int32_t k, const plot::PlotAp
     pladv(0);
 
     // Upper panel: the cloud, the error band and the spline.
-    plot::upper_panel(con, ap, "re-dated cambial growth years", ivar == 1 ? "(RRW mm.)" : "(Spline mm.)",
+    plot::upper_panel(con, ap, "re-dated cambial growth years", cloud_y_label(ivar),
                       t.title.c_str());
     plcol0(ap.symbol_colour[0]);
     plot::CloudPoints points(cycle.grid());
@@ -196,9 +196,37 @@ void show_menu(Console& con) {
     con.blank();
 }
 
+// The class on view and what the view draws it with.
+struct ClassView {
+    Console& con;
+    const CloudStore& cs;
+    plot::PlotAppearance& ap;
+    TextFile& report;
+    AnalysisVariable ivar;
+    std::int32_t k = 0;
+    ViewTexts texts;
+};
+
+void draw_on(ClassView& v, std::int32_t dark, const std::string& device) {
+    draw(v.con, v.cs, v.k, v.ap, dark, device, v.texts, v.ivar);
+}
+
+// The class table, the statistics of the chosen class in the report, its ranges
+// and its drawing on the screen.
+void choose_and_draw(ClassView& v, std::int32_t dark) {
+    v.k = select_class(v.con, v.cs);
+    v.texts = texts_of(v.cs, v.k);
+    v.report.line(" " + fmt::pad(kStatsHeader, kTextLength));
+    v.report.line(fmt::pad(v.texts.stats, kTextLength));
+    v.report.blank();
+    set_ranges(v.cs, v.k, v.ap);
+    draw_on(v, dark, kScreenDevice);
+}
+
 }  // namespace
 
-std::int32_t run_single_class_view(Console& con, const CloudStore& cs, plot::PlotAppearance& ap, TextFile& report, std::int32_t ivar) {
+bool run_single_class_view(Console& con, const CloudStore& cs, plot::PlotAppearance& ap, TextFile& report,
+                           AnalysisVariable ivar) {
     const std::int32_t nc = std::clamp(cs.classnum, 0, mxnc);
     const std::span<const std::int32_t> start(cs.start_age.data(), static_cast<std::size_t>(nc));
     const std::span<const std::int32_t> stop(cs.stop_age.data(), static_cast<std::size_t>(nc));
@@ -209,59 +237,39 @@ std::int32_t run_single_class_view(Console& con, const CloudStore& cs, plot::Plo
     style(99);
     report.blank();
     report.line("from Tarnikplt4 *****");
-    std::string device = kScreen;
 
     // With no class left by the build there is nothing to choose; the class
     // table would otherwise ask for ever.
     if (nc < 1) {
         con.blank();
         con.line("There is no age class to view.");
-        hit_return(con);
-        return dark;
+        pause_unindented(con);
+        return dark != 0;
     }
 
-    std::int32_t k = 0;
-    ViewTexts texts;
-    auto choose_and_draw = [&] {
-        k = select_class(con, cs);
-        texts = texts_of(cs, k);
-        report.line(" " + fmt::pad(kStatsHeader, kTextLength));
-        report.line(fmt::pad(texts.stats, kTextLength));
-        report.blank();
-        set_ranges(cs, k, ap);
-        draw(con, cs, k, ap, dark, device, texts, ivar);
-    };
-    auto draw_on = [&](const char* dev) {
-        device = dev;
-        draw(con, cs, k, ap, dark, device, texts, ivar);
-        device = kScreen;
-    };
-
-    choose_and_draw();
+    ClassView view{con, cs, ap, report, ivar, 0, {}};
+    choose_and_draw(view, dark);
     for (;;) {
         show_menu(con);
         const auto answer = parse_int_field(con.ask(menu_indent(" enter option number : ")), 2);
         const std::int32_t o = answer ? *answer : 1000;
-        if (answer && o < 0) return dark;
-        if (o == 0) {
-            draw_on(kScreen);
-        } else if (o >= 1 && o <= 19) {
+        if (answer && o < 0) return dark != 0;
+        if (o >= 1 && o <= 19) {
             style(o);
-        } else if (o == 55) {
-            choose_and_draw();
-        } else if (o == 66) {
-            exporting::save_class_splines(con, cs);
-        } else if (o == 77) {
-            draw_on("ps");
-        } else if (o == 88) {
-            draw_on("psc");
-        } else if (o == 99) {
-            style(99);
-            draw_on(kScreen);
-        } else {
-            con.blank();
-            con.line(menu_indent("Unknown option re-enter a valid number"));
-            hit_return(con, 13);
+            continue;
+        }
+        switch (static_cast<PlotMenuOption>(o)) {
+            case PlotMenuOption::replot: draw_on(view, dark, kScreenDevice); break;
+            case PlotMenuOption::view_fits: choose_and_draw(view, dark); break;
+            case PlotMenuOption::save_data: exporting::save_class_splines(con, cs); break;
+            case PlotMenuOption::save_bw: draw_on(view, dark, "ps"); break;
+            case PlotMenuOption::save_rgb: draw_on(view, dark, "psc"); break;
+            case PlotMenuOption::reset:
+                style(99);
+                draw_on(view, dark, kScreenDevice);
+                break;
+            default:
+                notice(con, {"Unknown option re-enter a valid number"});
         }
     }
 }

@@ -8,6 +8,7 @@
 
 #include "console/console.h"
 #include "console/textfile.h"
+#include "data/analysis_variable.h"
 #include "data/cloud_store.h"
 #include "plot/appearance.h"
 
@@ -16,9 +17,10 @@ namespace tarnik::clouds {
 // Runs the view until the user answers its menu with a negative number. It
 // draws on the dot-cloud display's appearance `ap` and changes it in place (its
 // ranges and ticks are set anew whenever a class is chosen); the dark
-// background flag is the view's own and starts at 0 on every call. The cloud
+// background flag is the view's own and starts light on every call. The cloud
 // store is only read. `ivar` chooses the Y label. Returns the view's dark flag
 // at the end: it belongs to the background the view leaves in `ap`.
-std::int32_t run_single_class_view(Console& con, const CloudStore& cs, plot::PlotAppearance& ap, TextFile& report, std::int32_t ivar);
+bool run_single_class_view(Console& con, const CloudStore& cs, plot::PlotAppearance& ap, TextFile& report,
+                           AnalysisVariable ivar);
 
 }  // namespace tarnik::clouds

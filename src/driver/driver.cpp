@@ -384,7 +384,7 @@ bool Driver::main_menu() {
             return true;
         }
         case 3:
-            clouds_.run(con_, st_, report_, ivar_, input_name_);
+            clouds_.run(con_, st_, report_, static_cast<AnalysisVariable>(ivar_), input_name_);
             return true;
         case 4:
             reading_cycle();

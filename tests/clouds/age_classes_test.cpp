@@ -46,7 +46,7 @@ TEST(AutomaticMode, ClassCountsFollowTheTerminalAgeWithinOneToFifty) {
     EXPECT_EQ(d.cs.inc_length[28], 5);
 }
 
-TEST(AutomaticMode, ChecksTheAgeOrderIncrementAndTerminalAge) {
+TEST(AutomaticMode, AnswersOutOfOrderOrRangeAreAskedAgain) {
     // stop < start; increments 0, 151 (above the depth-3 age) and "x"; terminal age 151.
     Defined d = define("a\n20\n10\n\n1\n10\n0\n\n151\n\nx\n\n5\n151\n\n30\nt\na\n0\nt\n");
     EXPECT_TRUE(contains_block(d.out, "             STOP age may not be less then the START age.\n\n"
@@ -54,17 +54,26 @@ TEST(AutomaticMode, ChecksTheAgeOrderIncrementAndTerminalAge) {
     EXPECT_EQ(count_of(d.out, "You must enter a value between 1 and  150\n"), 3u);
     EXPECT_TRUE(contains_block(d.out, "             You must enter a value between   10 and  150\n"));
     EXPECT_EQ(d.cs.classnum, 5);
+}
+
+TEST(AutomaticMode, IsRefusedWithoutAnAgeOfDepthThree) {
     // Without any age of depth 3 no increment could be accepted: the mode is refused.
     Defined none = define("a\n1\n10\n\nm\n1\n5\n9\nt\na\n0\nt\n", AgeRange{1, 200, 0});
     EXPECT_TRUE(contains_block(none.out, "No age has 3 or more series"));
     EXPECT_EQ(none.st.automatic, 0);
 }
 
-TEST(ManualMode, RefusesCountsAndAgesThatTheTablesCannotTake) {
-    // 0 and 51 classes; start ages 0 (below min) and 201 (above max: no stop age
-    // could follow); a stop age below the start.
-    Defined d = define("m\n0\n51\n1\n0\n\n201\n\n20\n19\n\n25\nt\na\n0\nt\n");
+// 0 and 51 classes; start ages 0 (below min) and 201 (above max: no stop age
+// could follow); a stop age below the start.
+constexpr const char* kManualRefusals = "m\n0\n51\n1\n0\n\n201\n\n20\n19\n\n25\nt\na\n0\nt\n";
+
+TEST(ManualMode, RefusesClassCountsOutsideTheTable) {
+    const Defined d = define(kManualRefusals);
     EXPECT_EQ(count_of(d.out, "The number of age classes must be between   1 and  50."), 2u);
+}
+
+TEST(ManualMode, RefusesAgesOutsideTheDataOrBeforeTheStart) {
+    const Defined d = define(kManualRefusals);
     EXPECT_TRUE(contains_block(d.out, "             The starting age must be >=    1\n"));
     EXPECT_TRUE(contains_block(d.out, "             The starting age must be <=  200\n"));
     EXPECT_TRUE(contains_block(d.out, "             The stop age must be >= the starting age \n"
@@ -104,7 +113,7 @@ TEST(Parti, GivesTheKnownPartitionsForTheirSeeds) {
     EXPECT_EQ(draw(6, 20, 300, -1), one);
 }
 
-TEST(Parti, InteriorBoundariesAreDistinctAndBelowTheStopAge) {
+TEST(Parti, InteriorBoundariesRiseStrictlyBelowTheStopAge) {
     for (std::int32_t seed = 1; seed <= 40; ++seed) {
         const Part p = draw(50, 1, 1000, seed);
         ASSERT_EQ(p.size(), 51u);

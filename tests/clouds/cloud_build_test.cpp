@@ -36,7 +36,7 @@ Built build(const Stores& st, std::vector<std::array<std::int32_t, 3>> defs, std
         b.s.cs.start_age[i] = defs[i][0], b.s.cs.stop_age[i] = defs[i][1], b.s.cs.jdt[i] = defs[i][2];
     b.s.cs.classnum = static_cast<std::int32_t>(defs.size());
     static_cast<test::Scripted&>(b) =
-        test::scripted(answers, [&](Console& c, TextFile& f) { b.result = build_clouds(c, st, f, b.s, 1); });
+        test::scripted(answers, [&](Console& c, TextFile& f) { b.result = build_clouds(c, st, f, b.s, AnalysisVariable::ring_widths); });
     return b;
 }
 
@@ -52,11 +52,16 @@ TEST(CloudBuild, PointsGoSeriesBySeriesInAscendingAge) {
     EXPECT_FLOAT_EQ(cl.cloud_value[0], 2.345f);
 }
 
-TEST(CloudBuild, FitsEveryClassAndSetsRangesTicksAndReport) {
-    // 8 series over 1843..1993 (ages 1..60, staggered start years).
+// 8 series over 1843..1993 (ages 1..60, staggered start years) in three
+// classes: minimum GCV, 30 years fixed and 10 % of the span.
+Built staggered_build() {
     std::vector<SeriesSpec> series_list;
     for (int j = 0; j < 8; ++j) series_list.push_back(series(1843 + 13 * j, 60, j));
-    const Built b = build(make_stores(series_list), {{1, 20, 0}, {21, 40, 30}, {41, 60, -10}});
+    return build(make_stores(series_list), {{1, 20, 0}, {21, 40, 30}, {41, 60, -10}});
+}
+
+TEST(CloudBuild, FitsEveryClassOnAGridOfWholeYears) {
+    const Built b = staggered_build();
     ASSERT_EQ(b.result, BuildResult::Built);
     const CloudStore& cs = b.s.cs;
     EXPECT_EQ(cs.num[0], 160);
@@ -64,6 +69,12 @@ TEST(CloudBuild, FitsEveryClassAndSetsRangesTicksAndReport) {
     EXPECT_EQ(cs.nps[0], 1953 - 1843 + 1);
     EXPECT_EQ(cs.cls[0].spline_year.back(), 1953.0f);
     EXPECT_EQ(cs.max_nps, 1993 - 1883 + 1);
+}
+
+TEST(CloudBuild, BandwidthRequestsGiveTheirBandwidthLabels) {
+    const Built b = staggered_build();
+    ASSERT_EQ(b.result, BuildResult::Built);
+    const CloudStore& cs = b.s.cs;
     EXPECT_EQ(cs.bw_label[1], "  30 fixed years cutoff");
     EXPECT_NE(cs.bw_label[0].find(" minimum-gcv years cutoff"), std::string::npos);
     // Class 3's request is 10 % of the year span of all points of classes 1..3;
@@ -71,7 +82,11 @@ TEST(CloudBuild, FitsEveryClassAndSetsRangesTicksAndReport) {
     EXPECT_FLOAT_EQ(b.s.cloud_span[0], 1953.0f - 1843.0f + 1.0f);
     EXPECT_FLOAT_EQ(cs.bw[2], 0.1f * 151.0f);
     EXPECT_EQ(cs.bw_label[2], "  15 %n years cutoff");
+}
 
+TEST(CloudBuild, AxesTakeInTheCloudsWithTheirSplines) {
+    const Built b = staggered_build();
+    ASSERT_EQ(b.result, BuildResult::Built);
     const plot::PlotAppearance& ap = b.s.ap;
     EXPECT_EQ(std::vector<float>({ap.x_min, ap.x_max, ap.x_major, float(ap.x_minor), ap.y_max, ap.y_major, float(ap.y_minor)}),
               std::vector<float>({1840, 2000, 20, 10, 2.5f, 1, 10}));
@@ -80,35 +95,59 @@ TEST(CloudBuild, FitsEveryClassAndSetsRangesTicksAndReport) {
     EXPECT_EQ(ap.y_min, ap.z_min);
     EXPECT_LT(ap.z_min, 0.6f);
     EXPECT_LE(ap.z_max, 1.5f);
+}
+
+TEST(CloudBuild, ReportGivesTheDataRangesWithTheLargestCloudSizes) {
+    const Built b = staggered_build();
+    ASSERT_EQ(b.result, BuildResult::Built);
     EXPECT_TRUE(contains_block(b.report, "\n Xhigh  Xlow   Yhigh  Ylow   Zhigh  Zlow\n 1993.  1843.    1.500  0.500"));
     EXPECT_TRUE(contains_block(b.report, " Max Number of age clase cloud values =          160\n"
                                          " Max Number of age clase compressed cloud values =          111\n"));
 }
 
-TEST(CloudBuild, ShortBandwidthsAreRaisedToTwoAndKeepTheirLabel) {
-    const Built b = build(make_stores({series(1900, 40), series(1905, 40), series(1910, 40)}), {{1, 10, 1}, {11, 20, -1}},
-                          "\n\n");
+// Two classes whose bandwidth requests (1 year fixed, 1 %) are below 2 years.
+Built short_bandwidth_build() {
+    return build(make_stores({series(1900, 40), series(1905, 40), series(1910, 40)}), {{1, 10, 1}, {11, 20, -1}},
+                 "\n\n");
+}
+
+TEST(CloudBuild, ShortBandwidthsAreRaisedToTwo) {
+    const Built b = short_bandwidth_build();
     ASSERT_EQ(b.result, BuildResult::Built);
     EXPECT_EQ(count_of(b.out, test::lines({"", "             The bandwidth must be > 2,", "             It will be set = 2.",
                                            "", "             Hit return to CONTINUE", ""})),
               2u);
     EXPECT_EQ(b.s.cs.bw[0], 2.0f);
     EXPECT_EQ(b.s.cs.fit_stats[0][0], 2.0f);
+}
+
+TEST(CloudBuild, RaisedBandwidthsKeepTheLabelOfTheirRequest) {
+    const Built b = short_bandwidth_build();
+    ASSERT_EQ(b.result, BuildResult::Built);
     EXPECT_EQ(b.s.cs.bw_label[0], "   1 fixed years cutoff");
     EXPECT_EQ(b.s.cs.bw_label[1], "   0 %n years cutoff");  // 1 % of 39 years
 }
 
-TEST(CloudBuild, CloudsTooSmallToFitWarnAndCutOrRedefine) {
+// Three series of five rings from 1900.
+Stores three_short_series() { return make_stores({series(1900, 5), series(1900, 5), series(1900, 5)}); }
+
+TEST(CloudBuild, CloudsTooSmallToFitAreWarnedAbout) {
     // Six points, all in the years 1900 and 1901: more than 3 points, too few years.
-    const Stores st = make_stores({series(1900, 5), series(1900, 5), series(1900, 5)});
-    Built b = build(st, {{1, 2, 0}}, "x\n1\n");
+    const Stores st = three_short_series();
+    const Built b = build(st, {{1, 2, 0}}, "x\n1\n");
     EXPECT_EQ(b.result, BuildResult::NothingLeft);
     EXPECT_TRUE(contains_block(b.out, "(its points fall in fewer than 3 different years)\n"));
     EXPECT_TRUE(contains_block(b.out, "                 1         1       2         6\n"));
     EXPECT_TRUE(contains_block(b.out, "\n             You must enter a 1 or 2\n"));
-    EXPECT_EQ(build(st, {{1, 2, 0}}, "2\n").result, BuildResult::Redefine);
+}
+
+TEST(CloudBuild, AnswerTwoToATooSmallCloudRedefinesTheClasses) {
+    EXPECT_EQ(build(three_short_series(), {{1, 2, 0}}, "2\n").result, BuildResult::Redefine);
+}
+
+TEST(CloudBuild, AnswerOneToATooSmallCloudKeepsTheClassesBeforeIt) {
     // An empty class shows size 0; answer 1 keeps the classes before it.
-    b = build(st, {{1, 5, 0}, {90, 99, 0}}, "1\n");
+    const Built b = build(three_short_series(), {{1, 5, 0}, {90, 99, 0}}, "1\n");
     ASSERT_EQ(b.result, BuildResult::Built);
     EXPECT_EQ(b.s.cs.classnum, 1);
     EXPECT_TRUE(contains_block(b.out, "                 2        90      99         0\n"));
@@ -217,17 +256,24 @@ TEST(Seq4pg, FixedBandwidthFitMatchesAnIndependentSmoothingSpline) {
     EXPECT_NEAR(r.stats[6], 0.43567251f, 1e-6);  // mean square of the weights 1/nrep
 }
 
-TEST(Seq4pg, MinimumGcvFitReportsTheChosenBandwidthAndStatistics) {
+TEST(Seq4pg, MinimumGcvFitReportsItsBandwidthInTheStatistics) {
     V y, v;
     test_cloud(y, v);
     Fit r;
-    r.cs.fixed_spline.assign(30, -7.0f);  // an earlier fixed fit: must stay
     run(r, y, v, 0.0f);
     EXPECT_NEAR(r.bw, 5.5236f, 0.02);
     EXPECT_EQ(r.stats[0], 6.0f);                // rounded
     EXPECT_EQ(r.stats[1], 9.0f);                // 9.23 rounded
     EXPECT_NEAR(r.stats[2], 0.0213992f, 2e-6);  // gcv / msw
     EXPECT_NEAR(r.stats[3], 0.0050476f, 5e-5);  // msr / msw
+}
+
+TEST(Seq4pg, MinimumGcvFitWritesOnlyItsOwnSpline) {
+    V y, v;
+    test_cloud(y, v);
+    Fit r;
+    r.cs.fixed_spline.assign(30, -7.0f);  // an earlier fixed fit: must stay
+    run(r, y, v, 0.0f);
     EXPECT_EQ(r.cs.fixed_spline[3], -7.0f);
     EXPECT_EQ(r.cs.gcv_se[7], 0.0f);
 }

@@ -23,7 +23,7 @@ CloudStore classes(std::int32_t n) {
     return cs;
 }
 
-TEST(Legend, OneLinePerClassUpToFifteenThenFourColumns) {
+TEST(Legend, UpToFifteenClassesTakeOneLineEach) {
     auto legend = legend_layout(classes(15));
     ASSERT_EQ(legend.size(), 15u);
     for (std::size_t i = 0; i < 15; ++i) {  // class 1 lowest
@@ -34,8 +34,10 @@ TEST(Legend, OneLinePerClassUpToFifteenThenFourColumns) {
     }
     // The label is cut or padded to 30 characters.
     EXPECT_EQ(legend.back().text, "age class:   1-  10   Spline>   11 fixed years cutoff       ");
+}
 
-    legend = legend_layout(classes(18));
+TEST(Legend, SixteenOrMoreClassesTakeFourColumns) {
+    const auto legend = legend_layout(classes(18));
     ASSERT_EQ(legend.size(), 18u);
     const char* sides[4] = {"lv", "lv", "rv", "rv"};
     const double disps[4] = {2.0, -14.0, -27.0, -11.0};
@@ -82,7 +84,7 @@ std::string postscript(DotCloudState s) {
     return out;
 }
 
-TEST(Drawing, The3dViewAndClassesLeftOutByTheNormalisation) {
+TEST(Drawing, The3dViewReplacesTheLegendOfTwoOrMoreClasses) {
     EXPECT_NE(postscript(three_classes(0)), postscript(three_classes(1)));
     // One class: the 3-D view is not drawn and the lower panel stays empty.
     DotCloudState one = three_classes(1);
@@ -90,7 +92,9 @@ TEST(Drawing, The3dViewAndClassesLeftOutByTheNormalisation) {
     const std::string empty_lower = postscript(one);
     one.view3d = 0;
     EXPECT_GT(postscript(one).size(), empty_lower.size());
+}
 
+TEST(Drawing, ClassesLeftOutByTheNormalisationAreNotDrawn) {
     // A class whose spline was skipped draws like a class without points or
     // spline; one whose cloud alone was skipped keeps its spline. Without the
     // normalisation the flags are ignored.

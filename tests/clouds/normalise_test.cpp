@@ -30,28 +30,33 @@ struct Outcome : test::Scripted {
 
 Outcome normalise(CloudStore& cs, std::string_view answers) {
     Outcome r;
-    static_cast<test::Scripted&>(r) = test::scripted(answers, [&](Console& c, TextFile& f) { normalise_clouds(c, cs, f, r.abort); });
+    static_cast<test::Scripted&>(r) = test::scripted(answers, [&](Console& c, TextFile& f) {
+        r.abort = normalise_clouds(c, cs, f) == NormaliseResult::no_common_period ? 1 : 0;
+    });
     return r;
 }
 
-TEST(Amstds, MeanDeviationStandardisationAndImpossibleCalls) {
+TEST(Amstds, EachModeComputesItsStatistics) {
     V x = {1, 2, 3, 4, 99};
     float mean = 0, sd = 0;
-    standardise(x, 4, mean, sd, 3);  // only the first l values count
+    standardise(x, 4, mean, sd, StatisticsMode::mean_and_deviation);  // only the first l values count
     EXPECT_FLOAT_EQ(mean, 2.5f);
     EXPECT_FLOAT_EQ(sd, static_cast<float>(std::sqrt(5.0 / 3.0)));
     mean = 0.0f;  // option 2 takes the deviation about the mean it is given
-    standardise(x, 4, mean, sd, 2);
+    standardise(x, 4, mean, sd, StatisticsMode::deviation);
     EXPECT_FLOAT_EQ(sd, static_cast<float>(std::sqrt(30.0 / 3.0)));
     sd = 0.5f;
-    standardise(x, 4, mean, sd, 5);  // own mean, given sd
+    standardise(x, 4, mean, sd, StatisticsMode::scale_own_mean);  // own mean, given sd
     EXPECT_EQ(x, (V{-3.0f, -1.0f, 1.0f, 3.0f, 99.0f}));
     // A standard deviation of 0 leaves the values as they are.
     V flat = {2, 2, 2};
-    EXPECT_FALSE(standardise(flat, 3, mean, sd, 7));
+    EXPECT_FALSE(standardise(flat, 3, mean, sd, StatisticsMode::scale_own_mean_and_deviation));
     EXPECT_EQ(mean, 2.0f);
     EXPECT_EQ(flat, (V{2, 2, 2}));
+}
 
+TEST(Amstds, ImpossibleCallsAreInternalErrors) {
+    float mean = 0, sd = 0;
     const std::vector<std::tuple<std::int32_t, std::int32_t, std::string>> bad = {
         {1, 2, "In amstds l = 1 and you want an std??"},
         {6, 1, "In amstd l > lmax:    6    5"},
@@ -60,7 +65,7 @@ TEST(Amstds, MeanDeviationStandardisationAndImpossibleCalls) {
     for (const auto& [l, iop, message] : bad) {
         V five(5, 1.0f);
         try {
-            standardise(std::span(five).first(l == 1 ? 1 : 5), l, mean, sd, iop);
+            standardise(std::span(five).first(l == 1 ? 1 : 5), l, mean, sd, statistics_mode(iop));
             ADD_FAILURE() << message;
         } catch (const InternalError& e) {
             EXPECT_EQ(e.lines.at(1), message);
@@ -70,13 +75,20 @@ TEST(Amstds, MeanDeviationStandardisationAndImpossibleCalls) {
     }
 }
 
-TEST(Normalise, CommonPeriodOfOverlappingClassesAndMeanRemoval) {
+// Classes 1800-1900, 1850-1950 and 1870-2000; class 2 was left out by an
+// earlier normalisation.
+CloudStore three_overlapping() {
     CloudStore cs;
     set_class(cs, 1, 1800, 1900, [](int y) { return 0.5f * (y - 1800); },
               {{1869, 100.0f}, {1870, 1.0f}, {1900, 3.0f}, {1901, 100.0f}});
     set_class(cs, 2, 1850, 1950, [](int) { return 4.0f; }, {{1880, 6.0f}});
     set_class(cs, 3, 1870, 2000, [](int y) { return float(y); }, {{1990, 1.0f}});
     cs.spline_skipped[1] = true;  // from an earlier normalisation
+    return cs;
+}
+
+TEST(Normalise, CommonPeriodIsWhereAllClassesOverlap) {
+    CloudStore cs = three_overlapping();
     const Outcome r = normalise(cs, "n\n1\n");
     EXPECT_EQ(r.abort, 0);
     EXPECT_TRUE(contains_block(r.out, "\nThe full time span of the age classes is\nfrom 1800 to 2000.\n\n"
@@ -84,6 +96,11 @@ TEST(Normalise, CommonPeriodOfOverlappingClassesAndMeanRemoval) {
                                           "Remember, the mean and the standard deviation\n"));
     EXPECT_TRUE(contains_block(r.report, "(Normalization ***************\n\n"
                                          "The full time span of the age classes is\nfrom 1800 to 2000.\n"));
+}
+
+TEST(Normalise, MeanRemovalCentresEveryClassOverThePeriod) {
+    CloudStore cs = three_overlapping();
+    const Outcome r = normalise(cs, "n\n1\n");
     EXPECT_TRUE(contains_block(r.report, "from 1870 to 1900.\n  cp:  1870 1900\nNormalization by MEAN removal\n"
                                          "j1&2:    71  101\nindex=    1 ysmu= 42.50000\nindex=    1 ycmu=  2.00000\n"
                                          "j1&2:    21   51\nindex=    2 ysmu=  4.00000\n"));
@@ -140,7 +157,7 @@ TEST(Normalise, EmptyCommonPeriodNeedsABridgingPeriod) {
     EXPECT_TRUE(cs.cloud_skipped[1]);
 }
 
-TEST(Normalise, UserPeriodIsCheckedInOrderAndInvalidAnswersAskAgain) {
+TEST(Normalise, UserPeriodIsCheckedInOrder) {
     // 1950 > C: first year again; 1700 then 1880: only after the last year is the
     // first year found below the span; 1860 then 1840 < B: last year again;
     // 1955 > D: first year again; 1870 to 1880 is accepted.
@@ -160,10 +177,12 @@ TEST(Normalise, UserPeriodIsCheckedInOrderAndInvalidAnswersAskAgain) {
     r = normalise(cs, "y\n1890\n1880\n\n1880\n1890\n1\n");
     EXPECT_TRUE(contains_block(r.out, "The first year must be \u2264 the last year.\n"));
     EXPECT_TRUE(contains_block(r.report, "  cp:  1880 1890\n"));
+}
 
+TEST(Normalise, InvalidAnswersAskAgain) {
     // "Y" shows the periods again; method 3 and the unreadable "x" the method choice.
-    cs = overlapping();
-    r = normalise(cs, "Y\n\nn\n3\n\nx\n1\n");
+    CloudStore cs = overlapping();
+    const Outcome r = normalise(cs, "Y\n\nn\n3\n\nx\n1\n");
     EXPECT_EQ(count_of(r.out, "The full time span of the age classes is"), 2u);
     EXPECT_TRUE(contains_block(r.out, "\nInvalid entry try again.\n\nHit RETURN to continue \n"));
     EXPECT_TRUE(contains_block(r.out, "Enter [1 or 2] :    \nInvalid Entry, try again.\n\nHit RETURN to try again \n"));

@@ -50,7 +50,7 @@ protected:
     // The console output, without the notice of the image file that the first
     // screen plot of a run gives.
     std::string run(std::string_view answers) {
-        const test::Scripted r = test::scripted(answers, [&](Console& c, TextFile& f) { run_single_class_view(c, cs_, ap_, f, 1); });
+        const test::Scripted r = test::scripted(answers, [&](Console& c, TextFile& f) { run_single_class_view(c, cs_, ap_, f, AnalysisVariable::ring_widths); });
         report_ = r.report;
         std::string out = r.out;
         const std::string notice = std::string(plot::kImageNotice) + "\n";
@@ -65,8 +65,11 @@ protected:
     std::string report_;
 };
 
-TEST_F(SingleClassView, ClassTableSelectionAndRanges) {
-    const std::string out = run("0\n\n3\n\nx\n\n1\n-1\n");
+// Selections 0 and 3 (out of range) and "x" (unreadable), then class 1.
+constexpr const char* kSelections = "0\n\n3\n\nx\n\n1\n-1\n";
+
+TEST_F(SingleClassView, InvalidClassSelectionsAreAskedAgain) {
+    const std::string out = run(kSelections);
     EXPECT_TRUE(contains_block(out, "\n************** Select Age Class ****************\n"
                                     "  #    start    stop   inc/length spline-bandwidth\n"
                                     "   1     10  to   20       11          25\n"
@@ -82,10 +85,16 @@ TEST_F(SingleClassView, ClassTableSelectionAndRanges) {
     EXPECT_TRUE(contains_block(out, "             RETURN to Dot Cloud menu [-1]  \n"
                                     "             ____________________________________________\n\n"
                                     "              enter option number : "));
+}
 
+TEST_F(SingleClassView, ChosenClassSetsTheRanges) {
+    run(kSelections);
     // Years 1853-1987, values 0.2 .. 2.3 (band 0.25 .. 1.75).
     EXPECT_EQ(ranges(ap_), (std::vector<float>{1850, 1990, 20, 10, 0, 2.5f, 1, 10}));
+}
 
+TEST_F(SingleClassView, ChosenClassStatisticsGoToTheReport) {
+    run(kSelections);
     const std::string header = "       bw      df      gcv     msr     mse     EV      msw     nps";
     EXPECT_TRUE(contains_block(report_, "\nfrom Tarnikplt4 *****\n " + fmt::pad(header, 256) + "\n" +
                                             fmt::pad("       25       3   0.125   1.500    2.250   0.062   1.000     135", 256) +
