@@ -33,9 +33,12 @@ std::optional<std::int32_t> parse_digits(std::string_view s) {
 
 // A real number in Fortran input syntax: sign, digits with an optional decimal
 // point, optional exponent (e, E, d, D, q or Q, or a bare signed exponent).
-// Sets has_point when a decimal point was present.
-std::optional<double> parse_real_text(std::string_view s, bool& has_point) {
-    has_point = false;
+struct RealText {
+    double value = 0.0;
+    bool has_point = false;  // a decimal point was present
+};
+std::optional<RealText> parse_real_text(std::string_view s) {
+    bool has_point = false;
     std::string mantissa;
     std::size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) mantissa += s[i++];
@@ -65,7 +68,7 @@ std::optional<double> parse_real_text(std::string_view s, bool& has_point) {
     // Every real answer is stored as a single-precision real: a value beyond
     // its range would become infinite there, so it cannot be read.
     if (std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max())) return std::nullopt;
-    return v;
+    return RealText{v, has_point};
 }
 
 // First list-directed item: leading blanks skipped, ended by a blank, tab, comma
@@ -97,9 +100,10 @@ std::optional<std::int32_t> parse_int_field(std::string_view line, int w) {
 std::optional<double> parse_real_field(std::string_view line, int w, int d) {
     std::string s = field_without_blanks(line, w);
     if (s.empty()) return 0.0;
-    bool has_point = false;
-    auto v = parse_real_text(s, has_point);
-    if (v && !has_point) *v /= std::pow(10.0, d);
+    const auto r = parse_real_text(s);
+    if (!r) return std::nullopt;
+    double v = r->value;
+    if (!r->has_point) v /= std::pow(10.0, d);
     return v;
 }
 
@@ -112,8 +116,9 @@ std::optional<std::int32_t> parse_free_int(std::string_view line) {
 std::optional<double> parse_free_real(std::string_view line) {
     auto item = first_item(line);
     if (!item) return std::nullopt;
-    bool has_point = false;
-    return parse_real_text(*item, has_point);
+    const auto r = parse_real_text(*item);
+    if (!r) return std::nullopt;
+    return r->value;
 }
 
 std::optional<bool> parse_free_logical(std::string_view line) {

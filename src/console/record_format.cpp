@@ -158,7 +158,7 @@ private:
     // Items up to and including the closing parenthesis of this level.
     Cost list(int depth) {
         Cost total;
-        enum { kStart, kComma, kItem } prev = kStart;
+        enum class Previous { start, comma, item } prev = Previous::start;
         for (;;) {
             const char c = peek();
             if (c == '\0') fail(s_.size() + 1, "missing ')'");
@@ -167,44 +167,28 @@ private:
                 return total;
             }
             if (c == ',') {
-                if (prev != kItem) fail(col(), "unexpected ',' (an edit descriptor is missing)");
+                if (prev != Previous::item) fail(col(), "unexpected ',' (an edit descriptor is missing)");
                 ++i_;
-                prev = kComma;
+                prev = Previous::comma;
                 continue;
             }
             total = total + item(depth);
-            prev = kItem;
+            prev = Previous::item;
         }
     }
 
+    // One item of a list: an edit descriptor or a group, with its repeat count.
     Cost item(int depth) {
         const std::size_t start = col();
-        std::int64_t r = 1;
-        bool counted = false;
-        if (is_digit(peek())) {
-            r = number();
-            counted = true;
-            if (r < 1) fail(start, "a repeat count must be at least 1");
-        }
+        const std::optional<std::int64_t> count = repeat_count(start);
+        const bool counted = count.has_value();
+        const std::int64_t r = count.value_or(1);
         const char raw = peek();
         const char c = lower(raw);
         if (c == '\0') fail(s_.size() + 1, "missing ')'");
         const auto rc = static_cast<std::uint64_t>(r);
 
-        if (c == '(') {
-            if (depth >= kMaxNesting)
-                fail(col(), "groups nested more than " + std::to_string(kMaxNesting) + " deep");
-            ++i_;
-            const std::size_t b = emit({Op::Begin, static_cast<std::int32_t>(r)});
-            if (depth == 1) last_top_group_ = b;
-            const Cost inner = list(depth + 1);
-            const std::size_t e = emit({Op::End});
-            f_.prog_[b].aux = static_cast<std::uint32_t>(e);
-            f_.prog_[e].aux = static_cast<std::uint32_t>(b);
-            // Every repetition also passes the closing parenthesis: an empty
-            // group repeated a million times is a million operations.
-            return Cost{1, 0} + (inner + Cost{1, 0}) * rc;
-        }
+        if (c == '(') return group(depth, r);
         if (c == 'x') {
             ++i_;
             emit({Op::X, static_cast<std::int32_t>(r)});
@@ -215,42 +199,82 @@ private:
             emit({Op::Slash, static_cast<std::int32_t>(r)});
             return {rc, 0};
         }
-        if (c == 'i' || c == 'f' || c == 'e' || c == 'd' || c == 'a') {
-            std::size_t b = 0;
-            if (r > 1) b = emit({Op::Begin, static_cast<std::int32_t>(r)});
-            const Instr in = data_descriptor();
-            emit(in);
-            if (r > 1) {
-                const std::size_t e = emit({Op::End});
-                f_.prog_[b].aux = static_cast<std::uint32_t>(e);
-                f_.prog_[e].aux = static_cast<std::uint32_t>(b);
-            }
-            return Cost{2, static_cast<std::uint64_t>(in.op == Op::AOwn ? 0 : in.n)} * rc;
-        }
+        if (c == 'i' || c == 'f' || c == 'e' || c == 'd' || c == 'a') return repeated_data(r);
         if (c == 'p') fail(col(), "scale factors (P) are not supported");
         if (c == 'h') fail(col(), "Hollerith text (H) is not supported; put the text in quotes");
         if (counted && (c == 't' || c == '\'' || c == '"' || c == '$' || c == ':'))
             fail(start, "a repeat count cannot stand before " + std::string(1, upper(raw)));
-        if (c == 't') {
-            ++i_;
-            const char c2 = lower(peek());
-            if (c2 == 'l' || c2 == 'r') {
-                ++i_;
-                const std::string name = c2 == 'l' ? "TL" : "TR";
-                const std::int32_t n = need_number("the number of columns after " + name, 1);
-                emit({c2 == 'l' ? Op::TL : Op::X, n});
-                return {1, c2 == 'l' ? 0 : static_cast<std::uint64_t>(n)};
-            }
-            const std::int32_t n = need_number("a column number after T", 1);
-            emit({Op::T, n});
-            return {1, static_cast<std::uint64_t>(n)};
-        }
+        if (c == 't') return tab();
         if (c == '\'' || c == '"') return literal();
         if (c == '$' || c == ':') {
             ++i_;
             emit({c == '$' ? Op::Dollar : Op::Colon});
             return {1, 0};
         }
+        unexpected(raw, counted);
+    }
+
+    // The repeat count before an item, when digits stand there; `start` is the
+    // item's column.
+    std::optional<std::int64_t> repeat_count(std::size_t start) {
+        if (!is_digit(peek())) return std::nullopt;
+        const std::int64_t r = number();
+        if (r < 1) fail(start, "a repeat count must be at least 1");
+        return r;
+    }
+
+    // Emits the End of the group whose Begin stands at `begin`, each pointing
+    // at the other.
+    void close_group(std::size_t begin) {
+        const std::size_t e = emit({Op::End});
+        f_.prog_[begin].aux = static_cast<std::uint32_t>(e);
+        f_.prog_[e].aux = static_cast<std::uint32_t>(begin);
+    }
+
+    // A parenthesised group repeated `r` times.
+    Cost group(int depth, std::int64_t r) {
+        if (depth >= kMaxNesting)
+            fail(col(), "groups nested more than " + std::to_string(kMaxNesting) + " deep");
+        ++i_;
+        const std::size_t b = emit({Op::Begin, static_cast<std::int32_t>(r)});
+        if (depth == 1) last_top_group_ = b;
+        const Cost inner = list(depth + 1);
+        close_group(b);
+        // Every repetition also passes the closing parenthesis: an empty
+        // group repeated a million times is a million operations.
+        return Cost{1, 0} + (inner + Cost{1, 0}) * static_cast<std::uint64_t>(r);
+    }
+
+    // A data descriptor (I, F, E, D, A) repeated `r` times: a group of its own
+    // when repeated.
+    Cost repeated_data(std::int64_t r) {
+        std::size_t b = 0;
+        if (r > 1) b = emit({Op::Begin, static_cast<std::int32_t>(r)});
+        const Instr in = data_descriptor();
+        emit(in);
+        if (r > 1) close_group(b);
+        return Cost{2, static_cast<std::uint64_t>(in.op == Op::AOwn ? 0 : in.n)} * static_cast<std::uint64_t>(r);
+    }
+
+    // The tabs T, TL and TR (TR moves right as X does).
+    Cost tab() {
+        ++i_;
+        const char c2 = lower(peek());
+        if (c2 == 'l' || c2 == 'r') {
+            ++i_;
+            const std::string name = c2 == 'l' ? "TL" : "TR";
+            const std::int32_t n = need_number("the number of columns after " + name, 1);
+            emit({c2 == 'l' ? Op::TL : Op::X, n});
+            return {1, c2 == 'l' ? 0 : static_cast<std::uint64_t>(n)};
+        }
+        const std::int32_t n = need_number("a column number after T", 1);
+        emit({Op::T, n});
+        return {1, static_cast<std::uint64_t>(n)};
+    }
+
+    // Fails on a character that starts no item.
+    [[noreturn]] void unexpected(char raw, bool counted) {
+        const char c = lower(raw);
         if (c >= 'a' && c <= 'z') fail(col(), "unknown or unsupported edit descriptor '" + std::string(1, raw) + "'");
         if (counted) fail(col(), "expected an edit descriptor after the repeat count");
         const auto byte = static_cast<unsigned char>(raw);
@@ -549,14 +573,17 @@ Field numeric_field(std::string_view line, std::int64_t pos, std::int64_t w) {
 
 enum class IntStatus { ok, bad, overflow };
 
+// An integer field as read: its status, and its value when ok.
+struct FieldInteger {
+    IntStatus status = IntStatus::ok;
+    std::int32_t value = 0;
+};
+
 // Blanks count as nothing; an optional sign must be followed by a digit.
-IntStatus parse_field_int(std::string_view t, std::int32_t& value) {
+FieldInteger parse_field_int(std::string_view t) {
     std::size_t i = 0;
     while (i < t.size() && t[i] == ' ') ++i;
-    if (i == t.size()) {
-        value = 0;
-        return IntStatus::ok;
-    }
+    if (i == t.size()) return {IntStatus::ok, 0};
     bool neg = false;
     if (t[i] == '+' || t[i] == '-') {
         neg = t[i] == '-';
@@ -568,14 +595,13 @@ IntStatus parse_field_int(std::string_view t, std::int32_t& value) {
     for (; i < t.size(); ++i) {
         const char c = t[i];
         if (c == ' ') continue;
-        if (!is_digit(c)) return IntStatus::bad;
+        if (!is_digit(c)) return {IntStatus::bad, 0};
         digit = true;
         v = v * 10 + (c - '0');
-        if (v > limit) return IntStatus::overflow;
+        if (v > limit) return {IntStatus::overflow, 0};
     }
-    if (!digit) return IntStatus::bad;
-    value = static_cast<std::int32_t>(neg ? -v : v);
-    return IntStatus::ok;
+    if (!digit) return {IntStatus::bad, 0};
+    return {IntStatus::ok, static_cast<std::int32_t>(neg ? -v : v)};
 }
 
 std::string_view cut_at_cr(std::string_view line) { return line.substr(0, line.find('\r')); }
@@ -616,110 +642,120 @@ bool move(const RecordFormat::Instr& in, std::int64_t& pos, std::vector<GroupFra
     return true;
 }
 
+// What a read does at the end of the format's program.
+enum class AtFormatEnd {
+    stop,        // the read ends
+    new_record,  // the next line is a new record, read from the part the format resumes at
+};
+
+// Whether a read goes on after a field.
+enum class Step { go_on, stop };
+
+// A read of one integer: the first I field; the fields before it are skipped.
+// Once it has its value, the read ends at the next data descriptor or ':'.
+struct IntegerFieldRead {
+    static constexpr AtFormatEnd kAtFormatEnd = AtFormatEnd::stop;
+    IntegerRead result;
+    bool have = false;
+
+    bool items_left() const { return !have; }
+    void line_taken() { ++result.lines_used; }
+    void input_ended() {
+        if (have) result.input_ended = true;
+        else result.status = IntegerRead::Status::end_of_input;
+    }
+    // The field of a data descriptor at `pos` of `line`; `pos` moves past it.
+    Step field(const Instr& in, std::string_view line, std::int64_t& pos) {
+        if (have) return Step::stop;
+        if (in.op == Op::A) {
+            pos += in.n;
+            return Step::go_on;
+        }
+        const Field f = numeric_field(line, pos, in.n);
+        if (in.op != Op::I) {
+            pos += f.consumed;
+            return Step::go_on;
+        }
+        const FieldInteger read = parse_field_int(f.text);
+        if (read.status != IntStatus::ok) {
+            result.status = IntegerRead::Status::bad_field;
+            result.message = field_where(pos, f, in.n) +
+                             (read.status == IntStatus::bad ? " is not an integer" : " is outside the integer range");
+            return Step::stop;
+        }
+        result.value = read.value;
+        have = true;
+        pos += f.consumed;
+        return Step::go_on;
+    }
+};
+
+// A read of `count` numbers, each numeric field given to `take`; A fields are
+// skipped. The format starts again on a new record while numbers remain.
+struct NumbersFieldRead {
+    static constexpr AtFormatEnd kAtFormatEnd = AtFormatEnd::new_record;
+    NumbersFieldRead(const NumberSink& sink, std::int64_t wanted) : take(sink), count(wanted) {}
+    const NumberSink& take;
+    std::int64_t count;
+    std::int64_t got = 0;
+    NumbersRead result;
+
+    bool items_left() const { return got < count; }
+    void line_taken() { ++result.lines_used; }
+    void input_ended() {
+        result.status = NumbersRead::Status::end_of_input;
+        result.message = "the input ends after " + std::to_string(got) + " of " + std::to_string(count) + " numbers";
+    }
+    // The field of a data descriptor at `pos` of `line`; `pos` moves past it.
+    Step field(const Instr& in, std::string_view line, std::int64_t& pos) {
+        if (in.op == Op::A) {
+            pos += in.n;
+            return Step::go_on;
+        }
+        const Field f = numeric_field(line, pos, in.n);
+        const int decimals = in.op == Op::I ? 0 : in.d;
+        std::string problem = take(f.text, decimals);
+        if (!problem.empty()) {
+            result.status = NumbersRead::Status::bad_field;
+            result.message = field_where(pos, f, in.n) + " " + problem;
+            return Step::stop;
+        }
+        pos += f.consumed;
+        if (++got == count) {
+            result.end_column = pos;
+            return Step::stop;
+        }
+        return Step::go_on;
+    }
+};
+
 }  // namespace
 
-IntegerRead RecordFormat::read_integer(std::string_view first_line, const LineSource& more) const {
-    if (!readable_) throw std::logic_error("format " + text_ + " is not a format for reading an integer");
-    IntegerRead r;
+template <class Read>
+void RecordFormat::walk(std::string_view first_line, const LineSource& more, Read& read) const {
     std::string holder;
     std::string_view line = cut_at_cr(first_line);
     std::int64_t pos = 0;
-    bool have = false;
     std::vector<GroupFrame> frames;
-    std::size_t pc = 0;
-    while (pc < prog_.size()) {
-        const Instr& in = prog_[pc];
-        if (move(in, pos, frames, pc)) continue;
-        switch (in.op) {
-            case Op::I: {
-                if (have) return r;
-                const Field f = numeric_field(line, pos, in.n);
-                std::int32_t v = 0;
-                const IntStatus st = parse_field_int(f.text, v);
-                if (st != IntStatus::ok) {
-                    r.status = IntegerRead::Status::bad_field;
-                    r.message = field_where(pos, f, in.n) +
-                                (st == IntStatus::bad ? " is not an integer" : " is outside the integer range");
-                    return r;
-                }
-                r.value = v;
-                have = true;
-                pos += f.consumed;
-                break;
-            }
-            case Op::F:
-            case Op::E:
-            case Op::D:
-                if (have) return r;
-                pos += numeric_field(line, pos, in.n).consumed;
-                break;
-            case Op::A:
-                if (have) return r;
-                pos += in.n;
-                break;
-            case Op::AOwn:
-            case Op::Literal:
-                throw std::logic_error("format " + text_ + " is not a format for reading");
-            case Op::X:
-            case Op::TL:
-            case Op::T:
-            case Op::Begin:
-            case Op::End: break;  // taken by move()
-            case Op::Slash:
-                for (int k = 0; k < in.n; ++k) {
-                    std::optional<std::string> next;
-                    if (more) next = more();
-                    if (!next) {
-                        if (have) r.input_ended = true;
-                        else r.status = IntegerRead::Status::end_of_input;
-                        return r;
-                    }
-                    holder = std::move(*next);
-                    line = cut_at_cr(holder);
-                    ++r.lines_used;
-                    pos = 0;
-                }
-                break;
-            case Op::Dollar: break;
-            case Op::Colon:
-                if (have) return r;
-                break;
-        }
-        ++pc;
-    }
-    return r;
-}
-
-NumbersRead RecordFormat::read_numbers(std::string_view first_line, const LineSource& more, std::int64_t count,
-                                       const NumberSink& take) const {
-    if (!numbers_readable_) throw std::logic_error("format " + text_ + " is not a format for reading numbers");
-    NumbersRead r;
-    if (count <= 0) return r;
-    std::string holder;
-    std::string_view line = cut_at_cr(first_line);
-    std::int64_t pos = 0;
-    std::int64_t got = 0;
-    std::vector<GroupFrame> frames;
-    // The next line of the input; false (and the status set) at its end.
-    const auto next_line = [&]() {
+    // Takes the next line of the input as the record; false at its end.
+    const auto next_record = [&]() {
         std::optional<std::string> next;
         if (more) next = more();
         if (!next) {
-            r.status = NumbersRead::Status::end_of_input;
-            r.message = "the input ends after " + std::to_string(got) + " of " + std::to_string(count) + " numbers";
+            read.input_ended();
             return false;
         }
         holder = std::move(*next);
         line = cut_at_cr(holder);
-        ++r.lines_used;
+        read.line_taken();
         pos = 0;
         return true;
     };
     std::size_t pc = 0;
     for (;;) {
         if (pc == prog_.size()) {
-            // Numbers remain: a new record, from the part the format resumes at.
-            if (!next_line()) return r;
+            // Items remain: a new record, from the part the format resumes at.
+            if (Read::kAtFormatEnd == AtFormatEnd::stop || !next_record()) return;
             pc = reversion_;
             frames.clear();
             continue;
@@ -730,23 +766,10 @@ NumbersRead RecordFormat::read_numbers(std::string_view first_line, const LineSo
             case Op::I:
             case Op::F:
             case Op::E:
-            case Op::D: {
-                const Field f = numeric_field(line, pos, in.n);
-                const int decimals = in.op == Op::I ? 0 : in.d;
-                std::string problem = take(f.text, decimals);
-                if (!problem.empty()) {
-                    r.status = NumbersRead::Status::bad_field;
-                    r.message = field_where(pos, f, in.n) + " " + problem;
-                    return r;
-                }
-                pos += f.consumed;
-                if (++got == count) {
-                    r.end_column = pos;
-                    return r;
-                }
+            case Op::D:
+            case Op::A:
+                if (read.field(in, line, pos) == Step::stop) return;
                 break;
-            }
-            case Op::A: pos += in.n; break;
             case Op::AOwn:
             case Op::Literal:
                 throw std::logic_error("format " + text_ + " is not a format for reading");
@@ -757,13 +780,31 @@ NumbersRead RecordFormat::read_numbers(std::string_view first_line, const LineSo
             case Op::End: break;  // taken by move()
             case Op::Slash:
                 for (int k = 0; k < in.n; ++k)
-                    if (!next_line()) return r;
+                    if (!next_record()) return;
                 break;
-            case Op::Dollar:
-            case Op::Colon: break;
+            case Op::Dollar: break;
+            case Op::Colon:
+                if (!read.items_left()) return;
+                break;
         }
         ++pc;
     }
+}
+
+IntegerRead RecordFormat::read_integer(std::string_view first_line, const LineSource& more) const {
+    if (!readable_) throw std::logic_error("format " + text_ + " is not a format for reading an integer");
+    IntegerFieldRead read;
+    walk(first_line, more, read);
+    return read.result;
+}
+
+NumbersRead RecordFormat::read_numbers(std::string_view first_line, const LineSource& more, std::int64_t count,
+                                       const NumberSink& take) const {
+    if (!numbers_readable_) throw std::logic_error("format " + text_ + " is not a format for reading numbers");
+    if (count <= 0) return NumbersRead{};
+    NumbersFieldRead read(take, count);
+    walk(first_line, more, read);
+    return read.result;
 }
 
 }  // namespace tarnik::fmt

@@ -166,6 +166,11 @@ public:
 
 private:
     RecordFormat() = default;
+    // Runs the program over the record that starts with `first_line` (further
+    // lines from `more`): the moves, groups and new records are taken here,
+    // the data descriptors' fields by `read` (see record_format.cpp).
+    template <class Read>
+    void walk(std::string_view first_line, const LineSource& more, Read& read) const;
     friend class RecordWriter;
     friend class FormatParser;
 

@@ -21,6 +21,11 @@ constexpr std::size_t kNumberFormat = 66;
 constexpr std::size_t kVariable = 67;
 constexpr std::size_t kKind = 83;
 
+// The variable of byte 67.
+enum class Variable : unsigned { ring_width = 0, earlywood = 1, latewood = 2 };
+// The kind of byte 83: tree curves and chronologies are mean curves.
+enum class Kind : unsigned { raw = 0, tree_curve = 1, chronology = 2 };
+
 std::uint16_t u16(std::string_view b, std::size_t at) {
     return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
                                       (static_cast<unsigned>(static_cast<unsigned char>(b[at + 1])) << 8));
@@ -47,7 +52,9 @@ CatrasReader::CatrasReader(std::string content, std::string file)
 
 bool CatrasReader::looks_like(std::string_view b) {
     if (b.size() < kRecord || b.substr(kSignature, 3) != "CAT") return false;
-    if (byte(b, kVariable) > 2 || byte(b, kKind) > 2) return false;
+    if (byte(b, kVariable) > static_cast<unsigned>(Variable::latewood) ||
+        byte(b, kKind) > static_cast<unsigned>(Kind::chronology))
+        return false;
     const std::size_t values = 2 * std::size_t{u16(b, kCount)};
     const std::size_t records = (values + kRecord - 1) / kRecord;
     if (b.size() == kRecord + values) return true;  // written without padding
@@ -76,16 +83,16 @@ bool CatrasReader::next(SeriesRead& s) {
                                      std::to_string(byte(b, kNumberFormat)) +
                                      "; only 1, whole hundredths of a millimetre in 16 bits, is known here");
     std::vector<ReadDetail> details;
-    const unsigned variable = byte(b, kVariable);
-    const unsigned kind = byte(b, kKind);
+    const auto variable = static_cast<Variable>(byte(b, kVariable));
+    const auto kind = static_cast<Kind>(byte(b, kKind));
     const std::int32_t year = s16(b, kFirstYear);
-    if (variable != 0) {
+    if (variable != Variable::ring_width) {
         details.push_back({1, "series of earlywood or latewood widths skipped",
                            "series of earlywood or latewood widths skipped"});
         finish(std::move(details));  // ends the run: the file's one series is skipped
         return false;
     }
-    if (kind == 1 || kind == 2) details.push_back({1, "of them a mean curve", "of them mean curves"});
+    if (kind == Kind::tree_curve || kind == Kind::chronology) details.push_back({1, "of them a mean curve", "of them mean curves"});
     if (year == 0) details.push_back({1, "without dates, placed from year 1", "without dates, placed from year 1"});
 
     std::string name = text_field(b, kKeyCode, kKeyCodeSize);

@@ -16,17 +16,11 @@ constexpr std::size_t kHeaderLines = 3;
 // A right-justified whole number: blanks, an optional '-' (where `sign`), at
 // least one digit and nothing after them.
 std::optional<std::int32_t> right_justified(std::string_view field, bool sign) {
-    std::size_t i = 0;
-    while (i < field.size() && field[i] == ' ') ++i;
-    bool negative = false;
-    if (sign && i < field.size() && field[i] == '-') negative = true, ++i;
-    if (i == field.size()) return std::nullopt;
-    std::int32_t v = 0;
-    for (; i < field.size(); ++i) {
-        if (!text::is_digit(field[i])) return std::nullopt;
-        v = v * 10 + (field[i] - '0');
-    }
-    return negative ? -v : v;
+    while (!field.empty() && field.front() == ' ') field.remove_prefix(1);
+    if (!field.empty() && (field.front() == '+' || (!sign && field.front() == '-'))) return std::nullopt;
+    const auto v = text::parse_integer(field);
+    if (!v) return std::nullopt;
+    return static_cast<std::int32_t>(*v);
 }
 
 struct DecadeLine {

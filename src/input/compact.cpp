@@ -27,7 +27,7 @@ CompactReader::CompactReader(std::string content, std::string file)
       TextSource(std::move(content)),
       bound_(this->content().size() + 1) {}
 
-std::optional<CompactReader::Header> CompactReader::parse_header(std::string_view line, std::string* problem) {
+std::optional<CompactReader::Header> CompactReader::parse_header(std::string_view line) {
     std::string_view t = trim_blanks(line);
     if (t.empty() || t.back() != '~') return std::nullopt;
     t = trim_blanks(t.substr(0, t.size() - 1));
@@ -47,16 +47,12 @@ std::optional<CompactReader::Header> CompactReader::parse_header(std::string_vie
     h.format = std::string(t.substr(open));
     // The power of ten, directly before the format.
     std::size_t p = open;
-    while (p > 0 && t[p - 1] >= '0' && t[p - 1] <= '9') --p;
+    while (p > 0 && text::is_digit(t[p - 1])) --p;
     if (p == open || open - p > 3) return std::nullopt;
-    std::int32_t power = 0;
-    for (std::size_t i = p; i < open; ++i) power = power * 10 + (t[i] - '0');
-    if (p > 0 && (t[p - 1] == '-' || t[p - 1] == '+')) {
-        if (t[p - 1] == '-') power = -power;
-        --p;
-    }
-    if (p > 0 && t[p - 1] != ' ' && t[p - 1] != '\t') return std::nullopt;
-    h.power = power;
+    if (p > 0 && (t[p - 1] == '-' || t[p - 1] == '+')) --p;
+    const auto power = text::parse_integer(t.substr(p, open - p), 3);  // a sign and 1 to 3 digits
+    if (!power || (p > 0 && t[p - 1] != ' ' && t[p - 1] != '\t')) return std::nullopt;
+    h.power = static_cast<std::int32_t>(*power);
     // Ring count and first year: the first two tokens.
     std::string_view rest = trim_blanks(t.substr(0, p));
     std::optional<std::pair<std::int64_t, char>> tokens[2];
@@ -70,11 +66,6 @@ std::optional<CompactReader::Header> CompactReader::parse_header(std::string_vie
     for (const auto& tok : tokens) (tok->second == 'N' ? h.count : h.first_year) = tok->first;
     if (h.count < 0) return std::nullopt;
     h.name = text::collapse_blanks(rest);
-    if (problem) {
-        problem->clear();
-        const fmt::FormatParse f = fmt::RecordFormat::parse_numbers(h.format);
-        if (!f) *problem = f.error;
-    }
     return h;
 }
 
@@ -83,8 +74,8 @@ bool CompactReader::looks_like(std::string_view content) {
     std::optional<std::string_view> first;
     do first = next_text_line(content, pos);
     while (first && is_blank(*first));
-    std::string problem;
-    if (!first || !parse_header(*first, &problem) || !problem.empty()) return false;
+    const auto header = first ? parse_header(*first) : std::nullopt;
+    if (!header || !fmt::RecordFormat::parse_numbers(header->format)) return false;
     CompactReader r{std::string(content), {}};
     try {
         SeriesRead s;
@@ -103,25 +94,23 @@ bool CompactReader::looks_like(std::string_view content) {
 
 bool CompactReader::next(SeriesRead& s) {
     std::string_view line;
-    do {
-        if (!next_line(line)) {
-            finish({});
-            return false;
-        }
-    } while (is_blank(line));
+    if (!next_nonblank_line(line)) {
+        finish({});
+        return false;
+    }
     const std::int32_t number = series_count() + 1;
     const std::string where = "line " + std::to_string(line_no());
-    std::string problem;
-    auto h = parse_header(line, &problem);
+    auto h = parse_header(line);
     if (!h)
         read_error(where, "a compact series must begin with a header like 454=N 1530=I NAME -2(26F3.0)~", line);
     const std::string label = series_label(number, h->name);
-    if (!problem.empty())
-        read_error(where + ", " + label, "its record format " + printable(h->format) + " cannot be used: " + problem,
-                   line);
+    fmt::FormatParse parsed = fmt::RecordFormat::parse_numbers(h->format);
+    if (!parsed)
+        read_error(where + ", " + label,
+                   "its record format " + printable(h->format) + " cannot be used: " + parsed.error, line);
     if (h->power < -30 || h->power > 30)
         read_error(where + ", " + label, "the power of ten " + std::to_string(h->power) + " is not one of a unit");
-    const fmt::RecordFormat format = std::move(*fmt::RecordFormat::parse_numbers(h->format).format);
+    const fmt::RecordFormat format = std::move(*parsed.format);
 
     rings_.clear();
     if (h->count > 0) {

@@ -39,10 +39,10 @@ public:
         std::int32_t power = 0;       // values are 10^power mm
         std::string format;           // "(26F3.0)"
     };
-    // The parts of a header line; nothing for a line of another form. A record
-    // format that cannot be used for numbers is reported through `problem`
-    // (the line is a header all the same).
-    static std::optional<Header> parse_header(std::string_view line, std::string* problem = nullptr);
+    // The parts of a header line; nothing for a line of another form. The
+    // record format is taken as written: whether it can read numbers is the
+    // caller's to check (the line is a header all the same).
+    static std::optional<Header> parse_header(std::string_view line);
 
     // True when the content starts with a compact series whose values read in
     // its format, end their last line, and are followed by the end, a blank

@@ -145,6 +145,16 @@ void ConvertedSource::fill_unkept(SeriesRead& s, std::string_view name, std::int
     s.first_missing_year = 0;
 }
 
+void ConvertedSource::finish_with_counts(std::int32_t mean_curves, std::int32_t undated, std::int32_t skipped) {
+    std::vector<ReadDetail> details;
+    if (mean_curves > 0) details.push_back({mean_curves, "of them a mean curve", "of them mean curves"});
+    if (undated > 0) details.push_back({undated, "without dates, placed from year 1", "without dates, placed from year 1"});
+    if (skipped > 0)
+        details.push_back({skipped, "series of other data than ring widths skipped",
+                           "series of other data than ring widths skipped"});
+    finish(std::move(details));
+}
+
 void ConvertedSource::finish(std::vector<ReadDetail> details) {
     if (finished_) return;
     finished_ = true;

@@ -134,6 +134,10 @@ protected:
     // series the run ends with a message that names the file and the
     // `details` (UnusableFile).
     void finish(std::vector<ReadDetail> details);
+    // finish() with the details several readers count, those above 0 in this
+    // order: mean curves, series without dates (placed from year 1) and
+    // series of other data than ring widths (skipped).
+    void finish_with_counts(std::int32_t mean_curves, std::int32_t undated, std::int32_t skipped);
 
     // Ends the run with the read-error message: where (a line, a series or
     // both), what is wrong, and the line's text when there is one.

@@ -23,15 +23,22 @@ bool five_column_year(std::string_view line) {
     return std::all_of(line.begin() + 8, line.begin() + 12, [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The year of a series line, when it is a number: columns 9-12, or 8-12 for a
-// five-column year. A blank field reads as 0 (blanks count as nothing), as in
-// the format; `nonblank` tells them apart.
-std::optional<std::int32_t> year_of(std::string_view line, bool* nonblank = nullptr) {
+// The year field of a series line: columns 9-12, or 8-12 for a five-column
+// year. A blank field reads as 0 (blanks count as nothing), as in the format;
+// `nonblank` tells them apart.
+struct YearField {
+    std::optional<std::int32_t> year;  // none when the field is not a number
+    bool nonblank = false;
+};
+YearField year_field(std::string_view line) {
     const bool five = five_column_year(line);
     std::string_view field = five ? line.substr(7, 5) : line.size() > 8 ? line.substr(8, 4) : std::string_view{};
-    if (nonblank) *nonblank = !is_blank(field);
-    return parse_int_field(field, static_cast<int>(field.size()));
+    const bool nonblank = !is_blank(field);
+    return {parse_int_field(field, static_cast<int>(field.size())), nonblank};
 }
+
+// The year of a series line, when it is a number (see year_field).
+std::optional<std::int32_t> year_of(std::string_view line) { return year_field(line).year; }
 
 // The identifier of a series line: columns 1-8, or 1-7 and a blank when the
 // year takes column 8.
@@ -129,32 +136,20 @@ void DecadalReader::detect_title_and_header() {
     // continues it (same identifier, year of the next decade).
     if (first.find('\t') != std::string_view::npos) {
         std::string_view second;
-        if (next_line(second) && field_series_start(first, second)) {
-            title_.assign(80, ' ');
-            back_to(LineCursor{});
-            notices_.push_back(
-                " The file has no title line: its first line was read as the first line of a series.");
-            return;
-        }
+        if (next_line(second) && field_series_start(first, second)) return read_without_title();
         back_to(after_first);
     }
-    bool nonblank = false;
-    auto year = year_of(first, &nonblank);
-    if (year && nonblank && first.size() >= 8) {
+    const YearField year = year_field(first);
+    if (year.year && year.nonblank && first.size() >= 8) {
         bool widths_ok = true;
-        for (std::int32_t k = 0; k < first_line_count(*year) && widths_ok; ++k) widths_ok = width_field(first, k).has_value();
+        for (std::int32_t k = 0; k < first_line_count(*year.year) && widths_ok; ++k)
+            widths_ok = width_field(first, k).has_value();
         std::string_view second;
         if (widths_ok && next_line(second)) {
-            bool second_nonblank = false;
-            auto next_year = year_of(second, &second_nonblank);
-            if (second.size() >= 8 && id_of(second) == id_of(first) && next_year && second_nonblank &&
-                *next_year == floor_div10(*year) * 10 + 10) {
-                title_.assign(80, ' ');
-                back_to(LineCursor{});
-                notices_.push_back(
-                    " The file has no title line: its first line was read as the first line of a series.");
-                return;
-            }
+            const YearField next_year = year_field(second);
+            if (second.size() >= 8 && id_of(second) == id_of(first) && next_year.year && next_year.nonblank &&
+                *next_year.year == floor_div10(*year.year) * 10 + 10)
+                return read_without_title();
         }
     }
     title_ = fmt::pad(first.substr(0, 80), 80);
@@ -170,29 +165,33 @@ void DecadalReader::detect_title_and_header() {
     back_to(after_first);
 }
 
+void DecadalReader::read_without_title() {
+    title_.assign(80, ' ');
+    back_to(LineCursor{});
+    notices_.push_back(" The file has no title line: its first line was read as the first line of a series.");
+}
+
 // A continuation line carries the next decade; another year there is a slip (a
 // year typed one column off, "EGR108 1713" read as 713 while the next line says
 // 1720), told once per series. The widths are read in order all the same.
-void DecadalReader::tell_year_slip(const SeriesRead& s, std::string_view line, std::int64_t line_in_series,
-                                   std::size_t first_line) {
-    bool nonblank = true;
-    const auto year = fields_ ? field_year(line) : year_of(line, &nonblank);
+void DecadalReader::tell_year_slip(const SeriesRead& s, std::string_view line, std::int64_t line_in_series) {
+    const YearField field = fields_ ? YearField{field_year(line), true} : year_field(line);
+    const std::optional<std::int32_t> year = field.year;
     const std::int64_t due = std::int64_t{floor_div10(s.first_year)} * 10 + 10 * line_in_series;
     // A year that needs five columns (10000, on the marker line of a series
     // ending in 9999) stands in columns 8-12.
     const bool five_columns = !fields_ && line.size() >= 12 && parse_int_field(line.substr(7, 5), 5) == due;
-    if (!year || !nonblank || *year == due || five_columns) return;
+    if (!year || !field.nonblank || *year == due || five_columns) return;
     slip_told_ = true;
     notices_.push_back(" Series " + std::to_string(series_ + 1) + " (" + s.name + "): line " +
                        std::to_string(line_no()) + " has the year " + std::to_string(*year) + ", not " +
                        std::to_string(due) + " as after the first year " + std::to_string(s.first_year) + " (line " +
-                       std::to_string(first_line) + "); the widths were read in order.");
+                       std::to_string(first_line_) + "); the widths were read in order.");
 }
 
 // Fields after the end marker (field k) of a line are not read, as the format
 // has it; when they hold anything, a notice names the line.
-void DecadalReader::tell_after_marker(const SeriesRead& s, std::string_view line, std::int32_t k,
-                                      std::int32_t marker) {
+void DecadalReader::tell_after_marker(const SeriesRead& s, std::string_view line, std::int32_t k, std::int32_t marker) {
     const std::size_t rest = kFirstField + static_cast<std::size_t>(k + 1) * kFieldWidth;
     std::int64_t fields = 0;
     for (std::size_t at = rest; at < line.size(); at += kFieldWidth)
@@ -302,7 +301,7 @@ bool DecadalReader::next(SeriesRead& s) {
     back_one_line();
 
     std::int32_t count = first_line_count(s.first_year);
-    const std::size_t first_line = line_no() + 1;
+    first_line_ = line_no() + 1;
     slip_told_ = false;
     for (std::int64_t line_in_series = 0;; ++line_in_series) {
         if (!next_line(line)) {
@@ -311,7 +310,7 @@ bool DecadalReader::next(SeriesRead& s) {
                                " values were not read.");
             return false;
         }
-        if (line_in_series > 0 && !slip_told_) tell_year_slip(s, line, line_in_series, first_line);
+        if (line_in_series > 0 && !slip_told_) tell_year_slip(s, line, line_in_series);
         if (fields_ ? read_field_widths(s, line, count) : read_widths(s, line, count)) {
             ++series_;
             return true;

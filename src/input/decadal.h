@@ -59,13 +59,14 @@ private:
     void back_one_line() { back_to(prev_); }
     [[noreturn]] void read_error(std::size_t line_number, std::string_view line) const;
     void detect_title_and_header();
+    // Goes back to the first line, for a file whose first line starts a series.
+    void read_without_title();
     bool read_widths(SeriesRead& s, std::string_view line, std::int32_t count);
     bool read_field_widths(SeriesRead& s, std::string_view line, std::int32_t count);
     void append_width(SeriesRead& s, std::int32_t w);
     void detect_fields();
     void tell_after_marker(const SeriesRead& s, std::string_view line, std::int32_t k, std::int32_t marker);
-    void tell_year_slip(const SeriesRead& s, std::string_view line, std::int64_t line_in_series,
-                        std::size_t first_line);
+    void tell_year_slip(const SeriesRead& s, std::string_view line, std::int64_t line_in_series);
 
     std::string file_;
     std::size_t bound_ = 0;
@@ -73,6 +74,7 @@ private:
     std::int32_t series_ = 0;      // series read so far
     bool started_ = false;         // title and header looked at
     bool slip_told_ = false;       // in the series being read
+    std::size_t first_line_ = 0;   // the line of the series being read that holds its first year
     bool fields_ = false;          // series lines read as blank- or tab-separated fields
     std::string title_;
 };

@@ -97,8 +97,9 @@ class Utf16Decoder {
 public:
     explicit Utf16Decoder(bool big_endian) : big_endian_(big_endian) {}
 
-    // Decodes `bytes` onto `out` (if given); false at the first fault.
-    bool feed(std::string_view bytes, std::string* out, TextProblem& problem) {
+    // Decodes `bytes` onto `out` (if given); false at the first fault, which
+    // problem() then tells.
+    bool feed(std::string_view bytes, std::string* out) {
         for (char c : bytes) {
             const auto b = static_cast<unsigned char>(c);
             if (pending_byte_ < 0) {
@@ -107,28 +108,28 @@ public:
             }
             const auto first = static_cast<std::uint32_t>(pending_byte_);
             pending_byte_ = -1;
-            if (!unit(big_endian_ ? (first << 8 | b) : (b << 8 | first), out, problem)) return false;
+            if (!unit(big_endian_ ? (first << 8 | b) : (b << 8 | first), out)) return false;
         }
         return true;
     }
 
     // At the end of the file: false when a byte or a high surrogate is left over.
-    bool finish(std::string* out, TextProblem& problem) {
-        if (pending_byte_ >= 0) return fail("the file ends in the middle of a character (an odd number of bytes)",
-                                            out, problem);
-        if (high_ != 0) return fail("the file ends after the first half " + hex(high_) + " of a surrogate pair",
-                                    out, problem);
+    bool finish(const std::string* out) {
+        if (pending_byte_ >= 0) return fail("the file ends in the middle of a character (an odd number of bytes)", out);
+        if (high_ != 0) return fail("the file ends after the first half " + hex(high_) + " of a surrogate pair", out);
         return true;
     }
 
     std::size_t size() const { return size_; }
+    // The fault that stopped the decoding.
+    const TextProblem& problem() const { return problem_; }
 
 private:
-    bool unit(std::uint32_t u, std::string* out, TextProblem& problem) {
+    bool unit(std::uint32_t u, std::string* out) {
         if (high_ != 0) {
             if (u < 0xDC00 || u > 0xDFFF)
                 return fail("the first half " + hex(high_) + " of a surrogate pair is not followed by its second half",
-                            out, problem);
+                            out);
             const std::uint32_t cp = 0x10000 + ((high_ - 0xD800) << 10) + (u - 0xDC00);
             high_ = 0;
             put(cp, out);
@@ -139,7 +140,7 @@ private:
             return true;
         }
         if (u >= 0xDC00 && u <= 0xDFFF)
-            return fail("the second half " + hex(u) + " of a surrogate pair stands alone", out, problem);
+            return fail("the second half " + hex(u) + " of a surrogate pair stands alone", out);
         put(u, out);
         return true;
     }
@@ -166,9 +167,9 @@ private:
         if (out) out->append(buf, n);
     }
 
-    bool fail(std::string what, const std::string* out, TextProblem& problem) const {
-        problem.what = "it is UTF-16 by its byte-order mark, but " + std::move(what);
-        problem.line = out ? line_at_end(*out) : 0;
+    bool fail(std::string what, const std::string* out) {
+        problem_.what = "it is UTF-16 by its byte-order mark, but " + std::move(what);
+        problem_.line = out ? line_at_end(*out) : 0;
         return false;
     }
 
@@ -176,21 +177,27 @@ private:
     int pending_byte_ = -1;   // the first byte of a code unit, when its second is still to come
     std::uint32_t high_ = 0;  // a high surrogate waiting for its low half
     std::size_t size_ = 0;    // bytes of UTF-8 produced
+    TextProblem problem_;
 };
 
 // Decodes UTF-16 `bytes` (after the mark) onto `out`, reserved exactly first.
-bool decode_utf16(std::string_view bytes, bool big_endian, std::string& out, TextProblem& problem) {
+// No value, with `problem` set, at a fault.
+std::optional<std::string> decode_utf16(std::string_view bytes, bool big_endian, TextProblem& problem) {
     Utf16Decoder count(big_endian);
-    if (!count.feed(bytes, nullptr, problem) || !count.finish(nullptr, problem)) {
+    if (!count.feed(bytes, nullptr) || !count.finish(nullptr)) {
         // Decode again up to the fault, for the number of its line.
         Utf16Decoder again(big_endian);
         std::string text;
-        if (again.feed(bytes, &text, problem)) again.finish(&text, problem);
-        return false;
+        if (again.feed(bytes, &text)) again.finish(&text);
+        problem = again.problem();
+        return std::nullopt;
     }
+    std::string out;
     out.reserve(count.size());
     Utf16Decoder decoder(big_endian);
-    return decoder.feed(bytes, &out, problem) && decoder.finish(&out, problem);
+    if (decoder.feed(bytes, &out) && decoder.finish(&out)) return out;
+    problem = decoder.problem();
+    return std::nullopt;
 }
 
 [[noreturn]] void undecodable(const std::string& file, const TextProblem& problem) {
@@ -209,15 +216,14 @@ std::optional<std::string> read_utf16_file(std::FILE* f, const std::string& path
     for (int pass = 0; pass < 2; ++pass) {
         if (std::fseek(f, 2, SEEK_SET) != 0) return std::nullopt;
         Utf16Decoder decoder(big_endian);
-        TextProblem problem;
         std::string* out = pass == 0 ? nullptr : &text;
         bool ok = true;
         for (std::size_t got; ok && (got = std::fread(buf, 1, sizeof buf, f)) > 0;)
-            ok = decoder.feed(std::string_view(buf, got), out, problem);
+            ok = decoder.feed(std::string_view(buf, got), out);
         if (std::ferror(f)) return std::nullopt;
-        if (ok) ok = decoder.finish(out, problem);
+        if (ok) ok = decoder.finish(out);
         if (!ok) {
-            if (pass == 1) undecodable(path, problem);
+            if (pass == 1) undecodable(path, decoder.problem());
             text.clear();  // the second pass decodes up to the fault, for its line
             continue;
         }
@@ -232,12 +238,7 @@ std::optional<std::string> read_utf16_file(std::FILE* f, const std::string& path
 std::span<const FormatEntry> format_table() { return kFormats; }
 
 std::optional<std::string> text_of(std::string bytes, TextProblem& problem) {
-    if (is_utf16(bytes)) {
-        std::string text;
-        if (!decode_utf16(std::string_view(bytes).substr(2), bytes.starts_with(kUtf16BeBom), text, problem))
-            return std::nullopt;
-        return text;
-    }
+    if (is_utf16(bytes)) return decode_utf16(std::string_view(bytes).substr(2), bytes.starts_with(kUtf16BeBom), problem);
     if (bytes.starts_with(kUtf8Bom)) bytes.erase(0, kUtf8Bom.size());
     return bytes;
 }

@@ -23,8 +23,11 @@
 //  * Keys may hold any character but '=' ("Comment[0]", "Site Name"); a header
 //    line without '=' is ignored.
 
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "input/converted_source.h"
 #include "input/text_source.h"
@@ -57,6 +60,39 @@ public:
     static std::optional<int> unit_power(std::string_view unit);
 
 private:
+    // The used keys of a header: key (lower case, no blanks) -> value, line.
+    using Keys = std::map<std::string, std::pair<std::string, std::size_t>>;
+    struct HeaderKeys {
+        Keys keys;
+        std::string kind;            // of the DATA: line, lower case
+        std::string_view data_line;  // the DATA: line
+    };
+    // What the header of a series says.
+    struct Header {
+        std::int32_t number = 0;  // counted in the file
+        std::string name;
+        std::string label;
+        int tuple = 1;             // numbers per ring
+        std::optional<std::int64_t> length_key, begin, end;
+        std::optional<std::int64_t> length;  // Length, or DateEnd - DateBegin + 1
+        int unit = -2;             // power of ten in millimetres
+        bool ring_widths = true;   // DataType is RingWidth (or not given)
+    };
+
+    // The key=value lines after a HEADER: line, up to its DATA: line.
+    HeaderKeys read_keys(std::int32_t number);
+    // The header of series `number`, read after its HEADER: line.
+    Header read_header(std::int32_t number);
+    // The whole-number value of the key `shown` (as messages name it), if given.
+    std::optional<std::int64_t> integer_key(const Keys& keys, std::string_view shown, const std::string& label);
+    // Reads the numbers of the series (keeping the rings in firsts_) and
+    // returns its ring count.
+    std::uint64_t read_numbers(const Header& h);
+    // The ring count of `numbers` numbers, the last nonzero one at `last_nonzero`.
+    std::uint64_t ring_count(const Header& h, std::uint64_t numbers, std::uint64_t last_nonzero);
+    // Places the series of `rings` rings and fills `s`.
+    void hand_out(SeriesRead& s, const Header& h, std::uint64_t rings);
+
     std::size_t bound_;
     std::vector<std::int64_t> rings_;   // the kept rings of the series being read
     std::vector<std::int64_t> firsts_;  // the first number of each of its first MaxYears tuples

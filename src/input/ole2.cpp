@@ -20,9 +20,17 @@ std::uint32_t u16(std::string_view b, std::size_t at) {
 }
 std::uint32_t u32(std::string_view b, std::size_t at) { return u16(b, at) | u16(b, at + 2) << 16; }
 
+// The kind of a directory entry, as its type byte says.
+enum class EntryType : unsigned char { unused = 0, storage = 1, stream = 2, root = 5 };
+
+// Where a stream's sectors are: regular sectors chained by the allocation
+// table, or 64-byte sectors of the mini stream chained by the mini table.
+enum class Sectors { regular, mini };
+
 struct Entry {
     std::string name;  // ASCII letters only; other characters as '?'
-    std::uint32_t type = 0, start = 0;
+    EntryType type = EntryType::unused;
+    std::uint32_t start = 0;
     std::uint64_t size = 0;
 };
 
@@ -43,15 +51,15 @@ public:
 
     const Entry* find(std::string_view name) const {
         for (const Entry& e : entries_)
-            if (e.type == 2 && text::lower(e.name) == text::lower(name)) return &e;
+            if (e.type == EntryType::stream && text::lower(e.name) == text::lower(name)) return &e;
         return nullptr;
     }
 
     std::optional<std::string> read(const Entry& e) const {
         if (e.size > b_.size()) return std::nullopt;  // no stream is larger than its file
-        if (e.size >= cutoff_) return chain(e.start, e.size, fat_, false);
+        if (e.size >= cutoff_) return chain(e.start, e.size, Sectors::regular);
         if (!mini_ready_) return std::nullopt;
-        return chain(e.start, e.size, mini_fat_, true);
+        return chain(e.start, e.size, Sectors::mini);
     }
 
 private:
@@ -62,8 +70,9 @@ private:
     }
 
     // The bytes of a chain of sectors from `start`, cut to `size`.
-    std::optional<std::string> chain(std::uint32_t start, std::uint64_t size, const std::vector<std::uint32_t>& table,
-                                     bool mini) const {
+    std::optional<std::string> chain(std::uint32_t start, std::uint64_t size, Sectors sectors) const {
+        const bool mini = sectors == Sectors::mini;
+        const std::vector<std::uint32_t>& table = mini ? mini_fat_ : fat_;
         std::string out;
         const std::size_t unit = mini ? 64 : size_;
         const std::size_t limit = mini ? mini_stream_.size() / 64 + 1 : sectors_;
@@ -117,24 +126,29 @@ private:
                 const std::uint32_t c = u16(dir, at + i);
                 e.name += c < 0x80 ? static_cast<char>(c) : '?';
             }
-            e.type = static_cast<unsigned char>(dir[at + 66]);
+            e.type = static_cast<EntryType>(static_cast<unsigned char>(dir[at + 66]));
             e.start = u32(dir, at + 116);
             e.size = version3_ ? u32(dir, at + 120) : (std::uint64_t{u32(dir, at + 124)} << 32 | u32(dir, at + 120));
             entries_.push_back(std::move(e));
         }
-        if (entries_.empty() || entries_[0].type != 5) return false;
-        // The root entry holds the mini stream, whose sectors the mini table chains.
+        if (entries_.empty() || entries_[0].type != EntryType::root) return false;
+        read_mini_stream();
+        return true;
+    }
+
+    // The root entry holds the mini stream, whose sectors the mini table chains.
+    // A file whose mini stream cannot be read still has its large streams.
+    void read_mini_stream() {
         const Entry& root = entries_[0];
         if (root.size > 0 && root.size <= b_.size()) {
-            auto mini = chain(root.start, root.size, fat_, false);
-            auto table = chain(u32(b_, 0x3C), std::uint64_t{u32(b_, 0x40)} * size_, fat_, false);
+            auto mini = chain(root.start, root.size, Sectors::regular);
+            auto table = chain(u32(b_, 0x3C), std::uint64_t{u32(b_, 0x40)} * size_, Sectors::regular);
             if (mini && table) {
                 mini_stream_ = std::move(*mini);
                 for (std::size_t i = 0; i + 4 <= table->size(); i += 4) mini_fat_.push_back(u32(*table, i));
                 mini_ready_ = true;
             }
         }
-        return true;
     }
 
     // The directory's chain, read up to its end marker (its length is not recorded).

@@ -60,7 +60,7 @@ struct Past4Reader::Parse {
         std::vector<Decimal> values;          // the first MaxYears of them
     };
 
-    XML_Parser parser = nullptr;
+    XML_Parser parser;
     std::size_t depth = 0;             // of the element being read
     std::size_t record_depth = 0;      // of the open RECORD; 0 outside one
     Text text = Text::none;            // the element whose text is read
@@ -77,9 +77,13 @@ struct Past4Reader::Parse {
     bool failed = false;
     std::string where, what, failed_line;
 
+    // A parser whose handlers feed this parse; std::bad_alloc when none can be made.
+    Parse();
     ~Parse() {
         if (parser) XML_ParserFree(parser);
     }
+    Parse(const Parse&) = delete;
+    Parse& operator=(const Parse&) = delete;
 
     std::size_t current_line() const { return static_cast<std::size_t>(XML_GetCurrentLineNumber(parser)); }
 
@@ -215,17 +219,18 @@ extern "C" void on_past4_text(void* data, const XML_Char* s, int len) {
 
 }  // namespace
 
+Past4Reader::Parse::Parse() : parser(XML_ParserCreate(nullptr)) {
+    if (!parser) throw std::bad_alloc();
+    XML_SetUserData(parser, this);
+    XML_SetElementHandler(parser, on_past4_start, on_past4_end);
+    XML_SetCharacterDataHandler(parser, on_past4_text);
+}
+
 Past4Reader::Past4Reader(std::string content, std::string file)
     : ConvertedSource(std::move(file), "PAST4", "negative value", "negative values", "project"),
       content_(std::move(content)),
       bound_(content_.size() / 2 + 1),
-      parse_(std::make_unique<Parse>()) {
-    parse_->parser = XML_ParserCreate(nullptr);
-    if (!parse_->parser) throw std::bad_alloc();
-    XML_SetUserData(parse_->parser, parse_.get());
-    XML_SetElementHandler(parse_->parser, on_past4_start, on_past4_end);
-    XML_SetCharacterDataHandler(parse_->parser, on_past4_text);
-}
+      parse_(std::make_unique<Parse>()) {}
 
 Past4Reader::~Past4Reader() = default;
 

@@ -52,6 +52,11 @@ std::optional<std::int64_t> parse_integer(std::string_view t, std::size_t max_di
     return negative ? -v : v;
 }
 
+bool is_whole_number(std::string_view t) {
+    if (!t.empty() && (t[0] == '+' || t[0] == '-')) t.remove_prefix(1);
+    return !t.empty() && std::all_of(t.begin(), t.end(), is_digit);
+}
+
 std::optional<std::string_view> next_field(std::string_view line, std::size_t& pos) {
     while (pos < line.size() && is_blank_char(line[pos])) ++pos;
     if (pos >= line.size()) return std::nullopt;

@@ -37,6 +37,10 @@ std::string collapse_blanks(std::string_view s);
 // (at most 18), nothing else; no value for anything else.
 std::optional<std::int64_t> parse_integer(std::string_view token, std::size_t max_digits = 18);
 
+// True for an optional sign and at least one digit, nothing else, however
+// many digits: a whole number, though maybe too large for parse_integer.
+bool is_whole_number(std::string_view token);
+
 // The next field of `line` from `pos` on, fields being separated by blanks
 // and tabs; `pos` moves past it. No value when only blanks are left.
 std::optional<std::string_view> next_field(std::string_view line, std::size_t& pos);

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "console/answers.h"
 #include "input/text_lines.h"
 
 namespace tarnik {
@@ -19,6 +20,14 @@ protected:
         auto l = cursor_.next(content_);
         if (l) line = *l;
         return l.has_value();
+    }
+    // The next line that is not blank, blank lines before it skipped; false at
+    // the end of the text.
+    bool next_nonblank_line(std::string_view& line) {
+        do
+            if (!next_line(line)) return false;
+        while (is_blank(line));
+        return true;
     }
     // The number of the line read last (1-based).
     std::size_t line_no() const { return cursor_.line_no; }

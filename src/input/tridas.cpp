@@ -163,41 +163,55 @@ struct Sax {
             levels.back().kept = TridasReader::Levels::kNone;
             begin_capture(&levels.back().title, depth);
         } else if ((name == "firstYear" || name == "lastYear") && depth >= 3 && stack[depth - 2] == "interpretation") {
-            Level* s = innermost_series();
-            if (s && s->depth == depth - 2) {
-                Year& y = name == "firstYear" ? s->first : s->last;
-                y = Year{true, {}, {}, line()};
-                if (const XML_Char* suffix = attribute(attrs, "suffix")) y.suffix = suffix;
-                begin_capture(&y.text, depth);
-            }
+            start_year(name, attrs, depth);
         } else if (name == "values" && innermost_series()) {
             Block b;
             b.depth = depth;
             blocks.push_back(std::move(b));
         } else if (parent_is_block) {
-            Block& b = blocks.back();
-            if (name == "variable") {
-                if (const XML_Char* n = attribute(attrs, "normalTridas")) b.variable_attr = true, b.variable_norm = n;
-                b.variable_text.clear();
-                begin_capture(&b.variable_text, depth);
-            } else if (name == "unit") {
-                if (const XML_Char* n = attribute(attrs, "normalTridas")) b.unit_attr = true, b.unit_norm = n;
-                b.unit_text.clear();
-                begin_capture(&b.unit_text, depth);
-            } else if (name == "unitless") {
-                b.unitless = true;
-            } else if (name == "value") {
-                const XML_Char* v = attribute(attrs, "value");
-                if (!v) return fail("line " + std::to_string(line()) + ", " + series_where(),
-                                    "a <value> element has no value attribute");
-                auto d = parse_decimal(trim_blanks(v));
-                if (!d && (!variable_known(b) || is_ring_width(b)))
-                    return fail("line " + std::to_string(line()) + ", " + series_where(),
-                                "the value \"" + printable(v) + "\" is not a number");
-                if (b.values.size() < static_cast<std::size_t>(MaxYears)) b.values.push_back(d.value_or(Decimal{}));
-                ++b.count;
-            }
+            start_in_block(blocks.back(), name, attrs, depth);
         }
+    }
+
+    // A <firstYear> or <lastYear> of the <interpretation> of a series.
+    void start_year(std::string_view name, const XML_Char** attrs, std::size_t depth) {
+        Level* s = innermost_series();
+        if (s && s->depth == depth - 2) {
+            Year& y = name == "firstYear" ? s->first : s->last;
+            y = Year{true, {}, {}, line()};
+            if (const XML_Char* suffix = attribute(attrs, "suffix")) y.suffix = suffix;
+            begin_capture(&y.text, depth);
+        }
+    }
+
+    // An element directly inside a <values> block: its variable, unit or a value.
+    void start_in_block(Block& b, std::string_view name, const XML_Char** attrs, std::size_t depth) {
+        if (name == "variable") {
+            if (const XML_Char* n = attribute(attrs, "normalTridas")) b.variable_attr = true, b.variable_norm = n;
+            b.variable_text.clear();
+            begin_capture(&b.variable_text, depth);
+        } else if (name == "unit") {
+            if (const XML_Char* n = attribute(attrs, "normalTridas")) b.unit_attr = true, b.unit_norm = n;
+            b.unit_text.clear();
+            begin_capture(&b.unit_text, depth);
+        } else if (name == "unitless") {
+            b.unitless = true;
+        } else if (name == "value") {
+            start_value(b, attrs);
+        }
+    }
+
+    // A <value>: its value attribute, kept among the block's first MaxYears.
+    void start_value(Block& b, const XML_Char** attrs) {
+        const XML_Char* v = attribute(attrs, "value");
+        if (!v) return fail("line " + std::to_string(line()) + ", " + series_where(),
+                            "a <value> element has no value attribute");
+        auto d = parse_decimal(trim_blanks(v));
+        if (!d && (!variable_known(b) || is_ring_width(b)))
+            return fail("line " + std::to_string(line()) + ", " + series_where(),
+                        "the value \"" + printable(v) + "\" is not a number");
+        if (b.values.size() < static_cast<std::size_t>(MaxYears)) b.values.push_back(d.value_or(Decimal{}));
+        ++b.count;
     }
 
     // The nearest open level that is not a series, for a level opened now.

@@ -25,6 +25,40 @@ std::optional<std::int64_t> field_number(std::string_view field, std::size_t dig
     return text::parse_integer(t, digits);
 }
 
+// How closely a value line is looked at: `strict` also demands a number (or
+// blanks) in the fields of invalid values, as a file recognised by its look
+// must have.
+enum class Check { lenient, strict };
+
+// Appends the `wanted` values of a value line to `rings` (widths in
+// micrometres, kMissingRing for a value marked invalid) and returns what is
+// wrong with the line, or an empty text.
+std::string read_value_line(std::string_view line, std::int64_t wanted, Check check, std::vector<std::int64_t>& rings) {
+    const auto n = static_cast<std::size_t>(wanted);
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t at = k * kFieldWidth;
+        if (at + kFieldWidth > line.size())
+            return "the line holds " + std::to_string(k) + " of the " + std::to_string(n) +
+                   " values expected here (8 columns each)";
+        const std::string_view field = line.substr(at, kFieldWidth);
+        const std::string_view number = field.substr(3);
+        if (field[0] != ' ') {  // marked invalid
+            if (check == Check::strict && !is_blank(number) && !field_number(number, 5))
+                return "the field of an invalid value holds no number";
+            rings.push_back(kMissingRing);
+            continue;
+        }
+        const auto v = field_number(number, 5);
+        if (!v || *v < 0)
+            return "the value in columns " + std::to_string(at + 1) + "-" + std::to_string(at + kFieldWidth) + " (\"" +
+                   printable(field) + "\") is not a width in 0.01 mm";
+        rings.push_back(*v * 10);
+    }
+    if (!is_blank(line.substr(std::min(line.size(), n * kFieldWidth))))
+        return "the line goes on after the " + std::to_string(n) + " values that complete the series' ring count";
+    return {};
+}
+
 }  // namespace
 
 VFormatReader::VFormatReader(std::string content, std::string file)
@@ -62,33 +96,6 @@ std::optional<VFormatReader::Header> VFormatReader::parse_header(std::string_vie
 
 int VFormatReader::lines_after_header(int version) { return version >= 20 ? 3 : version >= 10 ? 2 : 1; }
 
-std::string VFormatReader::read_value_line(std::string_view line, std::int64_t wanted, bool strict,
-                                           std::vector<std::int64_t>& rings) {
-    const auto n = static_cast<std::size_t>(wanted);
-    for (std::size_t k = 0; k < n; ++k) {
-        const std::size_t at = k * kFieldWidth;
-        if (at + kFieldWidth > line.size())
-            return "the line holds " + std::to_string(k) + " of the " + std::to_string(n) +
-                   " values expected here (8 columns each)";
-        const std::string_view field = line.substr(at, kFieldWidth);
-        const std::string_view number = field.substr(3);
-        if (field[0] != ' ') {  // marked invalid
-            if (strict && !is_blank(number) && !field_number(number, 5))
-                return "the field of an invalid value holds no number";
-            rings.push_back(kMissingRing);
-            continue;
-        }
-        const auto v = field_number(number, 5);
-        if (!v || *v < 0)
-            return "the value in columns " + std::to_string(at + 1) + "-" + std::to_string(at + kFieldWidth) + " (\"" +
-                   printable(field) + "\") is not a width in 0.01 mm";
-        rings.push_back(*v * 10);
-    }
-    if (!is_blank(line.substr(std::min(line.size(), n * kFieldWidth))))
-        return "the line goes on after the " + std::to_string(n) + " values that complete the series' ring count";
-    return {};
-}
-
 bool VFormatReader::looks_like(std::string_view content) {
     std::size_t pos = 0;
     std::optional<std::string_view> line;
@@ -101,7 +108,7 @@ bool VFormatReader::looks_like(std::string_view content) {
     std::vector<std::int64_t> scratch;
     for (std::int64_t left = h->count; left > 0; left -= kFieldsPerLine) {
         line = next_text_line(content, pos);
-        if (!line || !read_value_line(*line, std::min(left, kFieldsPerLine), true, scratch).empty()) return false;
+        if (!line || !read_value_line(*line, std::min(left, kFieldsPerLine), Check::strict, scratch).empty()) return false;
         scratch.clear();
     }
     line = next_text_line(content, pos);
@@ -111,12 +118,10 @@ bool VFormatReader::looks_like(std::string_view content) {
 bool VFormatReader::next(SeriesRead& s) {
     for (;;) {
         std::string_view line;
-        do {
-            if (!next_line(line)) {
-                end_of_file();
-                return false;
-            }
-        } while (is_blank(line));
+        if (!next_nonblank_line(line)) {
+            finish_with_counts(mean_curves_, floating_, skipped_);
+            return false;
+        }
         const std::int32_t number = series_count() + skipped_ + 1;  // counted in the file
         const auto h = parse_header(line);
         if (!h)
@@ -136,7 +141,7 @@ bool VFormatReader::next(SeriesRead& s) {
                 read_error(label, "the file ends after " + std::to_string(h->count - left) + " of its " +
                                       std::to_string(h->count) + " values");
             if (!widths) continue;
-            const std::string problem = read_value_line(line, std::min(left, kFieldsPerLine), false, rings_);
+            const std::string problem = read_value_line(line, std::min(left, kFieldsPerLine), Check::lenient, rings_);
             if (!problem.empty()) read_error("line " + std::to_string(line_no()) + ", " + label, problem, line);
         }
         if (!widths) {
@@ -150,16 +155,6 @@ bool VFormatReader::next(SeriesRead& s) {
         fill(s, name, static_cast<std::int32_t>(first), rings_);
         return true;
     }
-}
-
-void VFormatReader::end_of_file() {
-    std::vector<ReadDetail> details;
-    if (mean_curves_ > 0) details.push_back({mean_curves_, "of them a mean curve", "of them mean curves"});
-    if (floating_ > 0) details.push_back({floating_, "without dates, placed from year 1", "without dates, placed from year 1"});
-    if (skipped_ > 0)
-        details.push_back({skipped_, "series of other data than ring widths skipped",
-                           "series of other data than ring widths skipped"});
-    finish(std::move(details));
 }
 
 }  // namespace tarnik

@@ -54,16 +54,8 @@ public:
     static std::optional<Header> parse_header(std::string_view line);
     // The number of lines between a header of `version` and its values.
     static int lines_after_header(int version);
-    // Appends the `wanted` values of a value line to `rings` (widths in
-    // micrometres, kMissingRing for a value marked invalid) and returns what
-    // is wrong with the line, or an empty text. `strict` also demands a
-    // number (or blanks) in the fields of invalid values.
-    static std::string read_value_line(std::string_view line, std::int64_t wanted, bool strict,
-                                       std::vector<std::int64_t>& rings);
 
 private:
-    void end_of_file();
-
     std::size_t bound_;
     std::vector<std::int64_t> rings_;
     std::int32_t mean_curves_ = 0, skipped_ = 0, floating_ = 0;

@@ -144,7 +144,7 @@ IntegerRead read(std::string_view format, std::vector<std::string> lines) {
     });
 }
 
-TEST(RecordReader, NewLinesEndOfInputAndBadFields) {
+TEST(RecordReader, SlashesTakeNewLinesUpToTheEndOfInput) {
     using S = IntegerRead::Status;
     IntegerRead r = read("(2/i3)", {"a", "b", " 24", "unused"});
     EXPECT_TRUE(r.status == S::ok && r.value == 24 && r.lines_used == 3);
@@ -155,16 +155,25 @@ TEST(RecordReader, NewLinesEndOfInputAndBadFields) {
     EXPECT_TRUE(r.status == S::ok && r.value == 33 && r.input_ended);
     r = read("(i3/)", {" 33", "skipped"});
     EXPECT_TRUE(!r.input_ended && r.lines_used == 2);
+}
+
+TEST(RecordReader, ACommaEndsANumericFieldOnly) {
     EXPECT_EQ(read("(f10.0,i2)", {"1.5,42"}).value, 42);  // a comma ends the real field
     EXPECT_EQ(read("(a4,i2)", {"a,b,42"}).value, 42);     // but not a text field
-    r = read("(2x,i3)", {"ab1x5"});
+}
+
+TEST(RecordReader, BadFieldsSayWhereAndWhy) {
+    using S = IntegerRead::Status;
+    IntegerRead r = read("(2x,i3)", {"ab1x5"});
     EXPECT_EQ(r.status, S::bad_field);
     EXPECT_EQ(r.message, "the field in columns 3-5 (\"1x5\") is not an integer");
     EXPECT_EQ(read("(i11)", {"99999999999"}).message,
               "the field in columns 1-11 (\"99999999999\") is outside the integer range");
     EXPECT_EQ(read("(i1)", {"x"}).message, "the field in column 1 (\"x\") is not an integer");
     EXPECT_EQ(read("(i4)", {"  - "}).status, S::bad_field);  // a sign alone is no number
-    // Hostile positions and widths stay cheap.
+}
+
+TEST(RecordReader, HostilePositionsAndWidthsStayCheap) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(read("(1000000x,i4)", {"12"}).value, 0);
     EXPECT_EQ(read("(tl1000000,i4)", {"  12"}).value, 12);
@@ -267,9 +276,12 @@ TEST(RecordReader, NumbersFollowTheFormatOverLines) {
 }
 
 // Numeric fields are compared with the Fortran runtime in fortran_oracle_test.cpp.
-TEST(Text, AJustifiesOrCutsAndPadNeverCuts) {
+TEST(Text, AJustifiesRightOrCuts) {
     EXPECT_EQ(A("abc", 5), "  abc");
     EXPECT_EQ(A("abcdef", 4), "abcd");
+}
+
+TEST(Text, PadFillsOnTheRightAndNeverCuts) {
     EXPECT_EQ(pad("abcdef", 4), "abcdef");
     EXPECT_EQ(pad("ab", 4), "ab  ");
 }

@@ -71,8 +71,9 @@ TEST(Besancon, RealFilesOfBothDialects) {
     }
 }
 
-TEST(Besancon, KeysYearsMissingRingsLabelsMarksAndIndexSeries) {
-    const test::WholeRead r = read_with<BesanconReader>(
+// Series of every key, year, label and mark, and an index series.
+test::WholeRead mixed_file() {
+    return read_with<BesanconReader>(
         "Preamble of the lab ; with a semicolon\n"
         "ORI 5 LON 3 outside any series\n"
         ". A-BC-series\r\n"
@@ -99,6 +100,10 @@ TEST(Besancon, KeysYearsMissingRingsLabelsMarksAndIndexSeries) {
         "  origine: 1500 terme: 1510\n"
         "VAL  :  E\n"
         "*182/ 146* , ;\n");
+}
+
+TEST(Besancon, SeriesArePlacedByTheirKeysAndMarks) {
+    const test::WholeRead r = mixed_file();
     ASSERT_EQ(r.series.size(), 4u);
     const struct {
         const char* name;
@@ -116,14 +121,24 @@ TEST(Besancon, KeysYearsMissingRingsLabelsMarksAndIndexSeries) {
         EXPECT_EQ(r.series[i].length, static_cast<std::int32_t>(want[i].values.size())) << want[i].name;
         EXPECT_EQ(r.series[i].scale, want[i].scale) << want[i].name;
     }
+}
+
+TEST(Besancon, TheNoticeCountsTheSeriesOfEachKind) {
+    const test::WholeRead r = mixed_file();
     EXPECT_EQ(r.notices.front(),
               " Read as a Besançon file: 4 series, 1 without dates, placed from year 1, 1 of them with a LON other "
               "than its number of values, 1 of them with a TER that disagrees with ORI and its values, 1 series of "
               "other values than ring widths (indices) skipped.");
+}
+
+TEST(Besancon, MissingRingsAreToldWithTheirSeriesAndYear) {
+    const test::WholeRead r = mixed_file();
     ASSERT_EQ(r.missing.size(), 2u);
     EXPECT_TRUE(r.missing[0].series == 1 && r.missing[0].count == 1 && r.missing[0].first_year == -79);
     EXPECT_TRUE(r.missing[1].series == 4 && r.missing[1].count == 1 && r.missing[1].first_year == 1502);
+}
 
+TEST(Besancon, TheLabelAfterValTellsRingWidthsFromOtherValues) {
     // What follows VAL: ring widths or something else.
     for (const char* widths : {"VAL", "VAL  :  P338/01/1", "VAL  NAT.:  X", "VALeur    NAT", "Valeurs nat",
                                "val nat:", "VAL Valeurs: X", "VAL:X"})

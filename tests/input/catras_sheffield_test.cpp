@@ -89,13 +89,15 @@ std::string sheffield(const std::string& count, const std::string& dating, const
 
 // The same oak series of Akkerman as CATRAS and as Heidelberg file; a BC
 // series; a chronology whose padding holds 999s and whose sample depths follow.
-TEST(Catras, TheCorpusFilesAndTheirHeidelbergTwin) {
+TEST(Catras, ACorpusFileReadsAsItsHeidelbergTwin) {
     const Read cat = read_as<CatrasReader>(corpus("formats2/CATRAS/UAKK0530.CAT"));
     const Read fh = read_as<HeidelbergReader>(corpus("formats/Heidelberg/UAKK0530.fh"));
     EXPECT_EQ(brief(cat), brief(fh));
     EXPECT_TRUE(brief(cat).starts_with("UAKK0530 987 105: 125 125 264 ")) << brief(cat);
     EXPECT_EQ(cat.notices, std::vector<std::string>{" Read as a CATRAS file: 1 series."});
+}
 
+TEST(Catras, TheCorpusFilesOfDatesBeforeOurEraAndOfMeanCurvesRead) {
     EXPECT_TRUE(brief(read_as<CatrasReader>(corpus("formats2/CATRAS/bcdated.CAT"))).starts_with("P853041C -4 79: "));
     const Read mean = read_as<CatrasReader>(corpus("formats2/CATRAS/OBL10002.CAT"));
     EXPECT_TRUE(brief(mean).starts_with("OBL10002 249 96: 140 118 ") && brief(mean).ends_with(" 156 219"))
@@ -103,21 +105,29 @@ TEST(Catras, TheCorpusFilesAndTheirHeidelbergTwin) {
     EXPECT_EQ(mean.notices, std::vector<std::string>{" Read as a CATRAS file: 1 series, 1 of them a mean curve."});
 }
 
-TEST(Catras, YearsNamesKindsVariablesAndMissingRings) {
+TEST(Catras, YearsBeforeOurEraCountFromYearZero) {
     // 1 BC is the program's year 0; the title names a series without a key code.
     Read r = read_as<CatrasReader>(catras(-1, {120, -1, 98, -5}, ""));
     EXPECT_EQ(brief(r), "a title  0 4: 120 0 98 0");
     ASSERT_EQ(r.missing.size(), 1u);
     EXPECT_TRUE(r.missing[0].count == 2 && r.missing[0].first_year == 1 && r.missing[0].words == "negative values");
+}
 
-    r = read_as<CatrasReader>(catras(0, {120, 98}, "K", 0, 1, 1, false));  // undated tree curve, not padded
+TEST(Catras, UndatedTreeCurvesArePlacedFromYearOne) {
+    const Read r = read_as<CatrasReader>(catras(0, {120, 98}, "K", 0, 1, 1, false));  // undated tree curve, not padded
     EXPECT_EQ(brief(r), "K        1 2: 120 98");
     EXPECT_EQ(r.notices, std::vector<std::string>{" Read as a CATRAS file: 1 series, 1 of them a mean curve, 1 "
                                                   "without dates, placed from year 1."});
+}
+
+TEST(Catras, EarlywoodAndLatewoodSeriesAreSkipped) {
     EXPECT_EQ(read_as<CatrasReader>(catras(1900, {5}, "K", 2)).notices,
               (std::vector<std::string>{" The CATRAS file in.dat holds no ring-width series, 1 series of earlywood "
                                         "or latewood widths skipped.",
                                         " There is nothing to analyse. The run ends here."}));
+}
+
+TEST(Catras, BadHeadersEndTheRunWithAMessage) {
     const auto error = [](std::string bytes) { return read_as<CatrasReader>(std::move(bytes)).notices.at(2); };
     EXPECT_EQ(error(catras(1900, {5}, "K", 0, 0, 2)),
               "             the number format of the values (byte 66) is 2; only 1, whole hundredths of a "
@@ -145,16 +155,19 @@ TEST(Catras, RecognisedByTheWholeHeaderAndReadToItsCount) {
 
 // A mean curve of the York boat timbers, its counts (H) and signatures (R)
 // after its widths, and one of its raw series; the file's name is the identifier.
-TEST(Sheffield, TheCorpusFilesAMeanCurveAndARawSeries) {
+TEST(Sheffield, TheCorpusMeanCurveReadsWithoutItsCountsAndSignatures) {
     const Read mean = read_as<SheffieldReader>(corpus("formats2/Sheffield/HunBoat.d"), "timbers/HunBoat.d");
     EXPECT_TRUE(brief(mean).starts_with("HunBoat  784 170: 391 454 ") && brief(mean).ends_with(" 218 308"));
     EXPECT_EQ(mean.notices, std::vector<std::string>{" Read as a Sheffield file: 1 series, 1 of them a mean curve."});
+}
+
+TEST(Sheffield, TheCorpusRawSeriesReads) {
     const Read raw = read_as<SheffieldReader>(corpus("formats2/Sheffield/yhg50683.d"), "yhg50683.d");
     EXPECT_TRUE(brief(raw).starts_with("yhg50683 784 129: 391 454 ") && brief(raw).ends_with(" 102 106"));
     EXPECT_EQ(raw.notices, std::vector<std::string>{" Read as a Sheffield file: 1 series."});
 }
 
-TEST(Sheffield, YearsDatingTypesMissingRingsAndBadFiles) {
+TEST(Sheffield, HeadersOfEveryDatingAndTypeRead) {
     // 10000 is 1 BC, the program's year 0; relative dating reads the year alike;
     // an old species letter means raw; CR LF line ends; what follows n is not read.
     Read r = read_as<SheffieldReader>(sheffield("4", "R", "10000", "Q", "D", "12\r\n-3\r\n 40 \r\n0\r\nH\r\n", "\r\n"),
@@ -166,7 +179,9 @@ TEST(Sheffield, YearsDatingTypesMissingRingsAndBadFiles) {
     r = read_as<SheffieldReader>(sheffield("2", "a", "9990", "t", "d", "5\n6"), "C.d");
     EXPECT_EQ(brief(r), "C        -10 2: 5 6");
     EXPECT_EQ(r.notices, std::vector<std::string>{" Read as a Sheffield file: 1 series, 1 of them a mean curve."});
+}
 
+TEST(Sheffield, BadFilesEndTheRunWithAMessage) {
     const auto message = [](const std::string& content) {
         std::vector<std::string> lines = read_as<SheffieldReader>(content, "x.d").notices;
         if (lines.size() > 3) lines = {lines.begin() + 1, lines.end() - 1};  // between " error reading data" and the hint

@@ -160,7 +160,7 @@ TEST(Decadal, RealFilesReadCompletely) {
     EXPECT_EQ(th.missing[0].series, static_cast<std::int32_t>(it - th.series.begin()) + 1);
 }
 
-TEST(Decadal, FirstLinesMarkersBlankLinesAndMissingRings) {
+TEST(Decadal, SeriesEndAtTheirMarkerWithMissingRingsReadAsZero) {
     std::vector<std::int32_t> b = {5, 6};  // 1998-1999, a blank line holding 2000-2009 as zeros, then 2010
     b.insert(b.end(), 10, 0);
     b.push_back(7);
@@ -180,14 +180,20 @@ TEST(Decadal, FirstLinesMarkersBlankLinesAndMissingRings) {
     EXPECT_EQ(f.series[2].marker, -9999);
     EXPECT_EQ(f.notices, std::vector<std::string>{
                              " Series 3 (C       ): line 10 holds 1 value after its end marker -9999; it was not read."});
+}
+
+TEST(Decadal, FirstLinesRunToTheEndOfTheirDecade) {
     EXPECT_EQ(first_line_count(1873), 7);
     EXPECT_EQ(first_line_count(1870), 10);
     EXPECT_EQ(first_line_count(-3), 3);
 }
 
-TEST(Decadal, TitlesAndTheEndOfTheFile) {
+TEST(Decadal, AFileWithATitleOnlyHoldsNoSeries) {
     EXPECT_TRUE(read_all("just a title\n").series.empty());
     EXPECT_TRUE(read_all("").series.empty());
+}
+
+TEST(Decadal, TitlesThatLookLikeSeriesLinesAreTitles) {
     // The first line looks like a series start, but the second does not continue it.
     File f = read_all(row("SITE1234", 1950, {10, 20}) + row("A", 1995, {120, 98, 999}));
     EXPECT_EQ(f.title.substr(0, 8), "SITE1234");
@@ -198,7 +204,10 @@ TEST(Decadal, TitlesAndTheEndOfTheFile) {
     f = read_all("Site 1987 collection\n" + row("A", 1995, {120, 999}));
     EXPECT_EQ(f.series.size(), 1u);
     EXPECT_TRUE(f.notices.empty());
-    f = read_all("title\n" + row("A", 1995, {120, 98, 999}) + row("B", 1998, {5, 6}));
+}
+
+TEST(Decadal, ASeriesCutOffByTheEndOfTheFileIsTold) {
+    const File f = read_all("title\n" + row("A", 1995, {120, 98, 999}) + row("B", 1998, {5, 6}));
     ASSERT_EQ(f.series.size(), 1u);
     EXPECT_EQ(f.notices, std::vector<std::string>{" The file ends inside series 2 (B       ): it has no end marker, and "
                                                   "its 2 values were not read."});

@@ -35,7 +35,7 @@ std::pair<std::size_t, std::vector<std::string>> read_folder(const fs::path& fol
 // A file whose every series was skipped is counted with its format; a file
 // without any series ends the run (the e2e tests show damaged files, empty
 // folders and folders without series).
-TEST(Folder, SkippedSeriesAreCountedAndAFileWithoutSeriesEndsTheRun) {
+TEST(Folder, SkippedSeriesAreCountedWithTheirFormat) {
     test::TempDir dir;
     const fs::path lab = dir / "lab";
     fs::create_directories(lab);
@@ -52,6 +52,16 @@ TEST(Folder, SkippedSeriesAreCountedAndAFileWithoutSeriesEndsTheRun) {
                                     1, {" Read 1 Heidelberg file: 0 series, 1 series of other data than ring widths "
                                         "skipped.",
                                         " Read 1 Sheffield file: 1 series."}}));
+}
+
+TEST(Folder, AFileWithoutSeriesEndsTheRun) {
+    test::TempDir dir;
+    const fs::path lab = dir / "lab";
+    fs::create_directories(lab);
+    dir.write("lab/late.fh", "HEADER:\nKeyCode=L\nDataType=Latewood\nLength=1\nDATA:Tree\n 5\n");
+    std::string ok = "title\n1\nA\n11900\nR\n";
+    for (int i = 6; i <= 21; ++i) ok += "?\n";
+    dir.write("lab/ok.d", ok + "D\n12\n");
     // A decadal file whose only series has no end marker holds none.
     dir.write("lab/m.rwl", "title\nA       1901   100\n");
     EXPECT_EQ(read_folder(lab).second, (std::vector<std::string>{" The decadal file " + (lab / "m.rwl").string() +

@@ -110,7 +110,7 @@ TEST(Formats, TheTenCampitoSeriesReadInEveryFormatAsInTheDecadalFile) {
 
 // A decadal title line may hold any text; only the structure of the lines
 // after it makes a file another format.
-TEST(Formats, DecadalFilesStayDecadalWhateverTheirTitleAndOtherFormatsAreRecognised) {
+TEST(Formats, DecadalFilesStayDecadalWhateverTheirTitle) {
     const std::string body = test::decadal("A", 1995, {120, 98}) + test::decadal("B", 1990, {5});
     for (const std::string title : {"HEADER:", "Year,A,B", "year;a;b", "a, b: c", "DATA:Tree",
                                     "454=N 1530=I X -2(26F3.0)~", "<tridas>", "<?xml version=\"1.0\"?><tridas>",
@@ -129,7 +129,9 @@ TEST(Formats, DecadalFilesStayDecadalWhateverTheirTitleAndOtherFormatsAreRecogni
     EXPECT_EQ(detect_format("3=N 1995=I X -2(3F3.0)~\n" + test::decadal("1", 1995, {1})), FileFormat::decadal);
     EXPECT_EQ(detect_format("26=N 1995=I X -2(26F3.0)~\n" + test::decadal("1", 1995, {1}) + test::decadal("2", 1995, {1})),
               FileFormat::decadal);
+}
 
+TEST(Formats, OtherFormatsAreRecognisedByTheirStructure) {
     EXPECT_EQ(detect_format("\n  header:\r\nKeyCode=A\r\n\r\nDATA:Tree\r\n 1 2\r\n"), FileFormat::heidelberg);
     EXPECT_EQ(detect_format("\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!DOCTYPE x [<!ENTITY a \"b\">]>\n<t:tridas "
                             "xmlns:t=\"u\">\n</t:tridas >\n<!-- end -->\n"),
@@ -152,8 +154,9 @@ TEST(Formats, DecadalFilesStayDecadalWhateverTheirTitleAndOtherFormatsAreRecogni
     EXPECT_EQ(detect_format("1=N 1990=I A -2(F3.0)~\n 12\n2=N 1990=I B -2(F3.0)~\n"), FileFormat::compact);
 }
 
-TEST(Formats, HeidelbergDatesUnitsKindsAndDataTypes) {
-    const Read r = read_as<HeidelbergReader>(
+// Series of every date, unit, data kind and data type.
+Read mixed_heidelberg() {
+    return read_as<HeidelbergReader>(
         "HEADER:\nKeycode=ENDONLY\nDateEnd=2000\nLength=3\nDATA:Tree\n  120   130 ; the last ring is missing\n"
         "  -5     0     0     0     0     0     0     0     0     0\n"
         "HEADER:\nKeyCode=FLOAT\nDATA:Single\n 10 20 30 0 0 0\n\n"
@@ -165,12 +168,20 @@ TEST(Formats, HeidelbergDatesUnitsKindsAndDataTypes) {
         " 1 2 3 4 2 2 3 4\n"
         "HEADER:\nKeyCode=A_VERY_LONGER\nComment[0]=Blah\nSite Name = x=y\nSpecies PILO\nDateBegin=1700\nDATA:Tree\n"
         " 7 0\n");
+}
+
+TEST(Formats, HeidelbergSeriesArePlacedAndScaledByTheirHeader) {
+    const Read r = mixed_heidelberg();
     expect_series(r.series,
                   {series("ENDONLY", 1998, {120, 130, 0}, 100), series("FLOAT", 1, {10, 20, 30}, 100),
                    series("MICRONS", -5, {1234, 1240, 5, 7}, 1000), series("TENS", 1900, {12, 13}, 100),
                    series("MEAN", 1950, {1000, 110, 120}, 100), series("A_VERY_L", 1800, {100, 200}, 100),
                    series("A_VERY_L", 1700, {7}, 100)},
                   "Heidelberg");
+}
+
+TEST(Formats, HeidelbergNoticesTellWhatWasReadSpecially) {
+    const Read r = mixed_heidelberg();
     EXPECT_EQ(r.notices, (std::vector<std::string>{
                              " Series 6 (A_VERY_LONG_NAME): DateBegin 1800, DateEnd 1900 and Length 2 do not agree; "
                              "its 2 rings were placed from DateBegin, in 1800 to 1801.",
@@ -178,13 +189,18 @@ TEST(Formats, HeidelbergDatesUnitsKindsAndDataTypes) {
                              "from year 1, 1 series of other data than ring widths skipped.",
                              " Identifiers: 2 longer than 8 characters keep their first 8 (A_VERY_LONG_NAME is "
                              "A_VERY_L); 2 series share an identifier with another series (A_VERY_L)."}));
+}
+
+TEST(Formats, HeidelbergNegativeWidthsAreMissingRings) {
+    const Read r = mixed_heidelberg();
     ASSERT_EQ(r.missing.size(), 1u);
     EXPECT_TRUE(r.missing[0].series == 1 && r.missing[0].count == 1 && r.missing[0].first_year == 2000);
     EXPECT_EQ(r.missing_words, "negative widths");
 }
 
-TEST(Formats, TridasYearsVariablesUnitsAndDerivedSeries) {
-    const Read r = read_as<TridasReader>(R"(<?xml version="1.0" encoding="UTF-8"?>
+// Series of every year suffix, variable and unit, and a derived series.
+Read mixed_tridas() {
+    return read_as<TridasReader>(R"(<?xml version="1.0" encoding="UTF-8"?>
 <!-- written by hand -->
 <t:tridas xmlns:t="http://www.tridas.org/1.2.2">
  <t:project><t:title>P</t:title>
@@ -222,15 +238,27 @@ TEST(Formats, TridasYearsVariablesUnitsAndDerivedSeries) {
  </t:project>
 </t:tridas>
 )");
+}
+
+TEST(Formats, TridasSeriesArePlacedAndScaledByTheirInterpretationAndUnit) {
+    const Read r = mixed_tridas();
     // 12.5 micrometres round up to 13; 0.0125 mm is 13 micrometres, not 12 (no binary rounding).
     expect_series(r.series,
                   {series("AB 12", -99, {1234, 13, 0}, 1000), series("BP", 1900, {100, 110}, 100),
                    series("LAST", 1999, {1500, 13}, 1000), series("MEAN", 1, {50}, 100)},
                   "TRiDaS");
+}
+
+TEST(Formats, TridasNoticeCountsTheSeriesOfEachKind) {
+    const Read r = mixed_tridas();
     EXPECT_EQ(r.notices, std::vector<std::string>{
                              " Read as a TRiDaS file: 4 series, 1 of them a derived series, 1 without a first or last "
                              "year, placed from year 1, 1 unitless or in a unit not known here, read as 1/100 mm, 1 "
                              "block of other variables than ring width skipped."});
+}
+
+TEST(Formats, TridasNegativeValuesAreMissingRings) {
+    const Read r = mixed_tridas();
     ASSERT_EQ(r.missing.size(), 1u);
     EXPECT_TRUE(r.missing[0].series == 1 && r.missing[0].count == 1 && r.missing[0].first_year == -97);
     EXPECT_EQ(r.missing_words, "negative values");
@@ -274,8 +302,9 @@ TEST(Formats, TridasIdentifiersFromTheLevelsThatTellSeriesApart) {
     EXPECT_EQ(ids({{"", {}}}), std::vector<std::string>{""});
 }
 
-TEST(Formats, CsvSeparatorsQuotesDecimalCommasGapsAndEarlyYears) {
-    Read r = read_as<CsvReader>(
+// Quotes, decimal commas, gaps and years before our era.
+TEST(Formats, CsvSemicolonSeparatedFileReads) {
+    const Read r = read_as<CsvReader>(
         "\"Year\";\"Ab \"\"x\"\"\";\"LONGNAME12\";\"C\"\r\n-2;1,25;NA;\r\n-1;1,3;0,5;\r\n0; ;0,51;\r\n1;1.005;\r\n"
         "2;NA;;NA\r\n");
     expect_series(r.series, {series("Ab \"x\"", -2, {1250, 1300, 0, 1005}, 1000), series("LONGNAME", -1, {50, 51}, 100)},
@@ -286,14 +315,16 @@ TEST(Formats, CsvSeparatorsQuotesDecimalCommasGapsAndEarlyYears) {
     ASSERT_EQ(r.missing.size(), 1u);
     EXPECT_TRUE(r.missing[0].series == 1 && r.missing[0].count == 1 && r.missing[0].first_year == 0);
     EXPECT_EQ(r.missing_words, "empty or negative cells");
+}
 
-    r = read_as<CsvReader>("\tA\tB\n1990\t1.5\t\n1991\t\t2e-1\n1992\t0,75\t0.2\n1993\t-0.1\n");
+TEST(Formats, CsvTabSeparatedFileReads) {
+    const Read r = read_as<CsvReader>("\tA\tB\n1990\t1.5\t\n1991\t\t2e-1\n1992\t0,75\t0.2\n1993\t-0.1\n");
     expect_series(r.series, {series("A", 1990, {150, 0, 75, 0}, 100), series("B", 1991, {20, 20}, 100)}, "CSV tab");
     ASSERT_EQ(r.missing.size(), 1u);
     EXPECT_EQ(r.missing[0].count, 2);
 }
 
-TEST(Formats, CompactPowersOfTenAndHeaderOrder) {
+TEST(Formats, CompactHeadersGiveCountYearAndPowerOfTenInAnyOrder) {
     const Read r = read_as<CompactReader>(
         "3=N 1990=I ABC                 -3(3F5.0)~\r\n 1234   56  -1\r\n\r\n"
         "1800=I 2=N DEF   GHI 1(2F3.1)~\r\n 15 2\r\n0=N 5=I EMPTY -2(F3.0)~\r\n");

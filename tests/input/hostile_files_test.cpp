@@ -154,7 +154,7 @@ TEST(HostileFiles, Utf16ThatCannotBeConvertedIsAReadErrorNamingTheLine) {
 
 // The file as the data set reads it: UTF-16 converted while it is read, in
 // pieces whose ends may fall inside a surrogate pair.
-TEST(HostileFiles, Utf16FilesAreConvertedWhileReadAndPithOffsetFilesToo) {
+TEST(HostileFiles, Utf16FilesAreConvertedWhileRead) {
     test::TempDir dir;
     std::string text = "title " + std::string(65536 / 2 - 8, 'x');  // the pair straddles the first 64 kB piece
     text += "\xF0\x9D\x94\xB8 end\n12\n7\n";
@@ -169,7 +169,9 @@ TEST(HostileFiles, Utf16FilesAreConvertedWhileReadAndPithOffsetFilesToo) {
     EXPECT_FALSE(read_input_file((dir / "none").string()));
     dir.write("bad", utf16("a\nb", false) + "x");
     EXPECT_THROW(read_input_file((dir / "bad").string()), InternalError);
+}
 
+TEST(HostileFiles, PithOffsetFilesAreReadThroughTheirByteOrderMark) {
     // Offsets after a title line with a mark: the mark is not part of the title.
     for (const std::string& bytes :
          {std::string("\xEF\xBB\xBF" "offsets\n  12\n   7\n"), utf16("offsets\r\n  12\r\n   7\r\n", true)}) {
@@ -198,7 +200,7 @@ TEST(HostileFiles, ValuesAfterAnEndMarkerAreToldWithTheirLine) {
     EXPECT_EQ(r.notices.size(), 2u);  // and the identifier the first two share
 }
 
-TEST(HostileFiles, HeidelbergDatesThatDisagreeAndHeaderNumbersTooLarge) {
+TEST(HostileFiles, HeidelbergDatesThatDisagreeAreTold) {
     const std::string hd = "HEADER:\nKeyCode=K1\n";
     const std::string data = "DATA:Tree\n 1 2 3 4 5 6 7 8 9 10\n";
     Read r = read_content(hd + "DateBegin=-10\nDateEnd=19\nLength=10\n" + data);
@@ -210,7 +212,11 @@ TEST(HostileFiles, HeidelbergDatesThatDisagreeAndHeaderNumbersTooLarge) {
     // Dates that agree, or a Length without one of them, are no news.
     for (const char* keys : {"DateBegin=-10\nDateEnd=-1\nLength=10\n", "DateEnd=19\nLength=10\n"})
         EXPECT_EQ(read_content(hd + keys + data).notices.size(), 1u) << keys;
+}
 
+TEST(HostileFiles, HeidelbergHeaderNumbersTooLargeEndTheRun) {
+    const std::string hd = "HEADER:\nKeyCode=K1\n";
+    const std::string data = "DATA:Tree\n 1 2 3 4 5 6 7 8 9 10\n";
     const struct {
         const char* line;
         const char* what;
@@ -304,17 +310,23 @@ TEST(HostileFiles, CsvTablesOfManyColumnsKeepTheFirstSeriesThatCanBeHandedOut) {
               " Read as a CSV file: 1 series, 199999 columns without values left out.");
 }
 
-TEST(HostileFiles, TridasLevelsAreSharedAndNestingIsBounded) {
+// A ring-width series titled 1.
+const std::string kTridasSeries = "<measurementSeries><title>1</title><values><variable normalTridas='ring width'/>"
+                                  "<value value='5'/></values></measurementSeries>";
+
+TEST(HostileFiles, TridasSeriesTakeTheTitleTheirLevelHasWhenTheyAreRead) {
     // A later title of a level is the title of the series after it; those
     // before it keep the earlier one.
-    const std::string series = "<measurementSeries><title>1</title><values><variable normalTridas='ring width'/>"
-                               "<value value='5'/></values></measurementSeries>";
-    Read r = read_content("<tridas><object><title>A</title>" + series + "<title>B</title>" + series +
+    const std::string& series = kTridasSeries;
+    const Read r = read_content("<tridas><object><title>A</title>" + series + "<title>B</title>" + series +
                           "</object></tridas>");
     ASSERT_EQ(r.series.size(), 2u);
     EXPECT_EQ(r.series[0].name, "A");
     EXPECT_EQ(r.series[1].name, "B");
+}
 
+TEST(HostileFiles, TridasSeriesDeepInsideLevelsAreNamedByThem) {
+    const std::string& series = kTridasSeries;
     // Series at every depth of a deep nesting, all titled 1: the levels that
     // tell them apart name them.
     const std::size_t depth = TridasReader::kMaxNesting - 4;
@@ -323,13 +335,15 @@ TEST(HostileFiles, TridasLevelsAreSharedAndNestingIsBounded) {
         open += "<object><title>L" + std::to_string(d) + "</title>" + (d % 100 == 0 ? series : "");
         close += "</object>";
     }
-    r = read_content("<tridas>" + open + series + close + "</tridas>");
+    const Read r = read_content("<tridas>" + open + series + close + "</tridas>");
     ASSERT_EQ(r.series.size(), depth / 100 + 2);
     EXPECT_EQ(r.series[0].name, "1");  // in the outermost object: no level below it
     EXPECT_TRUE(r.series[1].name.starts_with("L1-L2-L3-")) << r.series[1].name;
     EXPECT_EQ(r.series[1].name.size(), kMaxNameLength);
     EXPECT_TRUE(r.series.back().name.starts_with("L1-L2-L3-"));
+}
 
+TEST(HostileFiles, TridasNestingIsBounded) {
     // One level more than the parser takes.
     std::string too_deep = "<tridas>", closed = "</tridas>";
     for (std::size_t d = 1; d < TridasReader::kMaxNesting; ++d) {
@@ -338,10 +352,12 @@ TEST(HostileFiles, TridasLevelsAreSharedAndNestingIsBounded) {
     }
     EXPECT_EQ(message_of(too_deep + "\n<b/>" + closed),
               read_error({"The TRiDaS file in.dat cannot be read, line 2:", "elements are nested more than 1000 deep"}));
+}
 
+TEST(HostileFiles, TridasFilesKeepOneSeriesMoreThanTheStoresTake) {
     // Only the MaxSeries + 1 first series are kept.
     std::string many = "<tridas>";
-    for (int i = 0; i <= MaxSeries + 5; ++i) many += series;
+    for (int i = 0; i <= MaxSeries + 5; ++i) many += kTridasSeries;
     EXPECT_EQ(read_content(many + "</tridas>").series.size(), static_cast<std::size_t>(MaxSeries) + 1);
 }
 

@@ -93,8 +93,10 @@ TEST(Past4, TheSampleProjects) {
     EXPECT_EQ(r.notices[0], " Read as a PAST4 project: 3 series, 1 in a unit not known here, read as 1/100 mm.");
 }
 
-TEST(Past4, DecimalsUnitsMeanCurvesAndWhatIsNoSeries) {
-    const Read r = read_project(project(
+// Records with decimals, decimal commas, units, mean curves, blank lines and
+// text that is no value.
+Read mixed_project() {
+    return read_project(project(
         record("Keycode=\"MICRONS\" Length=\"3\" Offset=\"-20\" IsMeanValue=\"0\"", "Site=x\nUnit=1/1000 mm\n",
                "1234\t1\t0\n\n12.5\t1\t0\tcomment\n-1\t0\n") +
         record("Keycode=\"TENTHS\" Length=\"2\" Offset=\"1900\" IsMeanValue=\"1\"", "unit = 1/10th millimetres\r\n",
@@ -102,12 +104,24 @@ TEST(Past4, DecimalsUnitsMeanCurvesAndWhatIsNoSeries) {
         // A record in plain text rather than CDATA, the value line not ended.
         "  <RECORD Keycode=\"PLAIN\" Length=\"2\" IsMeanValue=\"TRUE\"><HEADER/><DATA>7\t1\n8\t1</DATA></RECORD>\n" +
         record("Keycode=\"HUNDREDTHS\" Offset=\"1950\"", "Unit=1/100 mm\nUnit=0.01mm\n", "208.4\n0\n")));
+}
+
+TEST(Past4, ValuesAreReadInTheUnitOfTheirHeader) {
+    const Read r = mixed_project();
     expect_series(r.series, {{"MICRONS", -20, {1234, 13, 0}, 1000},
                              {"TENTHS", 1900, {500, 125}, 1000},
                              {"PLAIN", 1, {7, 8}, 100},
                              {"HUNDREDTHS", 1950, {2084, 0}, 1000}});
+}
+
+TEST(Past4, TheNoticeCountsTheRecordsOfEachKind) {
+    const Read r = mixed_project();
     EXPECT_EQ(r.notices[0], " Read as a PAST4 project: 4 series, 2 of them mean curves, 1 without an Offset, placed "
                             "from year 1.");
+}
+
+TEST(Past4, NegativeValuesAreMissingRings) {
+    const Read r = mixed_project();
     ASSERT_EQ(r.missing.size(), 1u);
     EXPECT_TRUE(r.missing[0].series == 1 && r.missing[0].count == 1 && r.missing[0].first_year == -18);
     EXPECT_EQ(r.missing[0].words, "negative value");

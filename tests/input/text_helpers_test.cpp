@@ -11,11 +11,20 @@
 namespace tarnik::text {
 namespace {
 
-TEST(TextHelpers, BlanksAreTrimmedSqueezedAndCollapsedWithoutTouchingOtherBytes) {
+TEST(TextHelpers, TrimmingTakesBlanksOffBothEnds) {
     EXPECT_EQ(trim_blanks(" \t a b \t"), "a b");
     EXPECT_EQ(trim_blanks("\t\t"), "");
+}
+
+TEST(TextHelpers, SqueezingDropsBlanksAndLowersLetters) {
     EXPECT_EQ(squeezed_lower("Unit = 1/100 MM"), "unit=1/100mm");
+}
+
+TEST(TextHelpers, CollapsingLeavesOneBlankBetweenWords) {
     EXPECT_EQ(collapse_blanks("  AB\n  12\r\n\tx "), "AB 12 x");
+}
+
+TEST(TextHelpers, LoweringLeavesBytesBeyondAsciiAlone) {
     // Bytes beyond ASCII (UTF-8 or Latin-1 letters) are kept as they are.
     EXPECT_EQ(lower("BESAN\xC3\x87ON \xC7"), "besan\xC3\x87on \xC7");
 }
@@ -31,6 +40,15 @@ TEST(TextHelpers, IntegersAreASignAndDigitsOnlyWithinTheirLength) {
     EXPECT_EQ(parse_integer("123456789", 9), 123456789);
     EXPECT_FALSE(parse_integer("1234567890", 9));
     EXPECT_FALSE(parse_integer("1234567890123456789", 40));
+}
+
+TEST(TextHelpers, WholeNumbersAreASignAndDigitsOfAnyLength) {
+    // Tells a number too large for parse_integer from a token that is no number.
+    EXPECT_TRUE(is_whole_number("12345678901234567890123"));
+    EXPECT_TRUE(is_whole_number("-0"));
+    EXPECT_TRUE(is_whole_number("+7"));
+    for (const char* bad : {"", "-", "+", "1 2", " 1", "1.0", "1e3", "--1", "1-"})
+        EXPECT_FALSE(is_whole_number(bad)) << bad;
 }
 
 TEST(TextHelpers, FieldsAreSeparatedByAnyRunOfBlanksAndTabs) {

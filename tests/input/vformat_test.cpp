@@ -70,8 +70,9 @@ TEST(VFormat, RealFiles) {
     }
 }
 
-TEST(VFormat, FlagsVersionsKindsAndParametersInOneFile) {
-    const test::WholeRead r = read_with<VFormatReader>(
+// One file of every version, kind, flag and parameter.
+test::WholeRead mixed_file() {
+    return read_with<VFormatReader>(
         // Version 2: one free-text line. A value with its first flag set is
         // missing; flags in the other columns do not matter.
         header("OLD1", '!', 'J', 12, "1910", 2) + "free text\r\n" +
@@ -83,6 +84,10 @@ TEST(VFormat, FlagsVersionsKindsAndParametersInOneFile) {
         header("EARLY20", '!', 'F', 2, "1950", 20) + "text\r\ncoordinates\r\nuser\r\n" + widths({7, 8}) + "\r\n" +
         // A blank year: undated. Blank version: as version 0.
         header("FLOAT", '%', 'J', 1, "", -1) + "text\r\n" + widths({42}));
+}
+
+TEST(VFormat, EveryVersionReadsItsRingWidthSeries) {
+    const test::WholeRead r = mixed_file();
     ASSERT_EQ(r.series.size(), 3u);
     EXPECT_EQ(r.series[0].name, "OLD1");
     EXPECT_EQ(r.series[0].first_year, 1899);
@@ -93,9 +98,17 @@ TEST(VFormat, FlagsVersionsKindsAndParametersInOneFile) {
     EXPECT_EQ(r.series[2].name, "FLOAT");
     EXPECT_EQ(r.series[2].first_year, 1);
     EXPECT_EQ(r.series[2].values, std::vector<std::int32_t>{42});
+}
+
+TEST(VFormat, TheNoticeCountsTheSeriesOfEachKind) {
+    const test::WholeRead r = mixed_file();
     EXPECT_EQ(r.notices.front(),
               " Read as a V format file: 3 series, 1 of them a mean curve, 1 without dates, placed from year 1, 1 "
               "series of other data than ring widths skipped.");
+}
+
+TEST(VFormat, ValuesMarkedInvalidAreMissingRings) {
+    const test::WholeRead r = mixed_file();
     ASSERT_EQ(r.missing.size(), 1u);
     EXPECT_TRUE(r.missing[0].count == 2 && r.missing[0].first_year == 1900);
     EXPECT_EQ(r.missing[0].words, "values marked invalid");

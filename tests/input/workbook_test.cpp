@@ -221,7 +221,7 @@ TEST(Workbooks, ExcelCellsOfEveryKind) {
 // Repeated cells and rows of an .ods: a value repeated over three columns,
 // an empty run between series, an empty row inside the table (skipped), and
 // a repeated row with values, which can only repeat its year.
-TEST(Workbooks, OpenDocumentRepeatedCellsAndRows) {
+TEST(Workbooks, OpenDocumentRepeatedCellsAndRowsRead) {
     const std::string table = orow(oempty() + otext("A") + otext("B") + otext("C") + oempty(16000)) +
                               orow(onum("7") + onum("1.5", "1.50", 3)) + orow(oempty(1024), 3) +
                               orow(onum("8") + oempty(2) + onum("0.25")) +
@@ -233,7 +233,9 @@ TEST(Workbooks, OpenDocumentRepeatedCellsAndRows) {
     EXPECT_EQ(r.series[1].values, (std::vector<std::int32_t>{150}));
     EXPECT_EQ(r.series[2].values, (std::vector<std::int32_t>{150, 25}));
     EXPECT_EQ(r.notices.front(), " Read as an OpenDocument spreadsheet: 3 series, from the sheet \"T\", 2 other sheets left aside.");
+}
 
+TEST(Workbooks, OpenDocumentRowRepeatedWithItsYearEndsTheRun) {
     EXPECT_EQ(message_of(test::ods_of({{"T", orow(otext("Year") + otext("A")) + orow(onum("7") + onum("1"), 2)}})),
               (std::vector<std::string>{"The OpenDocument spreadsheet in.dat cannot be read, sheet \"T\", rows 2 and 3:",
                                         "the year 7 does not follow 7 (one row per year, in order)"}));
@@ -386,11 +388,14 @@ TEST(Workbooks, TableColumnsKeepTheirLengthsPastTheStoresLimits) {
     EXPECT_EQ(r.series.back().name, "S" + std::to_string(kColumns - 1));
 }
 
-TEST(Workbooks, CellNamesAndShortestDecimals) {
+TEST(Workbooks, CellsAreNamedByColumnLettersAndRow) {
     EXPECT_EQ(WorkbookSource::cell_name(7, 2), "B7");
     EXPECT_EQ(WorkbookSource::cell_name(1, 26), "Z1");
     EXPECT_EQ(WorkbookSource::cell_name(1, 27), "AA1");
     EXPECT_EQ(WorkbookSource::cell_name(1048576, 16384), "XFD1048576");
+}
+
+TEST(Workbooks, NumbersTakeTheirShortestDecimal) {
     const auto d = WorkbookSource::shortest_decimal(0.1 + 0.2);  // 0.30000000000000004
     ASSERT_TRUE(d);
     EXPECT_EQ(d->mantissa, 30000000000000004u);
