@@ -28,7 +28,7 @@ const std::string kNotice =
     "             The spline bandwidth must be ≥ 2 years.\n"
     "             It will be set to 2.\n";
 
-TEST(SplineTrend, PercentageAndFixedBandwidths) {
+TEST(SplineTrend, APercentageBandwidthIsAShareOfTheSeriesLength) {
     TempDir dir;
     // 31 rings of 1 mm with one ring of 10 mm: -50 asks for 15.5 years, which
     // rounds to 16. The summary shows the fitted peak and the trough beside it,
@@ -38,15 +38,18 @@ TEST(SplineTrend, PercentageAndFixedBandwidths) {
     std::vector<int> spike(31, 100);
     spike[15] = 1000;
     dir.write("spike.rwl", "spike\n" + decadal("SPK1", 1900, spike));
-    auto r = run_tarnik(dir, lines({"spike.rwl", "f", "2", "-50", "5"}));
+    const auto r = run_tarnik(dir, lines({"spike.rwl", "f", "2", "-50", "5"}));
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(contains_block(r.out, "Ranging from Min. y =    0.940 to Max. y =    2.240\n"));
     EXPECT_EQ(count_of(r.out, "It will be set to 2."), 0u);
+}
 
+TEST(SplineTrend, AFixedBandwidthBelow2IsRaisedWithANoticePerSeries) {
+    TempDir dir;
     dir.write("two.rwl", "two\n" + decadal("A", 1900, std::vector<int>(12, 120)) +
                              decadal("B", 1950, {90, 140, 60, 100, 130}));
     // A fixed bandwidth of 1 is raised to 2, with the notice for every series.
-    r = run_tarnik(dir, lines({"two.rwl", "f", "2", "1", "5"}));
+    const auto r = run_tarnik(dir, lines({"two.rwl", "f", "2", "1", "5"}));
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(contains_block(r.out, "Processing file two.rwl\n" + kNotice + kNotice));
     EXPECT_EQ(count_of(r.out, "It will be set to 2."), 2u);
@@ -59,11 +62,16 @@ const std::string kLinear =
     "A       1901   100   200   300   400   500   999\n"
     "B       1951   300   400   500   600   700   999\n";
 
-TEST(Rcs, DialogAndFileOnAHandCheckableCurve) {
-    TempDir dir;
+// lin.rwl read as RCS indices: jdt 1 (raised to 2 with the notice), recalculate
+// with jdt -50, save.
+test::RunResult detrend_the_straight_line(const TempDir& dir) {
     dir.write("lin.rwl", kLinear);
-    // jdt 1 (raised to 2 with the notice), recalculate with jdt -50, save.
-    auto r = run_tarnik(dir, lines({"lin.rwl", "f", "3", "1", "-1", "t", "-50", "-1", "f", "t", "-1", "5"}));
+    return run_tarnik(dir, lines({"lin.rwl", "f", "3", "1", "-1", "t", "-50", "-1", "f", "t", "-1", "5"}));
+}
+
+TEST(Rcs, TheBandwidthMenuRaisesABandwidthBelow2) {
+    TempDir dir;
+    const auto r = detrend_the_straight_line(dir);
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_TRUE(contains_block(r.out, "\n\n             ________ RCS spline detrending menu ________\n\n"
                                       "             Enter an integer [jdt] for the bandwidth.\n"
@@ -75,14 +83,37 @@ TEST(Rcs, DialogAndFileOnAHandCheckableCurve) {
                                       "             Enter spline parameter           : \n"
                                       "             The spline bandwidth must be >= 2 years.\n"
                                       "             It will be set to 2.\n"));
+}
+
+TEST(Rcs, ARecalculationAsksForTheBandwidthAgain) {
+    TempDir dir;
+    const auto r = detrend_the_straight_line(dir);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(count_of(r.out, "RCS spline detrending menu"), 2u);
     EXPECT_EQ(count_of(r.out, "RETURN to RCS MENU [-1]"), 2u);
     EXPECT_TRUE(contains_block(r.out, "\n\n             Do you want to recalculate the mean Regional Growth Curve?\n"
                                       "             Enter [T]rue or [F]alse > "));
+}
+
+TEST(Rcs, TheCurveIsOfferedForSaving) {
+    TempDir dir;
+    const auto r = detrend_the_straight_line(dir);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_TRUE(contains_block(r.out, "\n\n             Do you want to save the current RCS mean and spline fit\n"
                                       "             data ?\n             Enter [T]rue or [F]alse > "));
-    EXPECT_EQ(count_of(r.out, "regional curve is 0 or undefined"), 0u);
+}
 
+TEST(Rcs, AStraightLineCurveDefinesEveryIndex) {
+    TempDir dir;
+    const auto r = detrend_the_straight_line(dir);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(count_of(r.out, "regional curve is 0 or undefined"), 0u);
+}
+
+TEST(Rcs, TheSavedFileHoldsTheMeanByAgeBesideItsFit) {
+    TempDir dir;
+    const auto r = detrend_the_straight_line(dir);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
     std::string expected = " Tarnik RCS output.  Input File : lin.rwl" + std::string(33, ' ') + "\n" +
                            " AGE     MEAN    RG-curve\n";
     char row[64];
@@ -93,7 +124,8 @@ TEST(Rcs, DialogAndFileOnAHandCheckableCurve) {
     EXPECT_EQ(dir.read("TarnikRCS_out"), expected);
 }
 
-TEST(Rcs, UndefinedIndicesAndAnUnwritableSaveAreReported) {
+// Both reports in one block: the failed save, then the note on the indices.
+TEST(Rcs, UndefinedIndicesAreNotedAfterAFailedSave) {
     TempDir dir;
     // Widths of 0 only: the regional curve is 0 at every age.
     dir.write("zero.rwl", "zeros\nA       1901     0     0     0     0     0   999\n"

@@ -55,72 +55,122 @@ const std::string kPlotMenuTail = lines({
 }) + "              enter option number : ";
 
 // Each definition mode: its dialog, the plot menu and the report record.
-TEST(DotCloudE2E, ClassesOfEveryModeAreBuiltDrawnAndRecorded) {
-    const struct {
-        std::vector<std::string> answers, blocks;
-        std::string record;
-    } cases[] = {
-        // 1-10 by 5 up to 30.
-        {{"a", "1", "10", "5", "30", "t", "a", "-10", "t", ""},
-         {lines({"             Number of age classes =    5", "", "             Initial start age     =    1",
-                 "             Final end age         =   30", "             Increment             =    5"}),
-          lines({"             Age Class   First Year   Last Year   Spline",
-                 "                   1           1          10       -10",
-                 "                   2           6          15       -10"}),
-          // The first plot of the run, without a display, names its file.
-          lines({"", " Dot Cloud Plotting Control _______________", "",
-                 "     >>> Hit Return to Display Plot <<< No display: the plot is drawn into tarnik_screen.png "
-                 "(replaced by every drawing).",
-                 "", ""}) + kPlotMenuTail},
-         lines({" Automated age classes defined by user", "   #    start    stop   inc/length spline",
-                "    1      1  to   10       10     -10", "    2      6  to   15       10     -10",
-                "    3     11  to   20       10     -10", "    4     16  to   25       10     -10",
-                "    5     21  to   30       10     -10", "", " Xhigh  Xlow   Yhigh  Ylow   Zhigh  Zlow"})},
-        // Overlapping classes and one of a single age; the review is answered
-        // false and then 7: the definition stands.
-        {{"m", "3", "30", "40", "35", "50", "30", "30", "t", "m", "1000", "-25", "0", "f", "7", ""},
-         {"                3     30 to   30      1\n"},
-         lines({" *** manual mode age class selectioin ***", "", " Manual age classes defined by user",
-                "   #    start    stop   inc/length spline", "    1     30  to   40       11     100",
-                "    2     35  to   50       16     -25", "    3     30  to   30        1       0"})},
-        // Without an earlier automatic definition the record carries the manual heading.
-        {{"r", "4", "1", "100", "1", "a", "20", "t", ""},
-         {},
-         lines({" Manual age classes defined by user", "   #    start    stop   inc/length spline",
-                "    1      1  to   10       10      20", "    2     10  to   42       33      20",
-                "    3     42  to   76       35      20", "    4     76  to  100       25      20"})},
-    };
-    for (const auto& c : cases) {
+struct ModeCase {
+    std::vector<std::string> answers, blocks;
+    std::string record;
+};
+
+const ModeCase kModes[] = {
+    // 1-10 by 5 up to 30.
+    {{"a", "1", "10", "5", "30", "t", "a", "-10", "t", ""},
+     {lines({"             Number of age classes =    5", "", "             Initial start age     =    1",
+             "             Final end age         =   30", "             Increment             =    5"}),
+      lines({"             Age Class   First Year   Last Year   Spline",
+             "                   1           1          10       -10",
+             "                   2           6          15       -10"}),
+      // The first plot of the run, without a display, names its file.
+      lines({"", " Dot Cloud Plotting Control _______________", "",
+             "     >>> Hit Return to Display Plot <<< No display: the plot is drawn into tarnik_screen.png "
+             "(replaced by every drawing).",
+             "", ""}) + kPlotMenuTail},
+     lines({" Automated age classes defined by user", "   #    start    stop   inc/length spline",
+            "    1      1  to   10       10     -10", "    2      6  to   15       10     -10",
+            "    3     11  to   20       10     -10", "    4     16  to   25       10     -10",
+            "    5     21  to   30       10     -10", "", " Xhigh  Xlow   Yhigh  Ylow   Zhigh  Zlow"})},
+    // Overlapping classes and one of a single age; the review is answered
+    // false and then 7: the definition stands.
+    {{"m", "3", "30", "40", "35", "50", "30", "30", "t", "m", "1000", "-25", "0", "f", "7", ""},
+     {"                3     30 to   30      1\n"},
+     lines({" *** manual mode age class selectioin ***", "", " Manual age classes defined by user",
+            "   #    start    stop   inc/length spline", "    1     30  to   40       11     100",
+            "    2     35  to   50       16     -25", "    3     30  to   30        1       0"})},
+    // Without an earlier automatic definition the record carries the manual heading.
+    {{"r", "4", "1", "100", "1", "a", "20", "t", ""},
+     {},
+     lines({" Manual age classes defined by user", "   #    start    stop   inc/length spline",
+            "    1      1  to   10       10      20", "    2     10  to   42       33      20",
+            "    3     42  to   76       35      20", "    4     76  to  100       25      20"})},
+};
+
+// Visits with each mode, each in a directory of its own, the check given the
+// mode, the directory and the run.
+template <typename Check>
+void for_every_mode(Check check) {
+    for (const auto& c : kModes) {
         SCOPED_TRACE(c.answers[0]);
         TempDir dir;
-        auto r = visit(dir, c.answers);
+        const auto r = visit(dir, c.answers);
         ASSERT_EQ(r.status, 0) << r.out << r.err;
-        for (const auto& block : c.blocks) EXPECT_TRUE(contains_block(r.out, block));
-        EXPECT_TRUE(dir.exists("tarnik_screen.png"));
-        const std::string report = dir.read("ca533_Tarnik");
-        EXPECT_EQ(count_of(report, " Dot-Cloud Construction *********************\n"), 1u);
-        EXPECT_TRUE(contains_block(report, c.record));
+        check(c, dir, r);
     }
 }
 
-TEST(DotCloudE2E, ASmallClassIsReportedAndCutOrRedefined) {
-    // Ages 1342-1343 hold only two rings in ca533. Redefining leaves that class
-    // alone; keeping the classes before it leaves nothing: back to the main menu.
-    // The second visit keeps class 1: the 3-D line of the menu is gone.
+TEST(DotCloudE2E, ClassesOfEveryModeAreBuiltThroughTheirDialog) {
+    for_every_mode([](const ModeCase& c, const TempDir&, const test::RunResult& r) {
+        for (const auto& block : c.blocks) EXPECT_TRUE(contains_block(r.out, block));
+    });
+}
+
+TEST(DotCloudE2E, ClassesOfEveryModeAreDrawn) {
+    for_every_mode([](const ModeCase&, const TempDir& dir, const test::RunResult&) {
+        EXPECT_TRUE(dir.exists("tarnik_screen.png"));
+    });
+}
+
+TEST(DotCloudE2E, ClassesOfEveryModeAreRecordedInTheReport) {
+    for_every_mode([](const ModeCase& c, const TempDir& dir, const test::RunResult&) {
+        const std::string report = dir.read("ca533_Tarnik");
+        EXPECT_EQ(count_of(report, " Dot-Cloud Construction *********************\n"), 1u);
+        EXPECT_TRUE(contains_block(report, c.record));
+    });
+}
+
+// Ages 1342-1343 hold only two rings in ca533. Redefining leaves that class
+// alone; keeping the classes before it leaves nothing: back to the main menu.
+// The second visit keeps class 1: the 3-D line of the menu is gone.
+test::RunResult define_a_small_class_twice(const TempDir& dir) {
     const std::vector<std::string> define = {"m", "3", "1", "10", "1342", "1343", "11", "20", "t", "a", "0", "t"};
     std::vector<std::string> answers = define;
     answers.insert(answers.end(), {"2", "m", "1", "1342", "1343", "t", "a", "0", "t", "1", "", "3"});
     answers.insert(answers.end(), define.begin(), define.end());
     answers.insert(answers.end(), {"1", ""});
+    return visit(dir, answers);
+}
+
+TEST(DotCloudE2E, ASmallClassIsReported) {
     TempDir dir;
-    const auto r = visit(dir, answers);
+    const auto r = define_a_small_class_twice(dir);
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(count_of(r.out, lines({"             Classnum StartAge  StopAge   Size",
                                      "                 2       ***     ***         2"})), 2u);
+}
+
+TEST(DotCloudE2E, ASmallClassCanBeRedefined) {
+    TempDir dir;
+    const auto r = define_a_small_class_twice(dir);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(count_of(r.out, "Enter either [r]andom [a]utomatic or [m]anual  :  "), 3u);
+}
+
+TEST(DotCloudE2E, CuttingEveryClassReturnsToTheMainMenu) {
+    TempDir dir;
+    const auto r = define_a_small_class_twice(dir);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(count_of(r.out, "             No age class with 3 or more data points remains,\n"), 1u);
+}
+
+TEST(DotCloudE2E, OneClassLeftHasNo3dView) {
+    TempDir dir;
+    const auto r = define_a_small_class_twice(dir);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(count_of(r.out, "VIEW 3D plot"), 0u);
     EXPECT_EQ(count_of(r.out, "turn 3D OFF"), 0u);
+}
+
+TEST(DotCloudE2E, TheReportRecordsEveryDefinitionButOnlyTheBuiltClasses) {
+    TempDir dir;
+    const auto r = define_a_small_class_twice(dir);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
     const std::string report = dir.read("ca533_Tarnik");
     EXPECT_EQ(count_of(report, "Dot-Cloud Construction"), 3u);
     EXPECT_EQ(count_of(report, "Xhigh  Xlow"), 1u);

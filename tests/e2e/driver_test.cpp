@@ -75,97 +75,195 @@ std::string pad40(std::string s) {
 
 std::string five(const char* id, int year) { return decadal(id, year, std::vector<int>(5, 100)); }
 
-TEST(Driver, BannerNotFoundLoopSummaryAndNormalEnd) {
-    TempDir dir;
+// A name not found, then ca533.rwl read as raw widths and the program ended.
+test::RunResult read_after_a_missing_name(const TempDir& dir) {
     dir.copy_data("ca533.rwl");
-    auto r = run_tarnik(dir, lines({"nofile.rwl", "ca533.rwl", "f", "1", "5"}));
-    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    return run_tarnik(dir, lines({"nofile.rwl", "ca533.rwl", "f", "1", "5"}));
+}
+
+TEST(Driver, TheBannerOpensTheDialog) {
+    TempDir dir;
+    const auto r = read_after_a_missing_name(dir);
     EXPECT_TRUE(r.err.empty()) << r.err;
     EXPECT_EQ(r.out.rfind(kBanner, 0), 0u) << r.out.substr(0, 1500);
+}
+
+TEST(Driver, AFileNotFoundIsAskedForAgain) {
+    TempDir dir;
+    const auto r = read_after_a_missing_name(dir);
     EXPECT_TRUE(contains_block(r.out, "Enter raw ring width file  name : \n\nFile > " + pad40("nofile.rwl") +
                                           " < not found\nPlease enter a new file name or terminate the program\n\n"
                                           "Enter raw ring width file  name : \nIs there a pith offset file ?\n"
                                           "[t]rue-[f]alse             : "));
+}
+
+TEST(Driver, TheFileIsReadAfterTheTransformationMenu) {
+    TempDir dir;
+    const auto r = read_after_a_missing_name(dir);
     EXPECT_TRUE(contains_block(r.out, kTransformationMenu + "\nProcessing file ca533.rwl\n"));
+}
+
+TEST(Driver, TheSummaryDescribesTheSeriesRead) {
+    TempDir dir;
+    const auto r = read_after_a_missing_name(dir);
     EXPECT_TRUE(contains_block(r.out, "\nInput file =: ca533.rwl\nContains:       34 series\n"
                                       "Spanning the calander period  626 -1983\nSpanning bological ages    1-1343\n"
                                       "Maximum age for which there are 3 or more\ngrowth increments is : 1007\n"
                                       "For a total of      23276 measurements\n"
                                       "Ranging from Min. y =    0.000 to Max. y =    3.030\n"));
+}
+
+TEST(Driver, TheExitChoiceEndsTheRunNormally) {
+    TempDir dir;
+    const auto r = read_after_a_missing_name(dir);
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_TRUE(contains_block(r.out, kMainMenu + "             Normal termination of program\n"));
+}
+
+TEST(Driver, TheRunLeavesItsReportFile) {
+    TempDir dir;
+    read_after_a_missing_name(dir);
     EXPECT_TRUE(dir.exists("ca533_Tarnik"));
 }
 
-// The input ends at the main menu: the run ends with status 3 and the report
-// file holds the notices of the reading.
-TEST(Driver, NoticesSummaryAndEndOfInput) {
-    TempDir dir;
+// th001.rwl read as raw widths; the input ends at the main menu.
+test::RunResult read_until_the_input_ends(const TempDir& dir) {
     dir.copy_data("th001.rwl");
-    auto h = run_tarnik(dir, lines({"th001.rwl", "f", "1"}));
+    return run_tarnik(dir, lines({"th001.rwl", "f", "1"}));
+}
+
+const std::string kTh001Notices =
+    " Lines 2 and 3 of the file are a data bank header and were skipped.\n"
+    " Series 77 (PATUNG  ): 1 negative width read as missing rings (0), the first in 1928.\n";
+
+TEST(Driver, TheEndOfInputEndsTheRunWithStatus3) {
+    TempDir dir;
+    const auto h = read_until_the_input_ends(dir);
     EXPECT_EQ(h.status, 3);
     EXPECT_TRUE(contains_block(h.out, "Enter option [1-5] : \n End of input: no more answers can be read, so the "
                                       "run ends here.\n"));
-    const std::string notices = " Lines 2 and 3 of the file are a data bank header and were skipped.\n"
-                                " Series 77 (PATUNG  ): 1 negative width read as missing rings (0), the first in 1928.\n";
-    EXPECT_TRUE(contains_block(h.out, "Processing file th001.rwl\n" + notices));
-    EXPECT_EQ(dir.read("th001_Tarnik"), notices);
+}
+
+TEST(Driver, TheReadingNoticesFollowTheFileName) {
+    TempDir dir;
+    const auto h = read_until_the_input_ends(dir);
+    EXPECT_TRUE(contains_block(h.out, "Processing file th001.rwl\n" + kTh001Notices));
+}
+
+TEST(Driver, TheReportFileHoldsTheReadingNotices) {
+    TempDir dir;
+    read_until_the_input_ends(dir);
+    EXPECT_EQ(dir.read("th001_Tarnik"), kTh001Notices);
+}
+
+TEST(Driver, TheSummaryLeavesOutTheSkippedHeader) {
+    TempDir dir;
+    const auto h = read_until_the_input_ends(dir);
     EXPECT_TRUE(contains_block(h.out, "Contains:       77 series\nSpanning the calander period 1558 -2005\n"
                                       "Spanning bological ages    1- 391\nMaximum age for which there are 3 or more\n"
                                       "growth increments is :  305\nFor a total of      12369 measurements\n"
                                       "Ranging from Min. y =    0.000 to Max. y =   15.028\n"));
 }
 
-// Both offset reading methods on three series of 5 rings from 1901, 1902 and 1903.
-TEST(Driver, PithOffsetDialogAndMethods) {
-    const std::string method = "Select method to read only the offset information.\n\n"
-                               "Single column offset ie. <i4>    [1]\nUser defined fortran format      [2]\n"
-                               "Enter option number             : ";
-    const struct {
-        std::string offsets;
-        std::vector<std::string> answers, blocks;
-    } cases[] = {
-        // A missing file is asked again; method 3 is out of range: the message, a
-        // pause, the method again. Offsets 12, 0 (blank line), 7: ages 13-17, 1-5, 8-12.
-        {"offsets\n  12\n\n   7\n", {"nothere.txt", "off.txt", "3", "", "1"},
-         {"[t]rue-[f]alse             : \nEnter the name of the pith offset file for these measurements.\n"
-          "WARNING: the order of pith offset information must follow\n"
-          "the order of the records in the raw ring width file > " + pad40("s.rwl") +
-              "\n\n\nEnter pith offset file name : \n\nFile > " + pad40("nothere.txt") +
-              " < not found\nPlease enter a new file name or terminate the program\n",
-          "Enter pith offset file name : " + method + "\nPlease enter a value between 1 and 2 \n Hit RETURN and try again.",
-          method + "\nReading offset file: off.txt\n\nTitle Line: offsets" + std::string(73, ' ') + "\n",
-          "Spanning bological ages    1-  17\n"}},
-        // Columns 3-5 hold the offset whatever columns 1-2 hold; the line after the
-        // last record is not read. A format that cannot be used is asked again.
-        {"offsets\nxx 15\nab  4\n--  9\n", {"off.txt", "2", "(2x,i3", "(2x,i3)"},
-         {"Enter option number             : \nEnter format to read just the \n"
-          "offset values (within parentheses)\n[e.g.,(2x,i3)]                  : \n"
-          " The format (2x,i3 cannot be used: ",
-          "Spanning bological ages    5-  20\n"}},
-        // A record the method cannot read: the line is shown and the method asked
-        // again. With (i2) the offsets are 0 (a blank field) and 7: ages 1-5, 8-12, 1-5.
-        {"offsets\n  3\n 7x\n", {"off.txt", "1", "2", "(i2)"},
-         {" Line 3 of the pith offset file cannot be read with the format (i4):\n  7x\n"
-          " No offsets were taken from the file. Please choose the method again.\n\n" + method,
-          "Spanning bological ages    1-  12\n"}},
-        // Two lines per record with '/': the offset is on the second line, and so
-        // is a field that cannot be read.
-        {"offsets\nseries A\n  20\nseries B\n  30\n", {"off.txt", "2", "(/i4)"},
-         {"Spanning bological ages    1-  35\n"}},
-        {"offsets\nseries A\n  3x\n", {"off.txt", "2", "(/i4)", "2", "(/i2)"},
-         {" Line 3 of the pith offset file cannot be read with the format (/i4):\n"
-          "   3x  (the field in columns 1-4 (\"  3x\") is not an integer)\n"}},
-    };
+// The offset reading methods on three series of 5 rings from 1901, 1902 and
+// 1903: the output of a run with the given offset file and answers after "t".
+std::string read_with_offsets(const std::string& offsets, const std::vector<std::string>& answers) {
     TempDir dir;
     dir.write("s.rwl", "three series\n" + five("A", 1901) + five("B", 1902) + five("C", 1903));
-    for (const auto& c : cases) {
-        dir.write("off.txt", c.offsets);
-        std::string input = "s.rwl\nt\n";
-        for (const auto& a : c.answers) input += a + "\n";
-        const auto r = run_tarnik(dir, input + "1\n5\n");
-        EXPECT_EQ(r.status, 0) << r.out;
-        for (const auto& block : c.blocks) EXPECT_TRUE(contains_block(r.out, block)) << c.offsets;
-    }
+    dir.write("off.txt", offsets);
+    std::string input = "s.rwl\nt\n";
+    for (const auto& a : answers) input += a + "\n";
+    const auto r = run_tarnik(dir, input + "1\n5\n");
+    EXPECT_EQ(r.status, 0) << r.out;
+    return r.out;
+}
+
+const std::string kMethod = "Select method to read only the offset information.\n\n"
+                            "Single column offset ie. <i4>    [1]\nUser defined fortran format      [2]\n"
+                            "Enter option number             : ";
+
+// A missing file is asked again; method 3 is out of range: the message, a
+// pause, the method again. Offsets 12, 0 (blank line), 7: ages 13-17, 1-5, 8-12.
+const std::string kColumnOffsets = "offsets\n  12\n\n   7\n";
+const std::vector<std::string> kColumnAnswers = {"nothere.txt", "off.txt", "3", "", "1"};
+
+TEST(PithOffsets, AFileNotFoundIsAskedForAgain) {
+    EXPECT_TRUE(contains_block(read_with_offsets(kColumnOffsets, kColumnAnswers),
+                               "[t]rue-[f]alse             : \nEnter the name of the pith offset file for these measurements.\n"
+                               "WARNING: the order of pith offset information must follow\n"
+                               "the order of the records in the raw ring width file > " + pad40("s.rwl") +
+                                   "\n\n\nEnter pith offset file name : \n\nFile > " + pad40("nothere.txt") +
+                                   " < not found\nPlease enter a new file name or terminate the program\n"))
+        << kColumnOffsets;
+}
+
+TEST(PithOffsets, AMethodOutOfRangeIsAskedForAgain) {
+    EXPECT_TRUE(contains_block(read_with_offsets(kColumnOffsets, kColumnAnswers),
+                               "Enter pith offset file name : " + kMethod +
+                                   "\nPlease enter a value between 1 and 2 \n Hit RETURN and try again."))
+        << kColumnOffsets;
+}
+
+TEST(PithOffsets, TheSingleColumnMethodReadsOneOffsetALine) {
+    const std::string out = read_with_offsets(kColumnOffsets, kColumnAnswers);
+    EXPECT_TRUE(contains_block(out, kMethod + "\nReading offset file: off.txt\n\nTitle Line: offsets" +
+                                        std::string(73, ' ') + "\n"))
+        << kColumnOffsets;
+    EXPECT_TRUE(contains_block(out, "Spanning bological ages    1-  17\n")) << kColumnOffsets;
+}
+
+// Columns 3-5 hold the offset whatever columns 1-2 hold; the line after the
+// last record is not read. A format that cannot be used is asked again.
+const std::string kFormatOffsets = "offsets\nxx 15\nab  4\n--  9\n";
+const std::vector<std::string> kFormatAnswers = {"off.txt", "2", "(2x,i3", "(2x,i3)"};
+
+TEST(PithOffsets, AFormatThatCannotBeUsedIsAskedForAgain) {
+    EXPECT_TRUE(contains_block(read_with_offsets(kFormatOffsets, kFormatAnswers),
+                               "Enter option number             : \nEnter format to read just the \n"
+                               "offset values (within parentheses)\n[e.g.,(2x,i3)]                  : \n"
+                               " The format (2x,i3 cannot be used: "))
+        << kFormatOffsets;
+}
+
+TEST(PithOffsets, AFormatReadsOnlyItsOwnColumns) {
+    EXPECT_TRUE(contains_block(read_with_offsets(kFormatOffsets, kFormatAnswers),
+                               "Spanning bological ages    5-  20\n"))
+        << kFormatOffsets;
+}
+
+// A record the method cannot read: the line is shown and the method asked
+// again. With (i2) the offsets are 0 (a blank field) and 7: ages 1-5, 8-12, 1-5.
+const std::string kUnreadableOffsets = "offsets\n  3\n 7x\n";
+const std::vector<std::string> kUnreadableAnswers = {"off.txt", "1", "2", "(i2)"};
+
+TEST(PithOffsets, AnUnreadableRecordIsShownBeforeTheMethodIsAskedAgain) {
+    EXPECT_TRUE(contains_block(read_with_offsets(kUnreadableOffsets, kUnreadableAnswers),
+                               " Line 3 of the pith offset file cannot be read with the format (i4):\n  7x\n"
+                               " No offsets were taken from the file. Please choose the method again.\n\n" + kMethod))
+        << kUnreadableOffsets;
+}
+
+TEST(PithOffsets, ABlankFieldIsAnOffsetOf0) {
+    EXPECT_TRUE(contains_block(read_with_offsets(kUnreadableOffsets, kUnreadableAnswers),
+                               "Spanning bological ages    1-  12\n"))
+        << kUnreadableOffsets;
+}
+
+// Two lines per record with '/': the offset is on the second line, and so
+// is a field that cannot be read.
+TEST(PithOffsets, ASlashReadsTheOffsetFromTheRecordsSecondLine) {
+    const std::string offsets = "offsets\nseries A\n  20\nseries B\n  30\n";
+    EXPECT_TRUE(contains_block(read_with_offsets(offsets, {"off.txt", "2", "(/i4)"}),
+                               "Spanning bological ages    1-  35\n"))
+        << offsets;
+}
+
+TEST(PithOffsets, AnUnreadableFieldOnASecondLineIsShown) {
+    const std::string offsets = "offsets\nseries A\n  3x\n";
+    EXPECT_TRUE(contains_block(read_with_offsets(offsets, {"off.txt", "2", "(/i4)", "2", "(/i2)"}),
+                               " Line 3 of the pith offset file cannot be read with the format (/i4):\n"
+                               "   3x  (the field in columns 1-4 (\"  3x\") is not an integer)\n"))
+        << offsets;
 }
 
 TEST(Driver, ReportFileNames) {
@@ -259,58 +357,91 @@ TEST(Driver, FatalLimits) {
 // The ten Campito series as other programs write them: each file is read with
 // its notice (on the console and in the report file) and saves the same decadal
 // file as the ten series of the decadal file, identifiers, years and widths.
-TEST(OtherFormats, ReadLikeTheirDecadalSeriesAndSaveTheSameDecadalFile) {
-    TempDir dir;
+struct FormatRun {
+    std::string file, notice, report;  // the file, its notice and its report file's name
+    std::string out, saved;            // the run's output and the decadal file it saved
+    std::string report_text;           // what the run wrote to its report file
+};
+
+// The decadal file ten.rwl first, then each of the other formats.
+std::vector<FormatRun> read_every_format(const TempDir& dir) {
     const std::string ca = test::read_file(test::data_file("ca533.rwl"));
     dir.write("ten.rwl", ca.substr(0, ca.find("\nCAM072") + 1));
-    const auto run = [&](const std::string& file) {
-        const auto r = run_tarnik(dir, lines({file, "f", "1", "2", "66", "1", "", "3", "-1", "5"}));
-        EXPECT_EQ(r.status, 0) << r.out;
-        return std::pair{r.out, dir.read("Xdated.raw.DEC")};
-    };
-    const auto [decadal_out, want] = run("ten.rwl");
-    const auto summary = [](const std::string& out) { return out.substr(out.find("\nInput file =: "), 400); };
-    EXPECT_TRUE(want.starts_with("CAM011  1530   104"));
+    std::vector<FormatRun> runs;
     for (const auto& [file, notice, report] :
-         {std::tuple{"ca533.fh", " Read as a Heidelberg file: 10 series.", "ca533_Tarnik"},
+         {std::tuple{"ten.rwl", "", "ten_Tarnik"},
+          {"ca533.fh", " Read as a Heidelberg file: 10 series.", "ca533_Tarnik"},
           {"ca533.xml", " Read as a TRiDaS file: 10 series.", "ca533_Tarnik"},
           {"ca533.csv", " Read as a CSV file: 10 series.", "ca533_Tarnik"},
           {"ca533_compact.rwl", " Read as a compact file: 10 series.", "ca533_compact_Tarnik"}}) {
-        dir.copy_data(std::string("formats/") + file, file);
-        const auto [out, saved] = run(file);
-        EXPECT_EQ(saved, want) << file;
-        EXPECT_TRUE(contains_block(out, "Processing file " + std::string(file) + "\n" + notice + "\n\nInput file =: "));
-        std::string expected_summary = summary(decadal_out);
-        expected_summary.replace(expected_summary.find("ten.rwl"), 7, file);
-        EXPECT_EQ(summary(out).substr(0, 300), expected_summary.substr(0, 300)) << file;
-        EXPECT_EQ(dir.read(report), std::string(notice) + "\n");
+        if (runs.size() > 0) dir.copy_data(std::string("formats/") + file, file);
+        const auto r = run_tarnik(dir, lines({file, "f", "1", "2", "66", "1", "", "3", "-1", "5"}));
+        EXPECT_EQ(r.status, 0) << r.out;
+        runs.push_back({file, notice, report, r.out, dir.read("Xdated.raw.DEC"), dir.read(report)});
+    }
+    return runs;
+}
+
+TEST(OtherFormats, SaveTheSameDecadalFileAsTheirDecadalSeries) {
+    TempDir dir;
+    const auto runs = read_every_format(dir);
+    const std::string& want = runs[0].saved;
+    EXPECT_TRUE(want.starts_with("CAM011  1530   104"));
+    for (std::size_t i = 1; i < runs.size(); ++i) EXPECT_EQ(runs[i].saved, want) << runs[i].file;
+}
+
+// The notice is given on the console and in the report file.
+TEST(OtherFormats, AreNamedInTheirNotice) {
+    TempDir dir;
+    const auto runs = read_every_format(dir);
+    for (std::size_t i = 1; i < runs.size(); ++i) {
+        EXPECT_TRUE(contains_block(runs[i].out, "Processing file " + runs[i].file + "\n" + runs[i].notice +
+                                                    "\n\nInput file =: "));
+        EXPECT_EQ(runs[i].report_text, runs[i].notice + "\n");
     }
 }
 
-// Missing rings in the words of the format, a file without ring widths, and a
-// bad file through the read-error pattern.
-TEST(OtherFormats, MissingRingsNothingToAnalyseAndBadFiles) {
+TEST(OtherFormats, AreSummarisedLikeTheirDecadalSeries) {
+    TempDir dir;
+    const auto runs = read_every_format(dir);
+    const auto summary = [](const std::string& out) { return out.substr(out.find("\nInput file =: "), 400); };
+    for (std::size_t i = 1; i < runs.size(); ++i) {
+        std::string expected_summary = summary(runs[0].out);
+        expected_summary.replace(expected_summary.find("ten.rwl"), 7, runs[i].file);
+        EXPECT_EQ(summary(runs[i].out).substr(0, 300), expected_summary.substr(0, 300)) << runs[i].file;
+    }
+}
+
+// Missing rings in the words of the format.
+TEST(OtherFormats, EmptyCellsAreReadAsMissingRings) {
     TempDir dir;
     dir.write("gap.csv", "Year,A,B\n1901,1.5,\n1902,,0.1\n1903,0.5,0.2\n1904,,0.3\n");
-    auto r = run_tarnik(dir, lines({"gap.csv", "f", "1", "5"}));
+    const auto r = run_tarnik(dir, lines({"gap.csv", "f", "1", "5"}));
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(contains_block(r.out, "Processing file gap.csv\n Read as a CSV file: 2 series.\n Series 1 (A       ): 1 "
                                       "empty or negative cell read as missing rings (0), the first in 1902.\n\n"
                                       "Input file =: gap.csv\nContains:        2 series\n"
                                       "Spanning the calander period 1901 -1904\n"));
+}
 
+TEST(OtherFormats, AFileWithoutRingWidthsLeavesNothingToAnalyse) {
+    TempDir dir;
     dir.write("early.xml", "<tridas><measurementSeries><title>E</title><values><variable normalTridas=\"earlywood "
                            "width\"/><value value=\"5\"/></values></measurementSeries></tridas>\n");
-    r = run_tarnik(dir, lines({"early.xml", "f", "1", "5"}));
+    const auto r = run_tarnik(dir, lines({"early.xml", "f", "1", "5"}));
     EXPECT_EQ(r.status, 1);
     const std::string nothing = " The TRiDaS file early.xml holds no ring-width series, 1 block of other variables than "
                                 "ring width skipped.\n There is nothing to analyse. The run ends here.\n";
     EXPECT_TRUE(contains_block(r.out, "Processing file early.xml\n" + nothing));
     EXPECT_EQ(r.out.find("Input file =:"), std::string::npos);
     EXPECT_EQ(dir.read("early_Tarnik"), nothing);
+}
 
+// A bad file through the read-error pattern.
+TEST(OtherFormats, AnUnreadableFileEndsTheRunThroughTheReadError) {
+    TempDir dir;
     dir.write("bad.fh", "HEADER:\r\nKeyCode=A1\r\nLength=2\r\nDATA:Tree\r\n  12  1.5\r\n");
-    r = run_tarnik(dir, lines({"bad.fh", "f", "1", ""}));
+    const auto r = run_tarnik(dir, lines({"bad.fh", "f", "1", ""}));
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(contains_block(r.out, "Processing file bad.fh\n error reading data\n"
                                       "             The Heidelberg file bad.fh cannot be read, line 5, series 1 (A1):\n"
@@ -320,43 +451,60 @@ TEST(OtherFormats, MissingRingsNothingToAnalyseAndBadFiles) {
                                       "             Hit RETURN to Terminate program : "));
 }
 
-// A PAST4 project goes through the dialog like any file; a chronology of
-// indices and XML of another kind end the run saying what they are.
-TEST(OtherFormats, Past4ProjectsChronologiesAndOtherXml) {
+// A PAST4 project goes through the dialog like any file.
+TEST(OtherFormats, APast4ProjectIsReadLikeAnyFile) {
     TempDir dir;
     dir.write("p.p4p", "<?xml version=\"1.0\"?>\n<PAST_4_PROJECT_FILE>\n<RECORD Keycode=\"A\" Length=\"2\" "
                        "Offset=\"1901\"><HEADER><![CDATA[Unit=1/1000 mm\n]]></HEADER><DATA><![CDATA[1500\t1\n"
                        "1250\t1\n]]></DATA></RECORD>\n</PAST_4_PROJECT_FILE>\n");
-    auto r = run_tarnik(dir, lines({"p.p4p", "f", "1", "5"}));
+    const auto r = run_tarnik(dir, lines({"p.p4p", "f", "1", "5"}));
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(contains_block(r.out, "Processing file p.p4p\n Read as a PAST4 project: 1 series.\n\n"
                                       "Input file =: p.p4p\nContains:        1 series\n"
                                       "Spanning the calander period 1901 -1902\n"));
+}
 
+// A file that holds no ring widths ends the run saying what it is.
+void expect_refused_as(const TempDir& dir, const std::string& file, const std::string& words) {
+    const auto r = run_tarnik(dir, lines({file, "f", "1", "5"}));
+    EXPECT_EQ(r.status, 1) << file;
+    EXPECT_TRUE(contains_block(r.out, "Processing file " + file + "\n The file " + file + words +
+                                          "\n There is nothing to analyse. The run ends here.\n"))
+        << r.out;
+}
+
+TEST(OtherFormats, AChronologyOfIndicesEndsTheRun) {
+    TempDir dir;
     std::string crn = "107089 1 Site\n";
     crn += "1070001900 950  11050  1" + std::string(56, ' ') + "\n";
     crn.replace(crn.size() - 57, 56, "9990  09990  09990  09990  09990  09990  09990  09990  0");
     dir.write("site.crn", crn);
+    expect_refused_as(dir, "site.crn", " is a chronology of the data bank: it holds indices of a "
+                                       "mean curve with their sample depths, not ring widths.");
+}
+
+TEST(OtherFormats, XmlOfAnotherKindEndsTheRun) {
+    TempDir dir;
     dir.write("page.xml", "<html>\n<body/>\n</html>\n");
-    for (const auto& [file, words] :
-         {std::pair<std::string, std::string>{"site.crn", " is a chronology of the data bank: it holds indices of a "
-                                                           "mean curve with their sample depths, not ring widths."},
-          {"page.xml", " is an XML document whose root element is <html>: neither a TRiDaS document nor a PAST4 "
-                       "project, it holds no ring widths."}}) {
-        r = run_tarnik(dir, lines({file, "f", "1", "5"}));
-        EXPECT_EQ(r.status, 1) << file;
-        EXPECT_TRUE(contains_block(r.out, "Processing file " + file + "\n The file " + file + words +
-                                              "\n There is nothing to analyse. The run ends here.\n"))
-            << r.out;
-    }
+    expect_refused_as(dir, "page.xml", " is an XML document whose root element is <html>: neither a TRiDaS document "
+                                       "nor a PAST4 project, it holds no ring widths.");
 }
 
 // The reader's messages themselves are checked by the unit tests of the reader.
-TEST(BadFiles, AnUnreadableLineIsShownAndEndsTheRun) {
-    TempDir dir;
+test::RunResult read_an_unreadable_line(const TempDir& dir) {
     dir.write("in.rwl", "t\n" + decadal("A", 1901, {100}) + "B       1901   100   1x0   999\n");
-    const auto r = run_tarnik(dir, lines({"in.rwl", "f", "1", "x", ""}));
+    return run_tarnik(dir, lines({"in.rwl", "f", "1", "x", ""}));
+}
+
+TEST(BadFiles, AnUnreadableLineEndsTheRunWithStatus2) {
+    TempDir dir;
+    const auto r = read_an_unreadable_line(dir);
     EXPECT_EQ(r.status, 2) << r.out;
+}
+
+TEST(BadFiles, AnUnreadableLineIsShownUntilTheRunEnds) {
+    TempDir dir;
+    const auto r = read_an_unreadable_line(dir);
     EXPECT_TRUE(contains_block(r.out, " error reading data\n             Line 3 of the file in.rwl cannot be read:\n"
                                       "             B       1901   100   1x0   999\n"
                                       "             This should not happen. Check file format and LF\n"

@@ -69,26 +69,37 @@ TEST(Folder, MixedFormatsReadAsOneDataSetInNameOrder) {
     EXPECT_TRUE(contains_block(r.out, "Spanning bological ages    1- 207\n"));
 }
 
-TEST(Folder, ABadFileAFileWithoutSeriesAndAnEmptyFolderEndTheRun) {
-    TempDir dir;
+// A folder of a CATRAS file and the decadal file b.rwl.
+void write_lab(const TempDir& dir, const std::string& decadal_file) {
     std::filesystem::create_directory(dir / "lab");
     dir.copy_data("corpus/formats2/CATRAS/UAKK0530.CAT", "lab/a.CAT");
-    dir.write("lab/b.rwl", "t\n" + test::decadal("A", 1901, {100}) + "B       1901   1x0   999\n");
-    auto r = run_tarnik(dir, lines({"lab", "f", "1", ""}));
+    dir.write("lab/b.rwl", decadal_file);
+}
+
+TEST(Folder, ADamagedFileEndsTheRunBeforeTheSummary) {
+    TempDir dir;
+    write_lab(dir, "t\n" + test::decadal("A", 1901, {100}) + "B       1901   1x0   999\n");
+    const auto r = run_tarnik(dir, lines({"lab", "f", "1", ""}));
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(contains_block(r.out, "Processing file lab\n error reading data\n"
                                       "             Line 3 of the file lab/b.rwl cannot be read:\n"));
     EXPECT_EQ(r.out.find("Input file =:"), std::string::npos);
+}
 
-    dir.write("lab/b.rwl", "");
-    r = run_tarnik(dir, lines({"lab", "f", "1", "5"}));
+TEST(Folder, AFileWithoutSeriesEndsTheRunBeforeTheSummary) {
+    TempDir dir;
+    write_lab(dir, "");
+    const auto r = run_tarnik(dir, lines({"lab", "f", "1", "5"}));
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(contains_block(r.out, "Processing file lab\n The decadal file lab/b.rwl holds no ring-width series.\n"
                                       " There is nothing to analyse. The run ends here.\n"));
     EXPECT_EQ(r.out.find("Input file =:"), std::string::npos);
+}
 
+TEST(Folder, AnEmptyFolderEndsTheRunBeforeTheAnalysis) {
+    TempDir dir;
     std::filesystem::create_directory(dir / "empty");
-    r = run_tarnik(dir, lines({"empty", "f", "1", "5"}));
+    const auto r = run_tarnik(dir, lines({"empty", "f", "1", "5"}));
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(contains_block(r.out, "[t]rue-[f]alse             : \n The folder empty holds no file to read. "
                                       "The run ends here.\n"));

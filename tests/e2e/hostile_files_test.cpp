@@ -156,14 +156,15 @@ TEST(HostileFiles, NoSeriesNoAnalysis) {
     EXPECT_TRUE(dir.read("title_Tarnik").ends_with("holds no series: there is nothing to analyse. The run ends here.\n"));
 }
 
-TEST(HostileFiles, TheReportIsWrittenBesideItsInputAndNeverReplacesOne) {
+const std::string kFive = "t\n" + decadal("A", 1901, std::vector<int>(5, 100));
+
+TEST(HostileFiles, TheReportIsWrittenBesideItsInput) {
     namespace fs = std::filesystem;
     TempDir dir;
-    const std::string five = "t\n" + decadal("A", 1901, std::vector<int>(5, 100));
     fs::create_directories(dir / "run" / "longdirectoryname");
     fs::create_directory(dir / "lab");
-    dir.write("run/longdirectoryname/ca533.rwl", five);
-    dir.write("lab/a.rwl", five);
+    dir.write("run/longdirectoryname/ca533.rwl", kFive);
+    dir.write("lab/a.rwl", kFive);
     const std::string parent = "../" + dir.path().filename().string();
     for (const auto& [input, report] :
          {std::pair{(dir / "run/longdirectoryname/ca533.rwl").string(), "run/longdirectoryname/ca533_Tarnik"},
@@ -177,17 +178,25 @@ TEST(HostileFiles, TheReportIsWrittenBesideItsInputAndNeverReplacesOne) {
     }
     EXPECT_FALSE(dir.exists("run/longdi_Tarnik"));
     EXPECT_FALSE(dir.exists("_Tarnik"));
+}
 
-    // An input named like its own report, and a pith offset file so named.
-    dir.write("abcdefghijklmnopqrst_Tarnik", five);
-    auto r = run_tarnik(dir, lines({"abcdefghijklmnopqrst_Tarnik", "f", "1", "5"}));
+// An input named like its own report.
+TEST(HostileFiles, TheReportNeverReplacesTheRingWidthFile) {
+    TempDir dir;
+    dir.write("abcdefghijklmnopqrst_Tarnik", kFive);
+    const auto r = run_tarnik(dir, lines({"abcdefghijklmnopqrst_Tarnik", "f", "1", "5"}));
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(contains_block(r.out, "\n The report file would be the ring-width file abcdefghijklmnopqrst_Tarnik "
                                       "itself, and replace it.\n"));
-    EXPECT_EQ(dir.read("abcdefghijklmnopqrst_Tarnik"), five);
-    dir.write("s.rwl", five);
+    EXPECT_EQ(dir.read("abcdefghijklmnopqrst_Tarnik"), kFive);
+}
+
+// A pith offset file named like the report.
+TEST(HostileFiles, TheReportNeverReplacesThePithOffsetFile) {
+    TempDir dir;
+    dir.write("s.rwl", kFive);
     dir.write("s_Tarnik", "offsets\n   3\n");
-    r = run_tarnik(dir, lines({"s.rwl", "t", "s_Tarnik", "1", "1", "5"}));
+    const auto r = run_tarnik(dir, lines({"s.rwl", "t", "s_Tarnik", "1", "1", "5"}));
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(contains_block(r.out, " The report file would be the pith offset file s_Tarnik itself"));
     EXPECT_EQ(r.out.find("Processing file"), std::string::npos);

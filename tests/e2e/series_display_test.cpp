@@ -29,29 +29,49 @@ const std::string kMenu =
 
 const std::string kImageNotice = " No display: the plot is drawn into tarnik_screen.png (replaced by every drawing).\n";
 
-TEST(SeriesDisplayRun, MenusAndNoticesWithNothingElseOnStandardOutput) {
-    TempDir dir;
-    dir.copy_data("ca533.rwl");
-    // 123 reads as 12 (Z major ticks); 7 and 5 have nothing to change; 18 and x
-    // are unknown; the empty answer redraws.
-    const RunResult r = run_tarnik(dir, lines({"ca533.rwl", "f", "1", "1", "123", "3", "7", "", "5", "", "18", "",
-                                               "x", "", "", "-1", "2", "-1", "5"}));
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, "");
-    // Three drawings without a display: the first names the image file in one
-    // line, the others add nothing to the dialog.
-    EXPECT_EQ(count_of(r.out, kImageNotice), 1u);
-    EXPECT_EQ(count_of(r.out, "Enter option [1-5] : " + kImageNotice + kMenu), 1u);
-    EXPECT_EQ(count_of(r.out, "Enter option [1-5] : " + kMenu), 1u);
-    EXPECT_EQ(count_of(r.out, "Enter option number > " + kMenu), 1u);
-    EXPECT_TRUE(contains_block(r.out, "Enter option number > \n             Change Z axis major tics from:     0.\n"
-                                      "             to > " + kMenu));
-    EXPECT_TRUE(contains_block(r.out, "> \n             This Option [ 7] not available for this plot\n\n"
-                                      "             Hit RETURN to continue : " + kMenu));
-    EXPECT_TRUE(contains_block(r.out, "> \n             This Option [ 5] not available for this plot\n"));
-    EXPECT_EQ(count_of(r.out, "\n             Unknown option re-enter a valid number\n\n"
-                              "             Hit RETURN to continue : " + kMenu), 2u);
-    EXPECT_EQ(read_file(dir / "tarnik_screen.png").rfind("\x89PNG", 0), 0u);
+// 123 reads as 12 (Z major ticks); 7 and 5 have nothing to change; 18 and x are
+// unknown; the empty answer redraws. The tests below share the run.
+class SeriesDisplayMenu : public ::testing::Test {
+protected:
+    static const KeptRun& run() {
+        return kept_run("series_display_menu", {"ca533.rwl"},
+                        lines({"ca533.rwl", "f", "1", "1", "123", "3", "7", "", "5", "", "18", "", "x", "", "", "-1",
+                               "2", "-1", "5"}));
+    }
+    void SetUp() override { ASSERT_EQ(run().result.status, 0) << run().result.err; }
+};
+
+TEST_F(SeriesDisplayMenu, NothingGoesToStandardError) { EXPECT_EQ(run().result.err, ""); }
+
+// Three drawings without a display: the first names the image file in one
+// line, the others add nothing to the dialog.
+TEST_F(SeriesDisplayMenu, OnlyTheFirstDrawingNamesTheImageFile) {
+    const std::string& out = run().result.out;
+    EXPECT_EQ(count_of(out, kImageNotice), 1u);
+    EXPECT_EQ(count_of(out, "Enter option [1-5] : " + kImageNotice + kMenu), 1u);
+    EXPECT_EQ(count_of(out, "Enter option [1-5] : " + kMenu), 1u);
+    EXPECT_EQ(count_of(out, "Enter option number > " + kMenu), 1u);
+}
+
+TEST_F(SeriesDisplayMenu, AnAnswerOf123ChangesTheZMajorTicks) {
+    EXPECT_TRUE(contains_block(run().result.out, "Enter option number > \n             Change Z axis major tics from:     0.\n"
+                                                 "             to > " + kMenu));
+}
+
+TEST_F(SeriesDisplayMenu, AnOptionWithNothingToChangeIsNotAvailable) {
+    const std::string& out = run().result.out;
+    EXPECT_TRUE(contains_block(out, "> \n             This Option [ 7] not available for this plot\n\n"
+                                    "             Hit RETURN to continue : " + kMenu));
+    EXPECT_TRUE(contains_block(out, "> \n             This Option [ 5] not available for this plot\n"));
+}
+
+TEST_F(SeriesDisplayMenu, AnUnknownOptionIsAskedForAgain) {
+    EXPECT_EQ(count_of(run().result.out, "\n             Unknown option re-enter a valid number\n\n"
+                                         "             Hit RETURN to continue : " + kMenu), 2u);
+}
+
+TEST_F(SeriesDisplayMenu, TheScreenPlotIsAPngImage) {
+    EXPECT_EQ(run().read("tarnik_screen.png").rfind("\x89PNG", 0), 0u);
 }
 
 // Both displays save all four files; the by-year display also saves PostScript
@@ -62,32 +82,47 @@ std::string save_everything(std::string_view file) {
                   "/no/such/dir/plot.ps", "bw.ps", "88", "-", "-1", "5"});
 }
 
-TEST(SeriesDisplayRun, SavedFilesHoldTheStoredSeriesAndReadBackUnchanged) {
-    TempDir first, second;
-    first.copy_data("ca533.rwl");
-    const RunResult a = run_tarnik(first, save_everything("ca533.rwl"));
-    ASSERT_EQ(a.status, 0) << a.err;
+class SeriesDisplaySaves : public ::testing::Test {
+protected:
+    static const KeptRun& run() { return kept_run("series_display_saves", {"ca533.rwl"}, save_everything("ca533.rwl")); }
+    void SetUp() override { ASSERT_EQ(run().result.status, 0) << run().result.err; }
+};
+
+TEST_F(SeriesDisplaySaves, SavedFilesHoldTheStoredSeries) {
     // Their layouts are checked value by value in the export tests; here the
     // first line of each shows that the display saved what was read.
+    const KeptRun& first = run();
     EXPECT_TRUE(first.read("Xdated.raw.DEC").starts_with("CAM011  1530   104    89   103    70    69   115   101   109    77   136\n"));
     EXPECT_TRUE(first.read("AgeAligned.raw.DEC").starts_with("CAM011     1   104    89   103    70    69   115   101   109    77\n"));
     EXPECT_TRUE(first.read("Xdated.raw.INC").starts_with(" YEAR        N    CAM011   CAM021 "));
     EXPECT_TRUE(first.read("AgeAligned.raw.INC").starts_with(" AGE         N    CAM011   CAM021 "));
-    EXPECT_EQ(count_of(a.out, "Enter graphics output file name: "), 4u);
-    EXPECT_EQ(count_of(a.out, "/no/such/dir/plot.ps"), 1u);
-    EXPECT_EQ(a.out.find("%!PS"), std::string::npos);
+}
+
+TEST_F(SeriesDisplaySaves, APlotNameThatCannotBeUsedIsAskedForAgain) {
+    const std::string& out = run().result.out;
+    EXPECT_EQ(count_of(out, "Enter graphics output file name: "), 4u);
+    EXPECT_EQ(count_of(out, "/no/such/dir/plot.ps"), 1u);
+}
+
+TEST_F(SeriesDisplaySaves, PostScriptPlotsGoOnlyToTheirNamedFiles) {
+    const KeptRun& first = run();
+    EXPECT_EQ(first.result.out.find("%!PS"), std::string::npos);
     EXPECT_EQ(first.read("bw.ps").rfind("%!PS", 0), 0u);
     EXPECT_EQ(first.read("-").rfind("%!PS", 0), 0u);
+}
 
-    // The saved decadal file as input gives the same summary and the same files:
-    // a value changed on the way would change the column tables.
+// The saved decadal file as input gives the same summary and the same files:
+// a value changed on the way would change the column tables.
+TEST_F(SeriesDisplaySaves, SavedSeriesReadBackUnchanged) {
+    const KeptRun& first = run();
+    TempDir second;
     second.write("again.dec", first.read("Xdated.raw.DEC"));
     const RunResult b = run_tarnik(second, save_everything("again.dec"));
     ASSERT_EQ(b.status, 0) << b.err;
     for (const char* f : {"Xdated.raw.DEC", "AgeAligned.raw.DEC", "Xdated.raw.INC", "AgeAligned.raw.INC"})
         EXPECT_EQ(first.read(f), second.read(f)) << f;
     const auto summary = [](const std::string& out) { return out.substr(out.find("Contains:"), 300); };
-    EXPECT_EQ(summary(a.out), summary(b.out));
+    EXPECT_EQ(summary(first.result.out), summary(b.out));
 }
 
 }  // namespace

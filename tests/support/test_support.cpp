@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <thread>
@@ -74,6 +76,13 @@ std::string MemConsole::output() {
     return {buf_, size_};
 }
 
+// In a sanitizer build a memory or undefined-behaviour error is reported on
+// stderr; it fails the test that ran the program, whatever the exit status.
+static void fail_on_sanitizer_report(const RunResult& r) {
+    for (const char* report : {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:"})
+        if (r.err.find(report) != std::string::npos) ADD_FAILURE() << "sanitizer report from tarnik:\n" << r.err;
+}
+
 RunResult run_tarnik(const TempDir& dir, std::string_view input, int timeout_seconds,
                      const std::map<std::string, std::string>& env, const std::vector<std::string>& args,
                      long address_space_mb) {
@@ -132,13 +141,79 @@ RunResult run_tarnik(const TempDir& dir, std::string_view input, int timeout_sec
     r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : WIFSIGNALED(wstatus) ? 128 + WTERMSIG(wstatus) : -1;
     r.out = read_file(out_path);
     r.err = read_file(err_path);
-    // In a sanitizer build a memory or undefined-behaviour error is reported on
-    // stderr; it fails the test that ran the program, whatever the exit status.
-    for (const char* report : {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:"})
-        if (r.err.find(report) != std::string::npos) ADD_FAILURE() << "sanitizer report from tarnik:\n" << r.err;
+    fail_on_sanitizer_report(r);
     std::error_code ec;
     for (const fs::path& p : {in_path, out_path, err_path}) fs::remove(p, ec);
     return r;
+}
+
+std::string KeptRun::read(std::string_view name) const { return read_file(dir / name); }
+bool KeptRun::exists(std::string_view name) const { return fs::exists(dir / name); }
+
+namespace {
+
+// An exclusive lock on a file, held for the object's lifetime.
+class FileLock {
+public:
+    explicit FileLock(const fs::path& p) : fd_(::open(p.c_str(), O_CREAT | O_RDWR, 0644)) {
+        if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+    }
+    ~FileLock() {
+        if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    int fd_;
+};
+
+// What a kept run depends on: the binary and the data files (size and time of
+// their last change), the written files and the answers.
+std::string kept_run_stamp(const std::vector<std::string>& data_files, const std::map<std::string, std::string>& written,
+                           std::string_view input) {
+    std::ostringstream s;
+    std::vector<fs::path> files = {TARNIK_BINARY};
+    for (const auto& name : data_files) files.push_back(data_file(name));
+    for (const fs::path& p : files)
+        s << p.string() << ' ' << fs::file_size(p) << ' ' << fs::last_write_time(p).time_since_epoch().count() << '\n';
+    for (const auto& [name, content] : written) s << name << ' ' << content.size() << '\n' << content;
+    s << input;
+    return s.str();
+}
+
+}  // namespace
+
+const KeptRun& kept_run(const std::string& name, const std::vector<std::string>& data_files, std::string_view input,
+                        const std::map<std::string, std::string>& written) {
+    static std::map<std::string, std::unique_ptr<KeptRun>> runs;  // this process's runs
+    std::unique_ptr<KeptRun>& run = runs[name];
+    if (run) return *run;
+    const fs::path dir = fs::path(TARNIK_BINARY).parent_path() / "kept_test_runs" / name;
+    fs::create_directories(dir.parent_path());
+    const FileLock lock(dir.string() + ".lock");
+    const std::string stamp = kept_run_stamp(data_files, written, input);
+    const fs::path stamp_path = dir / ".stamp", out_path = dir / ".out", err_path = dir / ".err",
+                   status_path = dir / ".status";
+    if (!fs::exists(stamp_path) || read_file(stamp_path) != stamp) {
+        TempDir work;
+        for (const auto& f : data_files) work.copy_data(f);
+        for (const auto& [file, content] : written) work.write(file, content);
+        const RunResult r = run_tarnik(work, input);
+        fs::remove_all(dir);
+        fs::copy(work.path(), dir, fs::copy_options::recursive);
+        write_file(out_path, r.out);
+        write_file(err_path, r.err);
+        write_file(status_path, std::to_string(r.status));
+        if (r.status == 0) write_file(stamp_path, stamp);  // written last: the run is complete
+    }
+    run = std::make_unique<KeptRun>();
+    run->dir = dir;
+    run->result.out = read_file(out_path);
+    run->result.err = read_file(err_path);
+    run->result.status = std::stoi(read_file(status_path));
+    fail_on_sanitizer_report(run->result);  // in every test that reads the run
+    return *run;
 }
 
 std::string lines(std::initializer_list<std::string_view> answers) {

@@ -72,6 +72,23 @@ RunResult run_tarnik(const TempDir& dir, std::string_view input, int timeout_sec
                      const std::map<std::string, std::string>& env = {}, const std::vector<std::string>& args = {},
                      long address_space_mb = 0);
 
+// A run shared by every test that checks it. ctest starts each test in a process
+// of its own, so a run that several tests check is made once per build of the
+// program and kept in a directory beside the binary: the first test process
+// makes it (in a fresh directory holding the given data files and the files
+// written with the given contents) while holding a lock, the others wait for
+// the lock and read what it left. Another build of the program, another data
+// file, other contents or other answers make it again; a run that did not end
+// with status 0 is not kept.
+struct KeptRun {
+    std::filesystem::path dir;  // the working directory of the run, with everything it wrote
+    RunResult result;
+    std::string read(std::string_view name) const;
+    bool exists(std::string_view name) const;
+};
+const KeptRun& kept_run(const std::string& name, const std::vector<std::string>& data_files, std::string_view input,
+                        const std::map<std::string, std::string>& written = {});
+
 // One series in decadal layout: the identifier (a8) and year (i4) of each line,
 // then (i6) values up to the end of the decade, closed by the end marker 999.
 // A line whose year is below -999 has a 7-character identifier and the year in
