@@ -258,7 +258,7 @@ void run_series_display(Console& con, const Stores& st, const SeriesDisplayInput
             pause_two_columns(con);
             break;
         case 66:
-            exporting::series_save_menu(con, st, in.alignment == 1 ? exporting::kByAge : exporting::kByYear);
+            exporting::series_save_menu(con, st, in.alignment == 1 ? SeriesAlignment::cambial_age : SeriesAlignment::calendar_year);
             break;
         case 77:
         case 88:
