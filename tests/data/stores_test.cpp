@@ -7,13 +7,17 @@
 namespace tarnik {
 namespace {
 
-// The summary and the sample depths of data far from the years 1..2100: every
-// extreme is that of the data, and the depth tables count every ring once.
-TEST(Aboutit, ExtremesAndDepthsOfAnyYears) {
-    const Stores st = test::make_stores({{"LATE", 5000, 0, 100, {100, 200, 300}},
-                                         {"LATER", 9998, 2, 1000, {4000, 5000}},
-                                         {"BC", -9999, 0, 100, {}},  // a series without rings
-                                         {"AROUND0", -2, 1, 100, {1, 2, 3, 4, 5}}});
+// Data far from the years 1..2100.
+Stores far_years() {
+    return test::make_stores({{"LATE", 5000, 0, 100, {100, 200, 300}},
+                              {"LATER", 9998, 2, 1000, {4000, 5000}},
+                              {"BC", -9999, 0, 100, {}},  // a series without rings
+                              {"AROUND0", -2, 1, 100, {1, 2, 3, 4, 5}}});
+}
+
+// Every extreme of the summary is that of the data, wherever its years lie.
+TEST(SummariseStores, ExtremesOfAnyYears) {
+    const Stores st = far_years();
     const DataSummary& m = st.summary;
     EXPECT_EQ(m.min_first_year, -9999);
     EXPECT_EQ(m.max_last_year, 9999);
@@ -23,6 +27,12 @@ TEST(Aboutit, ExtremesAndDepthsOfAnyYears) {
     EXPECT_EQ(m.max_length, 5);
     EXPECT_FLOAT_EQ(m.y_min, 0.01f);
     EXPECT_FLOAT_EQ(m.y_max, 5.0f);
+}
+
+// The depth tables count every ring once, wherever its years lie.
+TEST(SummariseStores, DepthsOfAnyYears) {
+    const Stores st = far_years();
+    const DataSummary& m = st.summary;
     for (std::int32_t y : {-9999, -3, 3, 4999, 5003, 10000}) EXPECT_EQ(st.depth_by_year[y], 0) << y;
     for (std::int32_t y : {-2, 2, 5000, 5002, 9998, 9999}) EXPECT_EQ(st.depth_by_year[y], 1) << y;
     // Ages: LATE 1-3, LATER 3-4, AROUND0 2-6.
@@ -31,13 +41,15 @@ TEST(Aboutit, ExtremesAndDepthsOfAnyYears) {
     EXPECT_EQ(m.max_depth_age, 3);
     EXPECT_EQ(m.max_age_depth3, 3);
     EXPECT_EQ(m.max_depth_year, 1);
+}
 
-    // Only values past the old start values: still the true extremes.
+TEST(SummariseStores, ValuesPastTheStartValuesAreTheExtremes) {
     const Stores wide = test::make_stores({{"A", 3500, 0, 100, {200000, 300000}}});
     EXPECT_EQ(wide.summary.min_first_year, 3500);
     EXPECT_FLOAT_EQ(wide.summary.y_min, 2000.0f);
+}
 
-    // Without series the summary keeps its start values.
+TEST(SummariseStores, WithoutSeriesTheStartValuesStay) {
     const Stores none = test::make_stores({});
     EXPECT_EQ(none.summary.min_first_year, 3000);
     EXPECT_EQ(none.summary.max_last_year, -9999);

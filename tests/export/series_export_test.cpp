@@ -38,7 +38,7 @@ TEST(DecadalExport, DecadeLines) {
     EXPECT_EQ(decadal(std::vector<float>(9, 0.01f), 1870).size(), 1u);
 }
 
-TEST(DecadalExport, UnitsAndTheReservedValue) {
+TEST(DecadalExport, ReservedValueIsWrittenAs998InEitherUnit) {
     // 999 would read back as the end marker in either unit: written as 998. Values
     // are rounded to the nearest unit (0.53f * 100 is slightly below 53).
     EXPECT_EQ(decadal({9.99f, 2.59f, 0.53f}, 1901, 999, "LONGIDENTIFIER")[0], "LONGIDEN1901   998   259    53   999");
