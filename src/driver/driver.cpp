@@ -351,10 +351,10 @@ void Driver::reading_cycle() {
         rcs_.jdt = jdt_;
         rcs_.bandwidth = bandwidth_;
         rcs::run_regional_curve(con_, st_, rcs_, input_name_, display_);
-        ivar_ = rcs_.ivar;
+        ivar_ = static_cast<std::int32_t>(rcs_.variable);
         jdt_ = rcs_.jdt;
         bandwidth_ = rcs_.bandwidth;
-        menu_choice_ = rcs_.alignment;
+        menu_choice_ = static_cast<std::int32_t>(rcs_.alignment);
     }
 }
 

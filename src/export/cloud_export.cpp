@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "console/answers.h"
@@ -68,6 +69,20 @@ void write_class_header(TextFile& f, const RecordFormat& header, const CloudStor
 
 enum class Table { RawClouds, Splines, NormalisedSplines };
 
+// The rows of a class table: `put_cells` writes the cells of class k in row i
+// (0-based) through the body format, one record a row.
+template <typename PutCells>
+void write_class_rows(TextFile& f, const RecordFormat& body, std::int32_t nc, std::int32_t rows, PutCells put_cells) {
+    std::string row;
+    for (std::int32_t i = 0; i < rows; ++i) {
+        row.clear();
+        RecordWriter w(body, row);
+        for (std::int32_t k = 1; k <= nc; ++k) put_cells(w, k, static_cast<std::size_t>(i));
+        w.finish();
+        f.text(row);
+    }
+}
+
 // The column tables: a year/value pair per class and row. A class with fewer
 // points than the row number shows an empty slot (year 0, value 0.000), never
 // values left over from an earlier definition. The records are written through
@@ -80,7 +95,6 @@ void write_columns(TextFile& f, const CloudStore& cs, Table table) {
     if (table == Table::RawClouds) f.line(" Raw Age Class Clouds  ------");
     if (table == Table::NormalisedSplines) f.line(" Normailzed Age Class Splines ------");
     write_class_header(f, header, cs, nc);
-    std::string row;
 
     const bool clouds = table == Table::RawClouds;
     const std::int32_t rows = largest(clouds ? cs.num : cs.nps, nc);
@@ -90,22 +104,16 @@ void write_columns(TextFile& f, const CloudStore& cs, Table table) {
         n[idx(k)] = clouds ? held(cs.num[idx(k)], c.cloud_year.size(), c.cloud_value.size())
                            : held(cs.nps[idx(k)], c.spline_year.size(), c.spline_value.size());
     }
-    for (std::int32_t i = 0; i < rows; ++i) {
-        row.clear();
-        RecordWriter w(body, row);
-        for (std::int32_t k = 1; k <= nc; ++k) {
-            const CloudClass& c = cs.cls[idx(k)];
-            float year = 0.0f, value = 0.0f;
-            if (static_cast<std::size_t>(i) < n[idx(k)]) {
-                year = clouds ? c.cloud_year[static_cast<std::size_t>(i)] : c.spline_year[static_cast<std::size_t>(i)];
-                value = clouds ? c.cloud_value[static_cast<std::size_t>(i)] : c.spline_value[static_cast<std::size_t>(i)];
-            }
-            put_year(w, year, table == Table::NormalisedSplines);
-            w.put(value);
+    write_class_rows(f, body, nc, rows, [&](RecordWriter& w, std::int32_t k, std::size_t i) {
+        const CloudClass& c = cs.cls[idx(k)];
+        float year = 0.0f, value = 0.0f;
+        if (i < n[idx(k)]) {
+            year = clouds ? c.cloud_year[i] : c.spline_year[i];
+            value = clouds ? c.cloud_value[i] : c.spline_value[i];
         }
-        w.finish();
-        f.text(row);
-    }
+        put_year(w, year, table == Table::NormalisedSplines);
+        w.put(value);
+    });
 }
 
 void write_statistics(TextFile& f, const CloudStore& cs) {
@@ -142,6 +150,103 @@ void write_index(Console& con, TextFile& f, const CloudStore& cs, bool normalise
     }
 }
 
+// The selections of the cloud "SAVE Data Options" menu.
+enum class CloudSaveChoice : std::int32_t {
+    raw_clouds = 1,
+    spline_columns = 2,
+    spline_index = 3,
+    spline_statistics = 4,
+    normalised_columns = 5,
+    normalised_index = 6,
+    back_to_main_menu = 7,
+};
+
+// What a selection wrote, for the notice after the file is closed.
+struct SavedTable {
+    std::string notice;
+    bool blank_before = true;  // an empty line before the notice
+};
+
+std::string failed_write_notice(const std::string& name) {
+    return "Writing the file \"" + name + "\" failed; the data were not saved completely.";
+}
+
+void show_cloud_save_menu(Console& con, bool normalized) {
+    con.blank();
+    con.line(menu_indent(std::string(44, '_')));
+    con.blank();
+    con.line(menu_indent("************* SAVE Data Options ************"));
+    con.line(menu_indent("Age Class Clouds                 - Column [1]"));
+    con.line(menu_indent("Compressed Splines               - Column [2]"));
+    con.line(menu_indent("Compressed Splines               - Index  [3]"));
+    con.line(menu_indent("Compressed Splines Statistics    - Table  [4]"));
+    if (normalized) {
+        con.line(menu_indent("Normalized Splines               - Column [5]"));
+        con.line(menu_indent("Normalized Splines               - Index  [6]"));
+    }
+    con.line(menu_indent("RETURN to main menue                      [7]"));
+    con.line(menu_indent("*********************************************"));
+    con.blank();
+}
+
+// The selection entered; no value for anything but 1 to 7.
+std::optional<CloudSaveChoice> ask_cloud_save_choice(Console& con) {
+    const auto answer = parse_int_field(con.ask(menu_indent("Enter Selection : ")), 1);
+    if (answer && *answer >= 1 && *answer <= 7) return static_cast<CloudSaveChoice>(*answer);
+    return std::nullopt;
+}
+
+// The notice for a normalised layout chosen before any normalisation. True when
+// the user asks to return to the main menu.
+bool asks_return_before_normalisation(Console& con) {
+    con.blank();
+    con.line(menu_indent("Before you may select this option you must first"));
+    con.line(menu_indent("Normalize your cloud spline fits.  "));
+    con.blank();
+    con.line(menu_indent("Enter [R] to RETURN to the main menue."));
+    con.line(menu_indent("Hit any other key to save data."));
+    const char c = first_char(con.read_line());
+    return c == 'R' || c == 'r';
+}
+
+// Writes the table of one selection (1 to 6) into the open file.
+SavedTable write_cloud_table(Console& con, TextFile& f, const CloudStore& cs, CloudSaveChoice choice) {
+    switch (choice) {
+        case CloudSaveChoice::raw_clouds:
+            write_columns(f, cs, Table::RawClouds);
+            return {"Raw Age Class Clouds saved to file."};
+        case CloudSaveChoice::spline_columns:
+            write_columns(f, cs, Table::Splines);
+            return {"Compressed Age Class Splines <COL. FORMAT> saved to file."};
+        case CloudSaveChoice::spline_index:
+            write_index(con, f, cs, false);
+            return {"Compressed Age Class Splines <INDX FORMAT> saved to file."};
+        case CloudSaveChoice::spline_statistics:
+            write_statistics(f, cs);
+            return {"Spline Statistics saved to file."};
+        case CloudSaveChoice::normalised_columns:
+            write_columns(f, cs, Table::NormalisedSplines);
+            return {"Normailzed Age Class Splines <COL.FORMAT> saved to file.", false};
+        default:
+            write_index(con, f, cs, true);
+            return {"Normailzed Age Class Splines <INDEX FORMAT> saved to file."};
+    }
+}
+
+// Asks for the file, writes the selection's table and reports the save.
+void save_cloud_table(Console& con, const CloudStore& cs, CloudSaveChoice choice) {
+    TextFile f;
+    const auto name = open_output_file(con, f);
+    if (!name) return pause_continue(con);
+    const SavedTable saved_table = write_cloud_table(con, f, cs, choice);
+    // The file is closed before the notice, so that a failed write is
+    // reported instead of a save that did not happen.
+    const bool saved = f.close();
+    if (saved_table.blank_before || !saved) con.blank();
+    con.line(menu_indent(saved ? saved_table.notice : failed_write_notice(*name)));
+    pause_continue(con);
+}
+
 }  // namespace
 
 std::optional<std::string> open_output_file(Console& con, TextFile& file) {
@@ -158,8 +263,8 @@ std::optional<std::string> open_output_file(Console& con, TextFile& file) {
     return name;
 }
 
-void write_index_series(Console& con, TextFile& out, std::string_view id, std::int32_t first_year, std::span<const float> values,
-          std::span<const std::int32_t> depth) {
+void write_index_series(Console& con, TextFile& out, std::string_view id, std::int32_t first_year,
+                        std::span<const float> values, std::span<const std::int32_t> depth) {
     if (values.empty()) return;
     // Scale so that the largest value fits 4 columns as value x 1000, and the
     // smallest too: anomalies below -0.999 would otherwise be written as
@@ -202,87 +307,25 @@ void write_index_series(Console& con, TextFile& out, std::string_view id, std::i
     emit();
 }
 
-void cloud_save_menu(Console& con, const CloudStore& cs, std::int32_t normalized) {
+void cloud_save_menu(Console& con, const CloudStore& cs, bool normalized) {
     for (;;) {
-        con.blank();
-        con.line(menu_indent(std::string(44, '_')));
-        con.blank();
-        con.line(menu_indent("************* SAVE Data Options ************"));
-        con.line(menu_indent("Age Class Clouds                 - Column [1]"));
-        con.line(menu_indent("Compressed Splines               - Column [2]"));
-        con.line(menu_indent("Compressed Splines               - Index  [3]"));
-        con.line(menu_indent("Compressed Splines Statistics    - Table  [4]"));
-        if (normalized != 0) {
-            con.line(menu_indent("Normalized Splines               - Column [5]"));
-            con.line(menu_indent("Normalized Splines               - Index  [6]"));
-        }
-        con.line(menu_indent("RETURN to main menue                      [7]"));
-        con.line(menu_indent("*********************************************"));
-        con.blank();
-        const auto answer = parse_int_field(con.ask(menu_indent("Enter Selection : ")), 1);
-        const std::int32_t choice = answer ? *answer : -1;
-
-        if (choice == 7) return;
-        if (choice < 1 || choice > 6) {
+        show_cloud_save_menu(con, normalized);
+        const std::optional<CloudSaveChoice> choice = ask_cloud_save_choice(con);
+        if (choice == CloudSaveChoice::back_to_main_menu) return;
+        if (!choice) {
             con.blank();
-            con.line(menu_indent(normalized != 0 ? "You must enter a [1]-[6] or [7 to RETURN to Main Menu] "
-                                           : "You must enter a [1]-[4] or [7 to RETURN to Main Menu] "));
+            con.line(menu_indent(normalized ? "You must enter a [1]-[6] or [7 to RETURN to Main Menu] "
+                                            : "You must enter a [1]-[4] or [7 to RETURN to Main Menu] "));
             pause_continue(con);
             continue;
         }
-        if ((choice == 5 || choice == 6) && normalized == 0) {
-            con.blank();
-            con.line(menu_indent("Before you may select this option you must first"));
-            con.line(menu_indent("Normalize your cloud spline fits.  "));
-            con.blank();
-            con.line(menu_indent("Enter [R] to RETURN to the main menue."));
-            con.line(menu_indent("Hit any other key to save data."));
-            const char c = first_char(con.read_line());
-            if (c == 'R' || c == 'r') return;
+        const bool normalised_layout =
+            choice == CloudSaveChoice::normalised_columns || choice == CloudSaveChoice::normalised_index;
+        if (normalised_layout && !normalized) {
+            if (asks_return_before_normalisation(con)) return;
             continue;
         }
-
-        TextFile f;
-        const auto name = open_output_file(con, f);
-        if (!name) {
-            pause_continue(con);
-            continue;
-        }
-        std::string notice;
-        bool blank_before = true;
-        switch (choice) {
-            case 1:
-                write_columns(f, cs, Table::RawClouds);
-                notice = "Raw Age Class Clouds saved to file.";
-                break;
-            case 2:
-                write_columns(f, cs, Table::Splines);
-                notice = "Compressed Age Class Splines <COL. FORMAT> saved to file.";
-                break;
-            case 3:
-                write_index(con, f, cs, false);
-                notice = "Compressed Age Class Splines <INDX FORMAT> saved to file.";
-                break;
-            case 4:
-                write_statistics(f, cs);
-                notice = "Spline Statistics saved to file.";
-                break;
-            case 5:
-                write_columns(f, cs, Table::NormalisedSplines);
-                notice = "Normailzed Age Class Splines <COL.FORMAT> saved to file.";
-                blank_before = false;
-                break;
-            default:
-                write_index(con, f, cs, true);
-                notice = "Normailzed Age Class Splines <INDEX FORMAT> saved to file.";
-                break;
-        }
-        // The file is closed before the notice, so that a failed write is
-        // reported instead of a save that did not happen.
-        const bool saved = f.close();
-        if (blank_before || !saved) con.blank();
-        con.line(menu_indent(saved ? notice : "Writing the file \"" + *name + "\" failed; the data were not saved completely."));
-        pause_continue(con);
+        save_cloud_table(con, cs, *choice);
     }
 }
 
@@ -298,34 +341,26 @@ bool save_class_splines(Console& con, const CloudStore& cs) {
     static const RecordFormat header("(1x,100('YR',i4,'-',i4,1x,'STD.ER',2x))");
     static const RecordFormat body("(1x,25(i4,1x,f6.3,1x,f6.3,2x))");
     write_class_header(f, header, cs, nc);
-    std::string row;
 
     std::array<std::size_t, mxnc> n{};
     for (std::int32_t k = 1; k <= nc; ++k) {
         const CloudClass& c = cs.cls[idx(k)];
         n[idx(k)] = std::min(held(cs.nps[idx(k)], c.spline_year.size(), c.spline_value.size()), c.spline_se.size());
     }
-    const std::int32_t rows = largest(cs.nps, nc);
-    for (std::int32_t i = 0; i < rows; ++i) {
-        row.clear();
-        RecordWriter w(body, row);
-        for (std::int32_t k = 1; k <= nc; ++k) {
-            const CloudClass& c = cs.cls[idx(k)];
-            float year = 0.0f, value = 0.0f, se = 0.0f;
-            if (static_cast<std::size_t>(i) < n[idx(k)]) {
-                year = c.spline_year[static_cast<std::size_t>(i)];
-                value = c.spline_value[static_cast<std::size_t>(i)];
-                se = c.spline_se[static_cast<std::size_t>(i)];
-            }
-            put_year(w, year, true);
-            w.put(value);
-            w.put(se);
+    write_class_rows(f, body, nc, largest(cs.nps, nc), [&](RecordWriter& w, std::int32_t k, std::size_t i) {
+        const CloudClass& c = cs.cls[idx(k)];
+        float year = 0.0f, value = 0.0f, se = 0.0f;
+        if (i < n[idx(k)]) {
+            year = c.spline_year[i];
+            value = c.spline_value[i];
+            se = c.spline_se[i];
         }
-        w.finish();
-        f.text(row);
-    }
+        put_year(w, year, true);
+        w.put(value);
+        w.put(se);
+    });
     if (!f.close()) {
-        con.line(menu_indent("Writing the file \"" + *name + "\" failed; the data were not saved completely."));
+        con.line(menu_indent(failed_write_notice(*name)));
         return false;
     }
     return true;

@@ -24,10 +24,10 @@ namespace tarnik::exporting {
 std::optional<std::string> open_output_file(Console& con, TextFile& file);
 
 // The cloud "SAVE Data Options" menu of the dot-cloud display. `normalized` is
-// non-zero once the class splines have been normalised; only then are the
+// true once the class splines have been normalised; only then are the
 // normalised layouts offered. Returns on choice 7, or on R at the notice that
 // asks for a normalisation first.
-void cloud_save_menu(Console& con, const CloudStore& cs, std::int32_t normalized);
+void cloud_save_menu(Console& con, const CloudStore& cs, bool normalized);
 
 // The splines of every class with their standard errors, one column triple per
 // class, into one file named by the user. Returns false when nothing could be
@@ -38,7 +38,7 @@ bool save_class_splines(Console& con, const CloudStore& cs);
 // value/count pairs per decade line, the values scaled so that the largest fits
 // (the scaling is reported on the console). `depth` gives the count of each
 // value; when it is empty or its first element is below 1 every count is 1.
-void write_index_series(Console& con, TextFile& out, std::string_view id, std::int32_t first_year, std::span<const float> values,
-          std::span<const std::int32_t> depth = {});
+void write_index_series(Console& con, TextFile& out, std::string_view id, std::int32_t first_year,
+                        std::span<const float> values, std::span<const std::int32_t> depth = {});
 
 }  // namespace tarnik::exporting

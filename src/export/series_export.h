@@ -13,28 +13,27 @@
 
 #include "console/console.h"
 #include "console/textfile.h"
+#include "data/series_alignment.h"
 #include "data/stores.h"
 
 namespace tarnik::exporting {
 
-// The mode is the series-record field that holds the start coordinate.
-inline constexpr std::int32_t kByAge = 8;   // first_age: cambially aligned
-inline constexpr std::int32_t kByYear = 4;  // first_year: cross-dated
-
 // "AgeAligned.raw.DEC" / "Xdated.raw.DEC" (decadal) or ".INC" (column table).
-std::string series_export_name(std::int32_t mode, bool decadal);
+std::string series_export_name(SeriesAlignment alignment, bool decadal);
 
 // The "SAVE Data Options" menu; writes into `dir` (the working directory when
 // empty) and returns on selection 3.
-void series_save_menu(Console& con, const Stores& st, std::int32_t mode, const std::filesystem::path& dir = {});
+void series_save_menu(Console& con, const Stores& st, SeriesAlignment alignment,
+                      const std::filesystem::path& dir = {});
 
 // One series in decadal layout: `values` in millimetres, `start` the age or year
 // of the first value, `marker` 999 (0.01 mm units) or -9999 (0.001 mm units).
 void write_decadal_series(TextFile& out, std::span<const float> values, std::int32_t start, std::string_view id,
-              std::int32_t marker);
+                          std::int32_t marker);
 
 // The two files; false when the file could not be written completely.
-bool write_series_decadal(const Stores& st, std::int32_t mode, const std::filesystem::path& file);
-bool write_series_columns(const Stores& st, std::int32_t mode, const std::filesystem::path& file);
+// Each series starts at its first age or first year, as `alignment` says.
+bool write_series_decadal(const Stores& st, SeriesAlignment alignment, const std::filesystem::path& file);
+bool write_series_columns(const Stores& st, SeriesAlignment alignment, const std::filesystem::path& file);
 
 }  // namespace tarnik::exporting

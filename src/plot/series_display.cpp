@@ -282,7 +282,7 @@ void answer_option(Console& con, const Stores& st, const SeriesDisplayInput& in,
         return;
     case SeriesOption::symbol_type: not_available(con, option); return;
     case SeriesOption::save_data:
-        exporting::series_save_menu(con, st, by_age(in) ? exporting::kByAge : exporting::kByYear);
+        exporting::series_save_menu(con, st, by_age(in) ? SeriesAlignment::cambial_age : SeriesAlignment::calendar_year);
         return;
     case SeriesOption::save_black_on_white: save_plot(con, "ps", st, in, s); return;
     case SeriesOption::save_colour: save_plot(con, "psc", st, in, s); return;

@@ -1,5 +1,6 @@
 #include "rcs/rcs.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "console/format.h"
@@ -31,6 +32,94 @@ bool save_rcs_file(const std::string& title, std::int32_t min_age, std::int32_t 
         f.line(" " + fmt::I(age, 4) + "  " + fmt::F(rgc[k], 8, 3) + "  " + fmt::F(curve[k], 8, 3));
     }
     return f.close();
+}
+
+// The series span fewer than 3 cambial ages: the spline of the curve needs
+// three ages at least, so the series stay raw ring widths, and the run goes on
+// with them.
+void report_too_few_ages(Console& con, std::int32_t n) {
+    con.line();
+    con.line(menu_indent("The regional curve needs rings of 3 cambial ages or more; these series"));
+    con.line(menu_indent("have rings of " + std::to_string(std::max(n, 0)) + (n == 1 ? " age" : " ages") +
+                         " only. No RCS indices were computed:"));
+    con.line(menu_indent("the analysis goes on with the raw ring widths."));
+}
+
+// The mean ring width at the ages min_age..max_age; element 0 belongs to min_age.
+std::vector<float> regional_mean(const Stores& st, std::int32_t min_age, std::int32_t max_age) {
+    const std::int32_t n = max_age - min_age + 1;
+    std::vector<float> mean = mean_by_age(st);
+    std::vector<float> rgc(static_cast<std::size_t>(std::max(n, 0)), 0.0f);
+    for (std::int32_t age = min_age; age <= max_age; ++age)
+        rgc[static_cast<std::size_t>(age - min_age)] = mean[static_cast<std::size_t>(age)];
+    return rgc;
+}
+
+// Asks for the spline parameter and fits the regional curve to the n ages of
+// the regional mean.
+void fit_regional_curve(Console& con, RcsState& state, std::int32_t n, std::span<const float> rgc,
+                        std::vector<float>& se) {
+    rcs_menu(con);
+    state.jdt = con.ask_free_int(menu_indent("Enter spline parameter           : "));
+    bool raised = false;
+    state.bandwidth = spline::bandwidth_request(state.jdt, n, raised);
+    if (raised) {
+        con.line();
+        con.line(menu_indent("The spline bandwidth must be >= 2 years."));
+        con.line(menu_indent("It will be set to 2."));
+    }
+    float var = -1.0f;
+    spline::cgcv1(MaxYears, n, rgc, state.regional_curve, state.bandwidth, var, se);
+}
+
+// The series display with the state's variable and alignment, and the regional
+// curve drawn over the series when `curve` holds one.
+void show_series(Console& con, const Stores& st, const RcsState& state, std::span<const float> curve,
+                 const std::string& title, plot::SeriesDisplayState& display) {
+    plot::SeriesDisplayInput in;
+    in.code = static_cast<std::int32_t>(state.variable);
+    in.alignment = static_cast<std::int32_t>(state.alignment);
+    in.y_min = st.summary.y_min;
+    in.y_max = st.summary.y_max;
+    in.regional_curve = curve;
+    in.title = title;
+    plot::run_series_display(con, st, in, display);
+}
+
+bool answers_true(Console& con) { return con.ask_free_logical(menu_indent("Enter [T]rue or [F]alse > ")); }
+
+// Offers to save the regional mean and the fitted curve, and says so when the
+// file cannot be written.
+void offer_rcs_save(Console& con, const std::string& title, std::int32_t min_age, std::int32_t max_age,
+                    const std::vector<float>& rgc, const std::vector<float>& curve) {
+    con.blank(2);
+    con.line(menu_indent("Do you want to save the current RCS mean and spline fit"));
+    con.line(menu_indent("data ?"));
+    if (!answers_true(con)) return;
+    if (!save_rcs_file(title, min_age, max_age, rgc, curve)) {
+        con.line();
+        con.line(menu_indent(std::string("The file ") + kRcsFile + " could not be written here; nothing was saved."));
+    }
+}
+
+// Replaces the stored widths by their indices of the fitted curve (element 0 at
+// min_age), sets the value range of the summary and reports the rings left
+// without an index.
+void replace_widths_by_indices(Console& con, Stores& st, const std::vector<float>& curve, std::int32_t min_age,
+                               std::int32_t max_age) {
+    std::vector<float> curve_by_age(MaxYears + 1, 0.0f);
+    for (std::int32_t age = min_age; age <= max_age; ++age)
+        curve_by_age[static_cast<std::size_t>(age)] = curve[static_cast<std::size_t>(age - min_age)];
+    IndexingResult res = index_series(st, curve_by_age);
+    st.summary.y_min = res.y_min;
+    st.summary.y_max = res.y_max;
+    if (res.undefined > 0) {
+        con.line();
+        con.line(menu_indent("Note: " + std::to_string(res.undefined) +
+                             (res.undefined == 1 ? " ring lies" : " rings lie") +
+                             " where the regional curve is 0 or undefined, or its index is too large;"));
+        con.line(menu_indent("such rings are stored as 0."));
+    }
 }
 
 }  // namespace
@@ -79,89 +168,35 @@ IndexingResult index_series(Stores& st, std::span<const float> curve_by_age) {
 }
 
 void run_regional_curve(Console& con, Stores& st, RcsState& state, const std::string& title,
-               plot::SeriesDisplayState& display) {
+                        plot::SeriesDisplayState& display) {
     const std::int32_t min_age = st.summary.min_first_age;
     const std::int32_t max_age = st.summary.max_last_age;
     const std::int32_t n = max_age - min_age + 1;
     if (n < 3) {
-        // The spline of the curve needs three ages at least: the series stay
-        // raw ring widths, and the run goes on with them.
-        con.line();
-        con.line(menu_indent("The regional curve needs rings of 3 cambial ages or more; these series"));
-        con.line(menu_indent("have rings of " + std::to_string(std::max(n, 0)) + (n == 1 ? " age" : " ages") +
-                       " only. No RCS indices were computed:"));
-        con.line(menu_indent("the analysis goes on with the raw ring widths."));
-        state.ivar = 1;
-        state.alignment = 1;
+        report_too_few_ages(con, n);
+        state.variable = AnalysisVariable::ring_widths;
+        state.alignment = SeriesAlignment::cambial_age;
         return;
     }
-    std::vector<float> mean = mean_by_age(st);
-    std::vector<float> rgc(static_cast<std::size_t>(std::max(n, 0)), 0.0f);
-    for (std::int32_t age = min_age; age <= max_age; ++age) rgc[static_cast<std::size_t>(age - min_age)] = mean[static_cast<std::size_t>(age)];
+    const std::vector<float> rgc = regional_mean(st, min_age, max_age);
     state.regional_curve.assign(MaxYears, 0.0f);
     std::vector<float> se(MaxYears, 0.0f);
 
-    for (;;) {
-        rcs_menu(con);
-        state.jdt = con.ask_free_int(menu_indent("Enter spline parameter           : "));
-        bool raised = false;
-        state.bandwidth = spline::bandwidth_request(state.jdt, n, raised);
-        if (raised) {
-            con.line();
-            con.line(menu_indent("The spline bandwidth must be >= 2 years."));
-            con.line(menu_indent("It will be set to 2."));
-        }
-        float var = -1.0f;
-        spline::cgcv1(MaxYears, n, rgc, state.regional_curve, state.bandwidth, var, se);
-
-        state.alignment = 1;
-        state.ivar = 4;
-        plot::SeriesDisplayInput in;
-        in.code = 4;
-        in.alignment = state.alignment;
-        in.y_min = st.summary.y_min;
-        in.y_max = st.summary.y_max;
-        in.regional_curve = std::span<const float>(state.regional_curve.data(), static_cast<std::size_t>(n));
-        in.title = title;
-        plot::run_series_display(con, st, in, display);
-
+    // The curve is fitted and shown over the raw widths until the user keeps it.
+    do {
+        fit_regional_curve(con, state, n, rgc, se);
+        state.alignment = SeriesAlignment::cambial_age;
+        state.variable = AnalysisVariable::widths_with_regional_curve;
+        show_series(con, st, state, std::span<const float>(state.regional_curve.data(), static_cast<std::size_t>(n)),
+                    title, display);
         con.blank(2);
         con.line(menu_indent("Do you want to recalculate the mean Regional Growth Curve?"));
-        if (!con.ask_free_logical(menu_indent("Enter [T]rue or [F]alse > "))) break;
-    }
+    } while (answers_true(con));
 
-    con.blank(2);
-    con.line(menu_indent("Do you want to save the current RCS mean and spline fit"));
-    con.line(menu_indent("data ?"));
-    if (con.ask_free_logical(menu_indent("Enter [T]rue or [F]alse > "))) {
-        if (!save_rcs_file(title, min_age, max_age, rgc, state.regional_curve)) {
-            con.line();
-            con.line(menu_indent(std::string("The file ") + kRcsFile + " could not be written here; nothing was saved."));
-        }
-    }
-
-    std::vector<float> curve_by_age(MaxYears + 1, 0.0f);
-    for (std::int32_t age = min_age; age <= max_age; ++age)
-        curve_by_age[static_cast<std::size_t>(age)] = state.regional_curve[static_cast<std::size_t>(age - min_age)];
-    IndexingResult res = index_series(st, curve_by_age);
-    st.summary.y_min = res.y_min;
-    st.summary.y_max = res.y_max;
-    if (res.undefined > 0) {
-        con.line();
-        con.line(menu_indent("Note: " + std::to_string(res.undefined) +
-                       (res.undefined == 1 ? " ring lies" : " rings lie") +
-                       " where the regional curve is 0 or undefined, or its index is too large;"));
-        con.line(menu_indent("such rings are stored as 0."));
-    }
-
-    state.ivar = 3;
-    plot::SeriesDisplayInput in;
-    in.code = 3;
-    in.alignment = state.alignment;
-    in.y_min = st.summary.y_min;
-    in.y_max = st.summary.y_max;
-    in.title = title;
-    plot::run_series_display(con, st, in, display);
+    offer_rcs_save(con, title, min_age, max_age, rgc, state.regional_curve);
+    replace_widths_by_indices(con, st, state.regional_curve, min_age, max_age);
+    state.variable = AnalysisVariable::rcs_indices;
+    show_series(con, st, state, {}, title, display);
 }
 
 }  // namespace tarnik::rcs

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "console/console.h"
+#include "data/analysis_variable.h"
+#include "data/series_alignment.h"
 #include "data/stores.h"
 #include "plot/series_display.h"
 
@@ -35,16 +37,17 @@ struct IndexingResult {
 IndexingResult index_series(Stores& st, std::span<const float> curve_by_age);
 
 struct RcsState {
-    std::int32_t ivar = 3;
-    std::int32_t jdt = 0;
-    std::int32_t bandwidth = 0;
-    std::int32_t alignment = 1;
+    // What the value store holds when the dialog returns.
+    AnalysisVariable variable = AnalysisVariable::rcs_indices;
+    std::int32_t jdt = 0;        // the spline parameter entered
+    std::int32_t bandwidth = 0;  // the bandwidth in years it gives
+    SeriesAlignment alignment = SeriesAlignment::cambial_age;
     std::vector<float> regional_curve;  // fitted curve by position, element 0 = min_first_age
 };
 
 // run_regional_curve: the whole dialog; the stores must hold raw ring widths. Series
 // whose rings span fewer than 3 cambial ages have no curve: a notice says so
-// and the state returns with ivar 1 (raw widths). `display`
+// and the state returns with the raw ring widths as its variable. `display`
 // is the series display's state, shared with the main menu.
 void run_regional_curve(Console& con, Stores& st, RcsState& state, const std::string& title,
                plot::SeriesDisplayState& display);

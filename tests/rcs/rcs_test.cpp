@@ -41,23 +41,42 @@ TEST(RegionalCurve, MeanByCambialAge) {
     EXPECT_FLOAT_EQ(m[5], 0.0f);  // an age nobody reaches
 }
 
-TEST(RegionalCurve, IndicesAndUndefinedRings) {
-    Stores st = make_stores({{150, 300, 80}, {1234}}, {0, 0}, 100);
-    st.rec(2).scale = 1000;
+// Series 1 with rings at ages 1..3 (scale 100) and series 2 with one ring at
+// age 1 (scale 1000), indexed by a curve that is 0 at age 2.
+struct Indexed {
+    Stores st;
+    IndexingResult res;
+};
+Indexed index_two_series() {
+    Indexed r{make_stores({{150, 300, 80}, {1234}}, {0, 0}, 100), {}};
+    r.st.rec(2).scale = 1000;
     std::vector<float> curve(MaxYears + 1, 0.0f);
     curve[1] = 1.5f;  // series 1 ring 1 and series 2 ring 1 (age 1)
     curve[2] = 0.0f;  // undefined
     curve[3] = 0.4f;
-    IndexingResult res = index_series(st, curve);
-    auto s1 = st.values_of(1);
+    r.res = index_series(r.st, curve);
+    return r;
+}
+
+TEST(RegionalCurve, IndexIsTheScaledRatioToTheCurve) {
+    Indexed r = index_two_series();
+    auto s1 = r.st.values_of(1);
     EXPECT_EQ(s1[0], 100);  // a ring exactly on the curve stores its scale
-    EXPECT_EQ(s1[1], 0);
     EXPECT_EQ(s1[2], 200);
     // 1.234 / 1.5 = 0.822666..., times 1000 truncated.
-    EXPECT_EQ(st.values_of(2)[0], static_cast<std::int32_t>(1000.0f * (1.234f / 1.5f)));
-    EXPECT_EQ(res.undefined, 1);
-    EXPECT_FLOAT_EQ(res.y_max, 2.0f);
-    EXPECT_FLOAT_EQ(res.y_min, 1.234f / 1.5f);
+    EXPECT_EQ(r.st.values_of(2)[0], static_cast<std::int32_t>(1000.0f * (1.234f / 1.5f)));
+}
+
+TEST(RegionalCurve, RingWhereTheCurveIsZeroIsStoredAsZero) {
+    Indexed r = index_two_series();
+    EXPECT_EQ(r.st.values_of(1)[1], 0);
+    EXPECT_EQ(r.res.undefined, 1);
+}
+
+TEST(RegionalCurve, IndexRangeLeavesUndefinedRingsOut) {
+    const Indexed r = index_two_series();
+    EXPECT_FLOAT_EQ(r.res.y_max, 2.0f);
+    EXPECT_FLOAT_EQ(r.res.y_min, 1.234f / 1.5f);
 }
 
 TEST(RegionalCurve, IndexTooLargeForTheStoreIsUndefined) {
