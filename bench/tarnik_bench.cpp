@@ -515,7 +515,7 @@ Figure series_display(std::int32_t alignment, std::int32_t code, Devices devices
         const std::vector<float> mean = rcs::mean_by_age(st);
         curve.assign(mean.begin() + st.summary.min_first_age, mean.begin() + st.summary.max_last_age + 1);
     }
-    const plot::SeriesDisplayInput in{code, alignment, st.summary.y_min, st.summary.y_max, curve, "bench"};
+    const plot::SeriesDisplayInput in{static_cast<AnalysisVariable>(code), static_cast<SeriesAlignment>(alignment), st.summary.y_min, st.summary.y_max, curve, "bench"};
     plot::PlotAppearance ap;
     bool dark = 0;
     draw_once("", [&](Console& con) {

@@ -11,6 +11,8 @@
 #include "console/errors.h"
 #include "console/format.h"
 #include "console/textfile.h"
+#include "data/analysis_variable.h"
+#include "data/series_alignment.h"
 #include "data/stores.h"
 #include "driver/dialogs.h"
 #include "input/data_set.h"
@@ -71,6 +73,16 @@ std::string report_file_name(const std::string& input_name) {
     return std::string(folder) + base + "_Tarnik";
 }
 
+// The choices of the Main Program Menu; the two series displays share their
+// numbers with SeriesAlignment.
+enum class MainMenuChoice : std::int32_t {
+    series_by_age = 1,
+    series_by_year = 2,
+    dot_clouds = 3,
+    change_variable = 4,
+    exit = 5,
+};
+
 class Driver {
 public:
     explicit Driver(Console& con) : con_(con) {}
@@ -99,10 +111,9 @@ private:
     std::string report_name_;
     TextFile report_;
     bool report_opened_ = false;
-    std::int32_t ivar_ = 1;
+    AnalysisVariable variable_ = AnalysisVariable::ring_widths;
     std::int32_t jdt_ = 0;
     std::int32_t bandwidth_ = 0;
-    std::int32_t menu_choice_ = 0;
     plot::SeriesDisplayState display_;  // the series display's settings, kept for the run
     rcs::RcsState rcs_;                 // holds the regional curve after an RCS reading
     clouds::DotCloudDisplay clouds_;    // the dot-cloud display's store, kept for the run
@@ -151,13 +162,13 @@ void Driver::transformation_menu() {
         // An answer that is not a number is out of range like any other.
         auto v = con_.read_free_int();
         if (v && *v >= 1 && *v <= 3) {
-            ivar_ = *v;
+            variable_ = static_cast<AnalysisVariable>(*v);
             break;
         }
         con_.line();
         con_.line("   You must enter a value between 1 and 3");
     }
-    if (ivar_ == 2) {
+    if (variable_ == AnalysisVariable::spline_trends) {
         con_.line();
         con_.line(menu_indent("____ spline detrending menu ____________"));
         con_.line();
@@ -290,13 +301,13 @@ void Driver::read_series(DataSetReader& source) {
         running += s.length;
         check_limits(n, s.length, running);
         store_series(s, n, next_index);
-        if (ivar_ == 2) bandwidths.push_back(spline_bandwidth(n, s.length));
+        if (variable_ == AnalysisVariable::spline_trends) bandwidths.push_back(spline_bandwidth(n, s.length));
         next_index += s.length;
         ++n;
     }
     st_.nser = n - 1;
     if (st_.nser == 0) end_without_series(source);
-    if (ivar_ == 2) {
+    if (variable_ == AnalysisVariable::spline_trends) {
         fit_spline_trends(st_, bandwidths);
         bandwidth_ = bandwidths.back();
     }
@@ -347,14 +358,13 @@ void Driver::reading_cycle() {
     read_series(*source);
     summarise_stores(st_);
     print_summary();
-    if (ivar_ == 3) {
+    if (variable_ == AnalysisVariable::rcs_indices) {
         rcs_.jdt = jdt_;
         rcs_.bandwidth = bandwidth_;
         rcs::run_regional_curve(con_, st_, rcs_, input_name_, display_);
-        ivar_ = static_cast<std::int32_t>(rcs_.variable);
+        variable_ = rcs_.variable;
         jdt_ = rcs_.jdt;
         bandwidth_ = rcs_.bandwidth;
-        menu_choice_ = static_cast<std::int32_t>(rcs_.alignment);
     }
 }
 
@@ -369,13 +379,13 @@ bool Driver::main_menu() {
     con_.line(menu_indent("EXIT program                                    >[5]"));
     con_.line(menu_indent("____________________________________________________"));
     con_.line();
-    menu_choice_ = parse_int_field(con_.ask("Enter option [1-5] : "), 2).value_or(0);
-    switch (menu_choice_) {
-        case 1:
-        case 2: {
+    const std::int32_t answer = parse_int_field(con_.ask("Enter option [1-5] : "), 2).value_or(0);
+    switch (static_cast<MainMenuChoice>(answer)) {
+        case MainMenuChoice::series_by_age:
+        case MainMenuChoice::series_by_year: {
             plot::SeriesDisplayInput in;
-            in.code = ivar_;
-            in.alignment = menu_choice_;
+            in.variable = variable_;
+            in.alignment = static_cast<SeriesAlignment>(answer);
             in.y_min = st_.summary.y_min;
             in.y_max = st_.summary.y_max;
             in.regional_curve = rcs_.regional_curve;
@@ -383,13 +393,13 @@ bool Driver::main_menu() {
             plot::run_series_display(con_, st_, in, display_);
             return true;
         }
-        case 3:
-            clouds_.run(con_, st_, report_, static_cast<AnalysisVariable>(ivar_), input_name_);
+        case MainMenuChoice::dot_clouds:
+            clouds_.run(con_, st_, report_, variable_, input_name_);
             return true;
-        case 4:
+        case MainMenuChoice::change_variable:
             reading_cycle();
             return true;
-        case 5:
+        case MainMenuChoice::exit:
             // A report that did not reach the disk completely (a full disk, say)
             // must not pass for a complete one.
             if (!report_.close()) con_.line(" The report file " + report_name_ + " could not be written completely.");

@@ -30,12 +30,11 @@ enum class SeriesOption : std::int32_t {
 
 constexpr std::int32_t kLastStyleOption = 17;
 
-bool by_age(const SeriesDisplayInput& in) { return in.alignment == 1; }
+bool by_age(const SeriesDisplayInput& in) { return in.alignment == SeriesAlignment::cambial_age; }
 
-AnalysisVariable variable_of(const SeriesDisplayInput& in) { return static_cast<AnalysisVariable>(in.code); }
 
 bool with_regional_curve(const SeriesDisplayInput& in) {
-    return variable_of(in) == AnalysisVariable::widths_with_regional_curve;
+    return in.variable == AnalysisVariable::widths_with_regional_curve;
 }
 
 PlotKind kind_of(const SeriesDisplayInput& in) { return by_age(in) ? PlotKind::series_by_age : PlotKind::series_by_year; }
@@ -45,7 +44,7 @@ const char* x_label(const SeriesDisplayInput& in) {
 }
 
 const char* y_label(const SeriesDisplayInput& in) {
-    switch (variable_of(in)) {
+    switch (in.variable) {
     case AnalysisVariable::spline_trends: return "Spline Values(mm.)";
     case AnalysisVariable::rcs_indices: return "RCS Index Values(mm.)";
     default: return "Ring Widths(mm.)";
@@ -164,7 +163,7 @@ void series_ranges(const Stores& st, const SeriesDisplayInput& in, float y_top, 
         ap.x_min = static_cast<float>(lo);
         width = hi - lo + 1;
     }
-    ap.y_min = variable_of(in) == AnalysisVariable::rcs_indices ? in.y_min - 0.1f : 0.0f;
+    ap.y_min = in.variable == AnalysisVariable::rcs_indices ? in.y_min - 0.1f : 0.0f;
     ap.y_max = y_top;
     const AxisTicks xt = series_x_ticks(width);
     ap.x_major = xt.major;
@@ -242,7 +241,7 @@ void draw_depth_panel(const Stores& st, const SeriesDisplayInput& in, const Draw
     pllab(x_label(in), "Number of Observations", "Sample Depth");
     plcol0(ap.line_colour[0]);
     draw_polyline(x, y);
-    const AnalysisVariable v = variable_of(in);
+    const AnalysisVariable v = in.variable;
     if (v == AnalysisVariable::rcs_indices || v == AnalysisVariable::widths_with_regional_curve)
         plmtex("b", 6.5, 0.36, 0.0, "RCS Standardization");
 }
@@ -282,7 +281,7 @@ void answer_option(Console& con, const Stores& st, const SeriesDisplayInput& in,
         return;
     case SeriesOption::symbol_type: not_available(con, option); return;
     case SeriesOption::save_data:
-        exporting::series_save_menu(con, st, by_age(in) ? SeriesAlignment::cambial_age : SeriesAlignment::calendar_year);
+        exporting::series_save_menu(con, st, in.alignment);
         return;
     case SeriesOption::save_black_on_white: save_plot(con, "ps", st, in, s); return;
     case SeriesOption::save_colour: save_plot(con, "psc", st, in, s); return;

@@ -7,20 +7,21 @@
 #include <string>
 
 #include "console/console.h"
+#include "data/analysis_variable.h"
+#include "data/series_alignment.h"
 #include "data/stores.h"
 #include "plot/appearance.h"
 
 namespace tarnik::plot {
 
 struct SeriesDisplayInput {
-    // Variable code: 1 ring widths, 2 spline values, 3 RCS indices, 4 ring widths
-    // with the regional curve drawn over them.
-    std::int32_t code = 1;
-    // 1: by cambial age, 2: by calendar year.
-    std::int32_t alignment = 1;
+    // The variable drawn; widths_with_regional_curve draws the ring widths with
+    // the regional curve over them.
+    AnalysisVariable variable = AnalysisVariable::ring_widths;
+    SeriesAlignment alignment = SeriesAlignment::cambial_age;
     // Smallest and largest value of the variable plotted.
     float y_min = 0.0f, y_max = 0.0f;
-    // Code 4: the regional curve, element 0 belonging to the summary's min_first_age.
+    // widths_with_regional_curve: the regional curve, element 0 belonging to the summary's min_first_age.
     std::span<const float> regional_curve;
     // The input file name, the plot title (a 40-character field).
     std::string title;

@@ -77,8 +77,8 @@ void fit_regional_curve(Console& con, RcsState& state, std::int32_t n, std::span
 void show_series(Console& con, const Stores& st, const RcsState& state, std::span<const float> curve,
                  const std::string& title, plot::SeriesDisplayState& display) {
     plot::SeriesDisplayInput in;
-    in.code = static_cast<std::int32_t>(state.variable);
-    in.alignment = static_cast<std::int32_t>(state.alignment);
+    in.variable = state.variable;
+    in.alignment = state.alignment;
     in.y_min = st.summary.y_min;
     in.y_max = st.summary.y_max;
     in.regional_curve = curve;

@@ -99,7 +99,7 @@ Part draw(std::int32_t n, std::int32_t s, std::int32_t e, std::int32_t seed, std
     return p;
 }
 
-TEST(Parti, GivesTheKnownPartitionsForTheirSeeds) {
+TEST(DrawClassBoundaries, GivesTheKnownPartitionsForTheirSeeds) {
     std::string out;
     EXPECT_EQ(draw(4, 1, 100, 1, &out), (Part{1, 10, 42, 76, 100}));
     EXPECT_TRUE(contains_block(out, "\n             This partition required     1 passes.\n"));
@@ -113,7 +113,7 @@ TEST(Parti, GivesTheKnownPartitionsForTheirSeeds) {
     EXPECT_EQ(draw(6, 20, 300, -1), one);
 }
 
-TEST(Parti, InteriorBoundariesRiseStrictlyBelowTheStopAge) {
+TEST(DrawClassBoundaries, InteriorBoundariesRiseStrictlyBelowTheStopAge) {
     for (std::int32_t seed = 1; seed <= 40; ++seed) {
         const Part p = draw(50, 1, 1000, seed);
         ASSERT_EQ(p.size(), 51u);

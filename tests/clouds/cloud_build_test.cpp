@@ -186,7 +186,7 @@ void run(Fit& r, const V& years, const V& values, float bw) {
     fit_cloud(r.cs, r.work, static_cast<std::int32_t>(years.size()), 0.5f, r.ni, r.bw, r.ns, r.stats);
 }
 
-TEST(Rankrr, SortsByYearKeepingEqualYearsInCloudOrder) {
+TEST(SortByYear, SortsByYearKeepingEqualYearsInCloudOrder) {
     V y{1950, 1949, 1950, 1948, 1950, 1949, 0}, v{1, 2, 3, 4, 5, 6, 0};
     sort_by_year(6, y, v);
     EXPECT_EQ(y, (V{1948, 1949, 1949, 1950, 1950, 1950, 0}));
@@ -198,7 +198,7 @@ TEST(Rankrr, SortsByYearKeepingEqualYearsInCloudOrder) {
     EXPECT_EQ(fv, (V{4, 2, 1, 3}));
 }
 
-TEST(Amrep, AveragesNeighboursCloserThanTheTolerance) {
+TEST(AverageRepeatedYears, AveragesNeighboursCloserThanTheTolerance) {
     V y{1950, 1950, 1951, 1953, 0}, v{1.0f, 2.0f, 4.0f, 8.0f, 0}, cy, cv;
     std::vector<std::int32_t> nrep;
     ASSERT_EQ(average_repeated_years(4, 0.5f, y, v, cy, cv, nrep), 3);
@@ -234,7 +234,7 @@ void test_cloud(V& y, V& v) {
         }
 }
 
-TEST(Seq4pg, FixedBandwidthFitMatchesAnIndependentSmoothingSpline) {
+TEST(FitCloud, FixedBandwidthFitMatchesAnIndependentSmoothingSpline) {
     V y, v;
     test_cloud(y, v);
     Fit r;
@@ -256,7 +256,7 @@ TEST(Seq4pg, FixedBandwidthFitMatchesAnIndependentSmoothingSpline) {
     EXPECT_NEAR(r.stats[6], 0.43567251f, 1e-6);  // mean square of the weights 1/nrep
 }
 
-TEST(Seq4pg, MinimumGcvFitReportsItsBandwidthInTheStatistics) {
+TEST(FitCloud, MinimumGcvFitReportsItsBandwidthInTheStatistics) {
     V y, v;
     test_cloud(y, v);
     Fit r;
@@ -268,7 +268,7 @@ TEST(Seq4pg, MinimumGcvFitReportsItsBandwidthInTheStatistics) {
     EXPECT_NEAR(r.stats[3], 0.0050476f, 5e-5);  // msr / msw
 }
 
-TEST(Seq4pg, MinimumGcvFitWritesOnlyItsOwnSpline) {
+TEST(FitCloud, MinimumGcvFitWritesOnlyItsOwnSpline) {
     V y, v;
     test_cloud(y, v);
     Fit r;
@@ -278,7 +278,7 @@ TEST(Seq4pg, MinimumGcvFitWritesOnlyItsOwnSpline) {
     EXPECT_EQ(r.cs.gcv_se[7], 0.0f);
 }
 
-TEST(Seq4pg, SearchesEndingAtEitherExtremeGiveUsableBandwidths) {
+TEST(FitCloud, SearchesEndingAtEitherExtremeGiveUsableBandwidths) {
     // Noisy lines: one search ends interpolating (P = 0: bandwidth 2), the other
     // nearly straight (a very long bandwidth).
     V y;

@@ -36,7 +36,7 @@ Outcome normalise(CloudStore& cs, std::string_view answers) {
     return r;
 }
 
-TEST(Amstds, EachModeComputesItsStatistics) {
+TEST(Standardise, EachModeComputesItsStatistics) {
     V x = {1, 2, 3, 4, 99};
     float mean = 0, sd = 0;
     standardise(x, 4, mean, sd, StatisticsMode::mean_and_deviation);  // only the first l values count
@@ -55,7 +55,7 @@ TEST(Amstds, EachModeComputesItsStatistics) {
     EXPECT_EQ(flat, (V{2, 2, 2}));
 }
 
-TEST(Amstds, ImpossibleCallsAreInternalErrors) {
+TEST(Standardise, ImpossibleCallsAreInternalErrors) {
     float mean = 0, sd = 0;
     const std::vector<std::tuple<std::int32_t, std::int32_t, std::string>> bad = {
         {1, 2, "In amstds l = 1 and you want an std??"},

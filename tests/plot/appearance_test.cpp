@@ -29,7 +29,7 @@ Styled style(std::int32_t option, PlotKind kind, std::string_view answers, std::
     return r;
 }
 
-TEST(PlotStyle, DefaultsDependOnThePlotKind) {
+TEST(PlotStyleDialog, DefaultsDependOnThePlotKind) {
     const Styled clouds = style(99, PlotKind::dot_clouds, "", 5);
     EXPECT_EQ(clouds.out, "");
     for (std::size_t i : {0u, 14u, 15u, 49u}) {
@@ -43,7 +43,7 @@ TEST(PlotStyle, DefaultsDependOnThePlotKind) {
     EXPECT_EQ(style(99, PlotKind::single_class, "").ap.line_colour[0], 0);
 }
 
-TEST(PlotStyle, BackgroundBlackWhiteOrUserDefined) {
+TEST(PlotStyleDialog, BackgroundBlackWhiteOrUserDefined) {
     const Styled black = style(1, PlotKind::series_by_age, "0\n");
     EXPECT_EQ(black.out,
               "\n             COLOR TABLE (Background Only) ____________________________\n"
@@ -66,7 +66,7 @@ TEST(PlotStyle, BackgroundBlackWhiteOrUserDefined) {
     EXPECT_EQ(ap.bg_red, 10);
 }
 
-TEST(PlotStyle, ClassLoopSetsAllOrOneClassUntilMinusOne) {
+TEST(PlotStyleDialog, ClassLoopSetsAllOrOneClassUntilMinusOne) {
     const Styled r = style(3, PlotKind::dot_clouds, "0\n6\n2\n  9\n4\n60\n-2\n-1\n", 3);
     EXPECT_EQ(r.ap.line_colour[0] * 100 + r.ap.line_colour[1] * 10 + r.ap.line_colour[2], 696);
     EXPECT_EQ(r.ap.line_colour[3], 4);  // beyond nc: the default of class 4, untouched
@@ -87,7 +87,7 @@ TEST(PlotStyle, ClassLoopSetsAllOrOneClassUntilMinusOne) {
     EXPECT_EQ(sym.ap.symbol_type[0], 32);
 }
 
-TEST(PlotStyle, SingleClassChoosesSplineFitOrErrorBounds) {
+TEST(PlotStyleDialog, SingleClassChoosesSplineFitOrErrorBounds) {
     const Styled bounds = style(3, PlotKind::single_class, "2\n7\n");
     EXPECT_TRUE(contains_block(bounds.out, "\n\n             Change Spline Fit color   [1]\n"
                                            "             Change Error Bounds color [2] :\n"
@@ -96,7 +96,7 @@ TEST(PlotStyle, SingleClassChoosesSplineFitOrErrorBounds) {
     EXPECT_EQ(style(6, PlotKind::single_class, "3\n7\n").ap.line_style, style(99, PlotKind::single_class, "").ap.line_style);
 }
 
-TEST(PlotStyle, SeriesHaveNoSymbolOptions) {
+TEST(PlotStyleDialog, SeriesHaveNoSymbolOptions) {
     for (int option : {5, 7}) {
         const Styled none = style(option, PlotKind::series_by_age, "any line\n");
         EXPECT_TRUE(contains_block(none.out, "\n             This option not available for your plot\n"
@@ -105,11 +105,11 @@ TEST(PlotStyle, SeriesHaveNoSymbolOptions) {
     }
 }
 
-TEST(PlotStyle, SeriesLineColourIsAFreeNumber) {
+TEST(PlotStyleDialog, SeriesLineColourIsAFreeNumber) {
     EXPECT_EQ(style(3, PlotKind::series_by_age, "\n9\n").ap.line_colour[0], 9);  // free: the empty line is skipped
 }
 
-TEST(PlotStyle, AxisDialogsShowTheCurrentValue) {
+TEST(PlotStyleDialog, AxisDialogsShowTheCurrentValue) {
     PlotAppearance ap;
     ap.x_major = 20.0f;
     ap.y_max = 3.5f;

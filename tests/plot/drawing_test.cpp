@@ -118,7 +118,7 @@ const Stores& ca533() {
 }
 
 SeriesDisplayInput input(std::int32_t alignment, std::int32_t code) {
-    return {code, alignment, ca533().summary.y_min, ca533().summary.y_max, {}, "ca533.rwl"};
+    return {static_cast<AnalysisVariable>(code), static_cast<SeriesAlignment>(alignment), ca533().summary.y_min, ca533().summary.y_max, {}, "ca533.rwl"};
 }
 
 std::string visit(const SeriesDisplayInput& in, std::string_view answers, SeriesDisplayState& state) {
@@ -132,11 +132,11 @@ TEST(SeriesRanges, AxesFollowTheDataExtent) {
     const Stores st = test::make_stores({{"A", 1853, 0, 100, std::vector<std::int32_t>(146, 50)},
                                          {"B", 1900, 167, 100, std::vector<std::int32_t>(20, 50)}});
     PlotAppearance ap;
-    series_ranges(st, {1, 1, 0.0f, 0.0f, {}, {}}, 4.0f, ap);
+    series_ranges(st, {AnalysisVariable::ring_widths, SeriesAlignment::cambial_age, 0.0f, 0.0f, {}, {}}, 4.0f, ap);
     EXPECT_EQ(ap.x_min * 1000 + ap.x_max, 190.0f);
     EXPECT_EQ(ap.x_major * 100 + static_cast<float>(ap.x_minor), 2010.0f);
     EXPECT_EQ(ap.y_min, 0.0f);
-    series_ranges(st, {3, 2, 0.35f, 0.0f, {}, {}}, 4.0f, ap);
+    series_ranges(st, {AnalysisVariable::rcs_indices, SeriesAlignment::calendar_year, 0.35f, 0.0f, {}, {}}, 4.0f, ap);
     EXPECT_EQ(ap.x_min, 1840.0f);
     EXPECT_EQ(ap.x_max, 2000.0f);
     EXPECT_EQ(ap.x_major, 20.0f);  // width 161

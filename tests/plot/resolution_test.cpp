@@ -190,7 +190,7 @@ std::vector<test::SeriesSpec> ca533_series() {
 // The series display of the stores on the in-memory screen.
 std::vector<unsigned char> series_picture(bool full_detail, const Stores& st, std::int32_t alignment, std::int32_t code,
                                           std::span<const float> curve = {}) {
-    const SeriesDisplayInput in{code, alignment, st.summary.y_min, st.summary.y_max, curve, "ca533.rwl"};
+    const SeriesDisplayInput in{static_cast<AnalysisVariable>(code), static_cast<SeriesAlignment>(alignment), st.summary.y_min, st.summary.y_max, curve, "ca533.rwl"};
     test::MemConsole mc;
     PlotAppearance ap;
     bool dark = false;

@@ -93,12 +93,12 @@ const Stores& ca533() {
 // The series display by cambial age with the display's default appearance.
 struct SeriesPlot {
     const Stores* st = &ca533();
-    SeriesDisplayInput in{1, 1, ca533().summary.y_min, ca533().summary.y_max, {}, "ca533.rwl"};
+    SeriesDisplayInput in{AnalysisVariable::ring_widths, SeriesAlignment::cambial_age, ca533().summary.y_min, ca533().summary.y_max, {}, "ca533.rwl"};
     PlotAppearance ap;
     bool dark = false;
 
     SeriesPlot() { reset(); }
-    explicit SeriesPlot(const Stores& stores) : st(&stores), in{1, 1, stores.summary.y_min, stores.summary.y_max, {}, "s"} {
+    explicit SeriesPlot(const Stores& stores) : st(&stores), in{AnalysisVariable::ring_widths, SeriesAlignment::cambial_age, stores.summary.y_min, stores.summary.y_max, {}, "s"} {
         reset();
     }
     void reset() {
