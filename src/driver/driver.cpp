@@ -272,8 +272,7 @@ std::int32_t Driver::spline_bandwidth(std::int32_t n, std::int32_t length) {
                             "The length of radius " + fmt::I(n, 7) + " := [ " + fmt::I(length, 7) + " ] is less",
                             "than 3. This is too short to spline. Program Terminating...");
     }
-    bool raised = false;
-    const std::int32_t bandwidth = spline::bandwidth_request(jdt_, length, raised);
+    const auto [bandwidth, raised] = spline::bandwidth_request(jdt_, length);
     if (raised) {
         con_.line();
         con_.line(menu_indent("The spline bandwidth must be ≥ 2 years."));

@@ -61,8 +61,8 @@ void fit_regional_curve(Console& con, RcsState& state, std::int32_t n, std::span
                         std::vector<float>& se) {
     rcs_menu(con);
     state.jdt = con.ask_free_int(menu_indent("Enter spline parameter           : "));
-    bool raised = false;
-    state.bandwidth = spline::bandwidth_request(state.jdt, n, raised);
+    const auto [bandwidth, raised] = spline::bandwidth_request(state.jdt, n);
+    state.bandwidth = bandwidth;
     if (raised) {
         con.line();
         con.line(menu_indent("The spline bandwidth must be >= 2 years."));

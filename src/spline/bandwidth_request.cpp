@@ -13,20 +13,16 @@ void print_jdt_rules(Console& con) {
     con.line(menu_indent("               is computed by program."));
 }
 
-std::int32_t bandwidth_request(std::int32_t jdt, std::int32_t n, bool& raised) {
-    raised = false;
-    if (jdt == 0) return -1;
+BandwidthRequest bandwidth_request(std::int32_t jdt, std::int32_t n) {
+    if (jdt == 0) return {-1, false};
     std::int32_t bw = jdt;
     if (jdt < 0) {
         const float years = (static_cast<float>(-static_cast<std::int64_t>(jdt)) / 100.0f) * static_cast<float>(n);
         bw = years >= 2147483647.0f ? std::numeric_limits<std::int32_t>::max()
                                     : static_cast<std::int32_t>(std::lround(years));
     }
-    if (bw < 2) {
-        raised = true;
-        bw = 2;
-    }
-    return bw;
+    if (bw < 2) return {2, true};
+    return {bw, false};
 }
 
 }  // namespace tarnik::spline

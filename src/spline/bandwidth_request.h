@@ -15,6 +15,10 @@ void print_jdt_rules(Console& con);
 // (-jdt/100)*n in single precision rounded to the nearest year, jdt > 0 jdt
 // itself, jdt == 0 -1 (the spline then chooses and reports the bandwidth). A
 // bandwidth below 2 from jdt != 0 becomes 2 and sets `raised`.
-std::int32_t bandwidth_request(std::int32_t jdt, std::int32_t n, bool& raised);
+struct BandwidthRequest {
+    std::int32_t bandwidth = 0;
+    bool raised = false;
+};
+BandwidthRequest bandwidth_request(std::int32_t jdt, std::int32_t n);
 
 }  // namespace tarnik::spline

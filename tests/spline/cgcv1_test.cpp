@@ -123,9 +123,9 @@ TEST(Bandwidth, RequestsBecomeWholeYearsOfAtLeastTwo) {
                         {1, 100, 2, true},     {0, 100, -1, false},  {40, 100, 40, false},
                         {-2147483647 - 1, 2100, 2147483647, false}};
     for (const Row& r : rows) {
-        bool raised = !r.raised;
-        EXPECT_EQ(bandwidth_request(r.jdt, r.n, raised), r.want) << r.jdt << " of " << r.n;
-        EXPECT_EQ(raised, r.raised) << r.jdt << " of " << r.n;
+        const BandwidthRequest got = bandwidth_request(r.jdt, r.n);
+        EXPECT_EQ(got.bandwidth, r.want) << r.jdt << " of " << r.n;
+        EXPECT_EQ(got.raised, r.raised) << r.jdt << " of " << r.n;
     }
 }
 
