@@ -145,7 +145,8 @@ void ConvertedSource::fill_unkept(SeriesRead& s, std::string_view name, std::int
     s.first_missing_year = 0;
 }
 
-void ConvertedSource::finish_with_counts(std::int32_t mean_curves, std::int32_t undated, std::int32_t skipped) {
+bool ConvertedSource::finish_with_counts() {
+    const auto [mean_curves, undated, skipped] = counts_;
     std::vector<ReadDetail> details;
     if (mean_curves > 0) details.push_back({mean_curves, "of them a mean curve", "of them mean curves"});
     if (undated > 0) details.push_back({undated, "without dates, placed from year 1", "without dates, placed from year 1"});
@@ -153,6 +154,7 @@ void ConvertedSource::finish_with_counts(std::int32_t mean_curves, std::int32_t 
         details.push_back({skipped, "series of other data than ring widths skipped",
                            "series of other data than ring widths skipped"});
     finish(std::move(details));
+    return false;
 }
 
 void ConvertedSource::finish(std::vector<ReadDetail> details) {

@@ -134,10 +134,20 @@ protected:
     // series the run ends with a message that names the file and the
     // `details` (UnusableFile).
     void finish(std::vector<ReadDetail> details);
-    // finish() with the details several readers count, those above 0 in this
-    // order: mean curves, series without dates (placed from year 1) and
-    // series of other data than ring widths (skipped).
-    void finish_with_counts(std::int32_t mean_curves, std::int32_t undated, std::int32_t skipped);
+    // finish() with the details of `counts_`, those above 0 in this order:
+    // mean curves, series without dates (placed from year 1) and series of
+    // other data than ring widths (skipped). Returns false, for the end of
+    // a reader's next().
+    bool finish_with_counts();
+    // The number of the series about to be read, counted in the file (the
+    // skipped series included).
+    std::int32_t number_in_file() const { return series_count() + counts_.skipped + 1; }
+
+    // What a reader counts besides the series it hands out, for finish_with_counts.
+    struct SeriesCounts {
+        std::int32_t mean_curves = 0, undated = 0, skipped = 0;
+    };
+    SeriesCounts counts_;
 
     // Ends the run with the read-error message: where (a line, a series or
     // both), what is wrong, and the line's text when there is one.

@@ -85,17 +85,14 @@ bool HeidelbergReader::next(SeriesRead& s) {
     for (;;) {
         // The header line of the next series; blank lines before it are skipped.
         std::string_view line;
-        if (!next_nonblank_line(line)) {
-            finish_with_counts(mean_curves_, floating_, skipped_);
-            return false;
-        }
-        const std::int32_t number = series_count() + skipped_ + 1;  // counted in the file
+        if (!next_nonblank_line(line)) return finish_with_counts();
+        const std::int32_t number = number_in_file();
         if (!is_header_line(line))
             read_error("line " + std::to_string(line_no()), "a series must begin with a HEADER: line", line);
         const Header h = read_header(number);
         const std::uint64_t rings = read_numbers(h);
         if (!h.ring_widths) {
-            ++skipped_;
+            ++counts_.skipped;
             continue;
         }
         hand_out(s, h, rings);
@@ -228,7 +225,7 @@ void HeidelbergReader::hand_out(SeriesRead& s, const Header& h, std::uint64_t ri
     std::int64_t first = 1;
     if (h.begin) first = *h.begin;
     else if (h.end) first = *h.end - static_cast<std::int64_t>(rings) + 1;
-    else ++floating_;
+    else ++counts_.undated;
     if (first < -1000000000 || first > 1000000000)
         read_error(h.label, "its first year " + std::to_string(first) + " is far outside any calendar");
     if (h.length_key && h.begin && h.end && *h.end - *h.begin + 1 != *h.length_key)
@@ -248,7 +245,7 @@ void HeidelbergReader::hand_out(SeriesRead& s, const Header& h, std::uint64_t ri
         if (!um) read_error(h.label, "the width " + std::to_string(v) + " is too large");
         rings_.push_back(*um);
     }
-    if (h.tuple > 1) ++mean_curves_;
+    if (h.tuple > 1) ++counts_.mean_curves;
     fill(s, h.name, static_cast<std::int32_t>(first), rings_, static_cast<std::int64_t>(rings));
 }
 

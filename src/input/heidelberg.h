@@ -96,7 +96,6 @@ private:
     std::size_t bound_;
     std::vector<std::int64_t> rings_;   // the kept rings of the series being read
     std::vector<std::int64_t> firsts_;  // the first number of each of its first MaxYears tuples
-    std::int32_t mean_curves_ = 0, skipped_ = 0, floating_ = 0;
 };
 
 }  // namespace tarnik

@@ -118,11 +118,8 @@ bool VFormatReader::looks_like(std::string_view content) {
 bool VFormatReader::next(SeriesRead& s) {
     for (;;) {
         std::string_view line;
-        if (!next_nonblank_line(line)) {
-            finish_with_counts(mean_curves_, floating_, skipped_);
-            return false;
-        }
-        const std::int32_t number = series_count() + skipped_ + 1;  // counted in the file
+        if (!next_nonblank_line(line)) return finish_with_counts();
+        const std::int32_t number = number_in_file();
         const auto h = parse_header(line);
         if (!h)
             read_error("line " + std::to_string(line_no()),
@@ -145,13 +142,13 @@ bool VFormatReader::next(SeriesRead& s) {
             if (!problem.empty()) read_error("line " + std::to_string(line_no()) + ", " + label, problem, line);
         }
         if (!widths) {
-            ++skipped_;
+            ++counts_.skipped;
             continue;
         }
         std::int64_t first = 1;
         if (h->last_year) first = *h->last_year - h->count + 1;
-        else ++floating_;
-        if (h->kind == Kind::mean) ++mean_curves_;
+        else ++counts_.undated;
+        if (h->kind == Kind::mean) ++counts_.mean_curves;
         fill(s, name, static_cast<std::int32_t>(first), rings_);
         return true;
     }

@@ -58,7 +58,6 @@ public:
 private:
     std::size_t bound_;
     std::vector<std::int64_t> rings_;
-    std::int32_t mean_curves_ = 0, skipped_ = 0, floating_ = 0;
 };
 
 }  // namespace tarnik
