@@ -90,7 +90,7 @@ public:
 
 private:
     void ask_input_file();
-    void check_report_name(const std::string& offset_file);
+    void check_report_name();
     void reading_cycle();
     void transformation_menu();
     void read_series(DataSetReader& source);
@@ -109,6 +109,7 @@ private:
     Stores st_;
     std::string input_name_;
     std::string report_name_;
+    std::string offset_file_;  // the pith offset file, empty without one
     TextFile report_;
     bool report_opened_ = false;
     AnalysisVariable variable_ = AnalysisVariable::ring_widths;
@@ -136,12 +137,12 @@ void Driver::ask_input_file() {
 
 // The report is written over whatever file has its name: it must not be one
 // of the files the run reads.
-void Driver::check_report_name(const std::string& offset_file) {
+void Driver::check_report_name() {
     std::error_code ec;
     const auto is = [&](const std::string& file) {
         return !file.empty() && std::filesystem::exists(report_name_, ec) && std::filesystem::equivalent(report_name_, file, ec);
     };
-    const char* what = is(input_name_) ? "the ring-width file" : is(offset_file) ? "the pith offset file" : nullptr;
+    const char* what = is(input_name_) ? "the ring-width file" : is(offset_file_) ? "the pith offset file" : nullptr;
     if (!what) return;
     con_.line();
     con_.line(" The report file would be " + std::string(what) + " " + report_name_ + " itself, and replace it.");
@@ -335,7 +336,7 @@ void Driver::print_summary() {
 
 void Driver::reading_cycle() {
     std::string problem;
-    auto source = DataSetReader::open(input_name_, problem);
+    auto source = DataSetReader::open(input_name_, problem, offset_file_);
     if (!source) {
         con_.line();
         con_.line(problem);
@@ -416,9 +417,9 @@ int Driver::run() {
     plot::set_plplot_environment();
     banner(con_);
     ask_input_file();
-    const std::string offset_file = pith_offset_dialog(con_, input_name_, st_.pith_offsets);
+    offset_file_ = pith_offset_dialog(con_, input_name_, st_.pith_offsets);
     report_name_ = report_file_name(input_name_);
-    check_report_name(offset_file);
+    check_report_name();
     reading_cycle();
     while (main_menu()) {
     }

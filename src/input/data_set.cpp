@@ -12,14 +12,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The files of a folder that are read, in the order of their names.
-std::vector<std::string> files_of_folder(const fs::path& folder, std::error_code& ec) {
+// The files of a folder that are read, in the order of their names: not the
+// hidden files, the reports and the pith offset file (`excluded`), which
+// often stands beside the ring widths it belongs to.
+std::vector<std::string> files_of_folder(const fs::path& folder, const std::string& excluded, std::error_code& ec) {
     std::vector<std::pair<std::string, std::string>> named;  // name, path
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         if (name.starts_with('.') || name.ends_with("_Tarnik")) continue;
         std::error_code type_ec;
         if (!it->is_regular_file(type_ec)) continue;
+        if (!excluded.empty() && fs::equivalent(it->path(), excluded, type_ec)) continue;
         named.emplace_back(name, it->path().string());
     }
     std::sort(named.begin(), named.end());
@@ -64,13 +67,14 @@ std::string identifier_of(std::string_view name) {
 DataSetReader::DataSetReader(std::unique_ptr<SeriesSource> source)
     : source_(std::move(source)), bound_(source_->value_count_bound()) {}
 
-std::optional<DataSetReader> DataSetReader::open(const std::string& path, std::string& problem) {
+std::optional<DataSetReader> DataSetReader::open(const std::string& path, std::string& problem,
+                                                 const std::string& pith_offset_file) {
     DataSetReader d;
     std::error_code ec;
     d.path_ = path;
     d.folder_ = fs::is_directory(path, ec);
     if (d.folder_) {
-        d.files_ = files_of_folder(path, ec);
+        d.files_ = files_of_folder(path, pith_offset_file, ec);
         if (ec) {
             problem = " The folder " + path + " cannot be read. The run ends here.";
             return std::nullopt;

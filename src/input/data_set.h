@@ -32,7 +32,9 @@ class DataSetReader {
 public:
     // The file or folder at `path`; no value, with the line that says why in
     // `problem`, when a file cannot be read or a folder holds no file to read.
-    static std::optional<DataSetReader> open(const std::string& path, std::string& problem);
+    // A folder's files leave out the pith offset file when it stands there.
+    static std::optional<DataSetReader> open(const std::string& path, std::string& problem,
+                                             const std::string& pith_offset_file = {});
     // The data set of one file's reader.
     explicit DataSetReader(std::unique_ptr<SeriesSource> source);
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -18,9 +19,10 @@ namespace {
 namespace fs = std::filesystem;
 
 // The number of series and the notices of a folder, or the message that ends the run.
-std::pair<std::size_t, std::vector<std::string>> read_folder(const fs::path& folder) {
+std::pair<std::size_t, std::vector<std::string>> read_folder(const fs::path& folder,
+                                                             const std::string& pith_offset_file = {}) {
     std::string problem;
-    auto data = DataSetReader::open(folder.string(), problem);
+    auto data = DataSetReader::open(folder.string(), problem, pith_offset_file);
     if (!data) return {0, {problem}};
     std::size_t n = 0;
     try {
@@ -67,6 +69,26 @@ TEST(Folder, AFileWithoutSeriesEndsTheRun) {
     EXPECT_EQ(read_folder(lab).second, (std::vector<std::string>{" The decadal file " + (lab / "m.rwl").string() +
                                                                       " holds no ring-width series.",
                                                                   " There is nothing to analyse. The run ends here."}));
+}
+
+// The pith offset file often stands beside the ring widths: a folder's files
+// leave it out, however it is named.
+TEST(Folder, ThePithOffsetFileIsNotReadAsRingWidths) {
+    test::TempDir dir;
+    const fs::path lab = dir / "lab";
+    fs::create_directories(lab);
+    dir.write("lab/a.rwl", "title\n" + test::decadal("A", 1901, {100, 120, 140}));
+    dir.write("lab/b.rwl", "title\n" + test::decadal("B", 1902, {90, 80, 70}));
+    dir.write("lab/offsets", "offsets\n  12\n   7\n");
+    // Read as a decadal file, the offsets hold no series and end the run.
+    const std::vector<std::string> ended = read_folder(lab).second;
+    EXPECT_NE(std::find(ended.begin(), ended.end(),
+                        " The decadal file " + (lab / "offsets").string() + " holds no ring-width series."),
+              ended.end());
+    const auto [series, notices] = read_folder(lab, (lab / "offsets").string());
+    EXPECT_EQ(series, 2u);
+    // The same file named another way (relative to another folder) is left out too.
+    EXPECT_EQ(read_folder(lab, (lab / ".." / "lab" / "offsets").string()).first, 2u);
 }
 
 // Identifiers are 8 bytes: a name is cut or padded with blanks, and a UTF-8
