@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "support/test_support.h"
 
