@@ -95,8 +95,8 @@ private:
     void transformation_menu();
     void read_series(DataSetReader& source);
     bool next_series(DataSetReader& source, SeriesRead& s);
-    void check_limits(std::int32_t n, std::int32_t length, std::int64_t running);
-    void store_series(const SeriesRead& s, std::int32_t n, std::int32_t first_index);
+    void check_limits(std::int32_t n, std::int32_t length, std::int64_t total);
+    void store_series(const SeriesRead& s, std::int32_t n);
     std::int32_t spline_bandwidth(std::int32_t n, std::int32_t length);
     void end_without_series(const DataSetReader& source);
     void check_ranges(std::int32_t n, const std::string& id, std::int32_t first_year, std::int32_t length,
@@ -222,9 +222,9 @@ bool Driver::next_series(DataSetReader& source, SeriesRead& s) {
     return read;
 }
 
-// The limits on the number of series, the rings of one series and the rings
-// of all: a series past one of them ends the run.
-void Driver::check_limits(std::int32_t n, std::int32_t length, std::int64_t running) {
+// The limits on the number of series, the rings of series n (`length`) and the
+// rings of all with it (`total`): a series past one of them ends the run.
+void Driver::check_limits(std::int32_t n, std::int32_t length, std::int64_t total) {
     if (n > MaxSeries) {
         dimension_violation(con_, report_, "The number of radii " + fmt::I(n, 7) + " exceeds",
                             "the maximum allowed. " + fmt::I(MaxSeries, 7) + " Program Terminating...");
@@ -234,15 +234,16 @@ void Driver::check_limits(std::int32_t n, std::int32_t length, std::int64_t runn
                             "The length of radius " + fmt::I(n, 7) + " := [ " + fmt::I(length, 7) + " ] exceeds",
                             "the maximum allowed. " + fmt::I(MaxYears, 7) + " Program Terminating...");
     }
-    if (running > MaxValues) {
-        dimension_violation(con_, report_, "The total number of measurements " + fmt::I(running, 10) + " exceeds",
+    if (total > MaxValues) {
+        dimension_violation(con_, report_, "The total number of measurements " + fmt::I(total, 10) + " exceeds",
                             "the maximum allowed. " + fmt::I(MaxValues, 10) + " Program Terminating...");
     }
 }
 
-// Series n into the stores, its values from first_index on.
-void Driver::store_series(const SeriesRead& s, std::int32_t n, std::int32_t first_index) {
+// Series n into the stores, its values after those stored before it.
+void Driver::store_series(const SeriesRead& s, std::int32_t n) {
     const std::int32_t length = s.length;
+    const auto first_index = static_cast<std::int32_t>(st_.total) + 1;
     const std::int32_t offset = st_.pith_offset_of(n);
     check_ranges(n, s.id, s.first_year, length, offset);
     SeriesRecord r;
@@ -293,19 +294,14 @@ void Driver::end_without_series(const DataSetReader& source) {
 void Driver::read_series(DataSetReader& source) {
     SeriesRead s;
     std::vector<std::int32_t> bandwidths;  // per series, for the spline trend variable
-    std::int32_t n = 1;            // number of the series being read
-    std::int32_t next_index = 1;   // first_index of that series
-    std::int64_t running = 0;
     st_.values.reserve(std::min<std::size_t>(source.value_count_bound(), MaxValues));
     while (next_series(source, s)) {
-        running += s.length;
-        check_limits(n, s.length, running);
-        store_series(s, n, next_index);
+        const auto n = static_cast<std::int32_t>(st_.series.size()) + 1;  // the number of this series
+        check_limits(n, s.length, st_.total + s.length);
+        store_series(s, n);
         if (variable_ == AnalysisVariable::spline_trends) bandwidths.push_back(spline_bandwidth(n, s.length));
-        next_index += s.length;
-        ++n;
     }
-    st_.nser = n - 1;
+    st_.nser = static_cast<std::int32_t>(st_.series.size());
     if (st_.nser == 0) end_without_series(source);
     if (variable_ == AnalysisVariable::spline_trends) {
         fit_spline_trends(st_, bandwidths);

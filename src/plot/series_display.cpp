@@ -32,7 +32,6 @@ constexpr std::int32_t kLastStyleOption = 17;
 
 bool by_age(const SeriesDisplayInput& in) { return in.alignment == SeriesAlignment::cambial_age; }
 
-
 bool with_regional_curve(const SeriesDisplayInput& in) {
     return in.variable == AnalysisVariable::widths_with_regional_curve;
 }
@@ -241,8 +240,7 @@ void draw_depth_panel(const Stores& st, const SeriesDisplayInput& in, const Draw
     pllab(x_label(in), "Number of Observations", "Sample Depth");
     plcol0(ap.line_colour[0]);
     draw_polyline(x, y);
-    const AnalysisVariable v = in.variable;
-    if (v == AnalysisVariable::rcs_indices || v == AnalysisVariable::widths_with_regional_curve)
+    if (in.variable == AnalysisVariable::rcs_indices || with_regional_curve(in))
         plmtex("b", 6.5, 0.36, 0.0, "RCS Standardization");
 }
 
