@@ -506,20 +506,22 @@ Figure saved_as_files(const std::string& before, const std::function<void(Consol
 
 enum class Devices { Every, SavedFiles };
 
-// Every series in one panel (code 1, or 4 with the regional curve), by cambial
-// age (alignment 1) or calendar year (2).
-Figure series_display(std::int32_t alignment, std::int32_t code, Devices devices = Devices::Every) {
+// Every series in one panel (the widths, with the regional curve or without),
+// by cambial age or calendar year.
+Figure series_display(SeriesAlignment alignment, AnalysisVariable variable, Devices devices = Devices::Every) {
     const Stores st = synthetic_stores(MaxSeries, 210);
     std::vector<float> curve;
-    if (code == 4) {
+    if (variable == AnalysisVariable::widths_with_regional_curve) {
         const std::vector<float> mean = rcs::mean_by_age(st);
         curve.assign(mean.begin() + st.summary.min_first_age, mean.begin() + st.summary.max_last_age + 1);
     }
-    const plot::SeriesDisplayInput in{static_cast<AnalysisVariable>(code), static_cast<SeriesAlignment>(alignment), st.summary.y_min, st.summary.y_max, curve, "bench"};
+    const plot::SeriesDisplayInput in{variable, alignment, st.summary.y_min, st.summary.y_max, curve, "bench"};
     plot::PlotAppearance ap;
-    bool dark = 0;
+    bool dark = false;
+    const plot::PlotKind kind =
+        alignment == SeriesAlignment::cambial_age ? plot::PlotKind::series_by_age : plot::PlotKind::series_by_year;
     draw_once("", [&](Console& con) {
-        plot::plot_style_dialog(con, 99, ap, alignment == 1 ? plot::PlotKind::series_by_age : plot::PlotKind::series_by_year, 0, {}, {}, dark);
+        plot::plot_style_dialog(con, plot::StyleOption::restore_defaults, ap, kind, 0, {}, {}, dark);
     });
     plot::series_ranges(st, in, plot::series_y_top(in.y_max), ap);
     const auto draw = [&](Console& con, const char* device) { plot::draw_series(con, device, st, in, ap, dark); };
@@ -537,7 +539,7 @@ Figure dot_cloud_display(Devices devices = Devices::Every) {
         s.cs.jdt[k] = 50;
     }
     draw_once("", [&](Console& con) {
-        plot::plot_style_dialog(con, 99, s.ap, plot::PlotKind::dot_clouds, s.cs.classnum, std::span<const std::int32_t>(s.cs.start_age),
+        plot::plot_style_dialog(con, plot::StyleOption::restore_defaults, s.ap, plot::PlotKind::dot_clouds, s.cs.classnum, std::span<const std::int32_t>(s.cs.start_age),
                         std::span<const std::int32_t>(s.cs.stop_age), s.dark);
     });
     build_clouds(st, s);
@@ -691,19 +693,19 @@ std::vector<Case> cases() {
              return f;
          }},
         {"by-age", "series display by cambial age, 22000 x 210 (every device)", "< 2 s",
-         [] { return series_display(1, 1); }},
+         [] { return series_display(SeriesAlignment::cambial_age, AnalysisVariable::ring_widths); }},
         {"by-year", "series display by calendar year, 22000 x 210 (every device)", "< 2 s",
-         [] { return series_display(2, 1); }},
+         [] { return series_display(SeriesAlignment::calendar_year, AnalysisVariable::ring_widths); }},
         {"rcs-curve", "regional curve over the widths, 22000 x 210 (every device)", "< 2 s",
-         [] { return series_display(1, 4); }},
+         [] { return series_display(SeriesAlignment::cambial_age, AnalysisVariable::widths_with_regional_curve); }},
         {"dot-clouds", "dot-cloud display, 22000 x 210 in 42 classes (every device)", "< 2 s",
          [] { return dot_cloud_display(); }},
         {"by-age-files", "series display by cambial age saved as PDF / SVG / PNG", "< 2 s",
-         [] { return series_display(1, 1, Devices::SavedFiles); }},
+         [] { return series_display(SeriesAlignment::cambial_age, AnalysisVariable::ring_widths, Devices::SavedFiles); }},
         {"by-year-files", "series display by calendar year saved as PDF / SVG / PNG", "< 2 s",
-         [] { return series_display(2, 1, Devices::SavedFiles); }},
+         [] { return series_display(SeriesAlignment::calendar_year, AnalysisVariable::ring_widths, Devices::SavedFiles); }},
         {"rcs-curve-files", "regional curve over the widths saved as PDF / SVG / PNG", "< 2 s",
-         [] { return series_display(1, 4, Devices::SavedFiles); }},
+         [] { return series_display(SeriesAlignment::cambial_age, AnalysisVariable::widths_with_regional_curve, Devices::SavedFiles); }},
         {"dot-clouds-files", "dot-cloud display, 42 classes, saved as PDF / SVG / PNG", "< 2 s",
          [] { return dot_cloud_display(Devices::SavedFiles); }},
         {"rcs-dialog", "regional curve dialog, bandwidth 50, no refit (whole dialog)", "< 5 s",

@@ -31,14 +31,10 @@ void cloud_size_error(Console& con) {
 }
 
 void year_span_error(Console& con, std::int64_t span) {
-    con.blank();
-    say(con, "******* MAJOR ERROR *******");
-    say(con, "You have defined an age class that spans too");
-    say(con, "many years: " + I(span, 7) + " . The solution");
-    say(con, "to this is to perform your analysis with a ");
-    say(con, "smaller age class definition so as not to");
-    say(con, "include so many dots");
-    hit_return(con);
+    const std::string years = "many years: " + I(span, 7) + " . The solution";
+    notice(con, {"******* MAJOR ERROR *******", "You have defined an age class that spans too", years,
+                 "to this is to perform your analysis with a ", "smaller age class definition so as not to",
+                 "include so many dots"});
 }
 
 // What to do about a class whose cloud cannot be fitted.

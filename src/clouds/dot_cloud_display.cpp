@@ -19,7 +19,7 @@ namespace {
 
 using fmt::F;
 
-void restore_style(Console& con, DotCloudState& s, std::int32_t option) {
+void restore_style(Console& con, DotCloudState& s, plot::StyleOption option) {
     plot::plot_style_dialog(con, option, s.ap, plot::PlotKind::dot_clouds, s.cs.classnum, std::span<const std::int32_t>(s.cs.start_age),
                     std::span<const std::int32_t>(s.cs.stop_age), s.dark);
 }
@@ -84,7 +84,7 @@ bool build(Visit& v, bool define_first) {
         if (define_first) {
             define_age_classes(con, v.report, s.cs, s.dialog, v.range);
             s.normalized = false;
-            restore_style(con, s, 99);
+            restore_style(con, s, plot::StyleOption::restore_defaults);
         }
         switch (build_clouds(con, v.st, v.report, s, v.ivar)) {
             case BuildResult::Built:
@@ -100,22 +100,18 @@ bool build(Visit& v, bool define_first) {
 }
 
 // The normalisation and the view of the spline fits both start from the
-// original clouds: once one has run, the other first needs a RESET. True,
-// after the notice that says so, when `blocked`.
-bool needs_reset(Console& con, bool blocked, std::initializer_list<std::string_view> notice_lines) {
-    if (blocked) notice(con, notice_lines);
-    return blocked;
-}
+// original clouds: once one has run, the other first needs a RESET.
 
 // NORMALIZE: the anomalies over a common period, unless the spline fits have
 // been viewed since the last build.
 void normalise(Visit& v) {
     Console& con = v.con;
     DotCloudState& s = v.s;
-    if (needs_reset(con, s.fits_viewed,
-                    {"To see the Normalized Splines and Clouds", "AFTER viewing the spline fits you must select",
-                     "RESET OPTIONS to rebuild the original age clouds."}))
+    if (s.fits_viewed) {
+        notice(con, {"To see the Normalized Splines and Clouds", "AFTER viewing the spline fits you must select",
+                     "RESET OPTIONS to rebuild the original age clouds."});
         return;
+    }
     const NormaliseResult result = normalise_clouds(con, s.cs, v.report);
     s.ap.y_min = -s.ap.y_max;
     s.ap.z_max = s.ap.y_max;
@@ -135,10 +131,11 @@ void normalise(Visit& v) {
 // VIEW curve fit: the single age-class view, unless the clouds are normalised.
 void view_fits(Visit& v) {
     DotCloudState& s = v.s;
-    if (needs_reset(v.con, s.normalized,
-                    {"To see the spline fits for the age clouds", "AFTER normalizing you must select RESET OPTIONS",
-                     "to rebuild the original age clouds."}))
+    if (s.normalized) {
+        notice(v.con, {"To see the spline fits for the age clouds", "AFTER normalizing you must select RESET OPTIONS",
+                       "to rebuild the original age clouds."});
         return;
+    }
     s.fits_viewed = true;
     // The view leaves its background in the shared appearance; the
     // palette must follow it, or the frame and text could be drawn in
@@ -154,7 +151,7 @@ bool reset(Visit& v) {
     s.fits_viewed = false;
     s.altitude = 80.0f;
     s.azimuth = 125.0f;
-    restore_style(v.con, s, 99);
+    restore_style(v.con, s, plot::StyleOption::restore_defaults);
     if (!build(v, false)) return false;
     draw(v);
     return true;
@@ -165,7 +162,7 @@ bool run_option(Visit& v, std::int32_t o) {
     Console& con = v.con;
     DotCloudState& s = v.s;
     if (o >= 1 && o <= 19) {
-        restore_style(con, s, o);
+        restore_style(con, s, static_cast<plot::StyleOption>(o));
         return true;
     }
     switch (static_cast<PlotMenuOption>(o)) {
@@ -186,8 +183,11 @@ bool run_option(Visit& v, std::int32_t o) {
         case PlotMenuOption::view_fits: view_fits(v); break;
         case PlotMenuOption::save_data: exporting::cloud_save_menu(con, s.cs, s.normalized); break;
         case PlotMenuOption::save_bw:
+            s.device = "ps";
+            draw(v);
+            break;
         case PlotMenuOption::save_rgb:
-            s.device = o == static_cast<std::int32_t>(PlotMenuOption::save_bw) ? "ps" : "psc";
+            s.device = "psc";
             draw(v);
             break;
         case PlotMenuOption::reset: return reset(v);

@@ -23,7 +23,7 @@ struct DotCloudState {
     CloudFitWork fit;
 
     plot::PlotAppearance ap;
-    bool dark = 0;  // dark background flag of the appearance
+    bool dark = false;  // dark background flag of the appearance
     float altitude = 80.0f, azimuth = 125.0f;
     std::string device = kScreenDevice;
     std::string y_label;

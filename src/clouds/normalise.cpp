@@ -298,11 +298,6 @@ bool normalise_cloud(Console& con, TextFile& report, std::int32_t k, std::span<c
 
 }  // namespace
 
-StatisticsMode statistics_mode(std::int32_t number) {
-    if (number < 1 || number > 7) standardise_fail("In amstds iop is not in [1,7]: " + I(number, 5));
-    return static_cast<StatisticsMode>(number);
-}
-
 bool standardise(std::span<float> x, std::int32_t l, float& mean, float& sd, StatisticsMode mode) {
     if (static_cast<std::int64_t>(l) > static_cast<std::int64_t>(x.size())) {
         standardise_fail("In amstd l > lmax:" + I(l, 5) + I(static_cast<std::int64_t>(x.size()), 5));

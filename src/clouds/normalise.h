@@ -24,10 +24,6 @@ enum class StatisticsMode : std::int32_t {
     scale_own_mean_and_deviation = 7,  // mean and sd as mean_and_deviation, then standardise
 };
 
-// The mode of a number 1..7 (the order above); any other number is an internal
-// error (InternalError).
-StatisticsMode statistics_mode(std::int32_t number);
-
 // Mean and standard deviation of x[0..l-1], and standardisation in place, as
 // the mode asks. l larger than x.size(), l < 1 and a standard deviation of a
 // single value are internal errors (InternalError).

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "console/errors.h"
+#include "clouds/menu_lines.h"
 #include "console/format.h"
 
 namespace tarnik::clouds {
@@ -191,8 +192,7 @@ bool random_class_dialog(Console& con, Ran1State& st, RandomDialogAnswers& ans, 
         con.blank(2);
         con.line(menu_indent("WARNING. The data hold the single age " + I(min_age, 4) + ";"));
         con.line(menu_indent("random age classes need at least two ages."));
-        con.blank();
-        con.pause_field(menu_indent("Hit RETURN to continue : "));
+        hit_return(con, "Hit RETURN to continue : ");
         return false;
     }
     std::vector<std::int32_t> part;

@@ -127,7 +127,7 @@ ViewTexts texts_of(const CloudStore& cs, std::int32_t k) {
 
 std::vector<PLFLT> to_plflt(std::span<const float> v) { return std::vector<PLFLT>(v.begin(), v.end()); }
 
-void draw(Console& con, const CloudStore& cs, std::int32_t k, const plot::PlotAppearance& ap, std::int32_t dark,
+void draw(Console& con, const CloudStore& cs, std::int32_t k, const plot::PlotAppearance& ap, bool dark,
           const std::string& device, const ViewTexts& t, AnalysisVariable ivar) {
     plot::DrawingCycle cycle(con, device, ap, dark);
     if (!cycle.is_open()) return;
@@ -207,13 +207,13 @@ struct ClassView {
     ViewTexts texts;
 };
 
-void draw_on(ClassView& v, std::int32_t dark, const std::string& device) {
+void draw_on(ClassView& v, bool dark, const std::string& device) {
     draw(v.con, v.cs, v.k, v.ap, dark, device, v.texts, v.ivar);
 }
 
 // The class table, the statistics of the chosen class in the report, its ranges
 // and its drawing on the screen.
-void choose_and_draw(ClassView& v, std::int32_t dark) {
+void choose_and_draw(ClassView& v, bool dark) {
     v.k = select_class(v.con, v.cs);
     v.texts = texts_of(v.cs, v.k);
     v.report.line(" " + fmt::pad(kStatsHeader, kTextLength));
@@ -230,11 +230,11 @@ bool run_single_class_view(Console& con, const CloudStore& cs, plot::PlotAppeara
     const std::int32_t nc = std::clamp(cs.classnum, 0, mxnc);
     const std::span<const std::int32_t> start(cs.start_age.data(), static_cast<std::size_t>(nc));
     const std::span<const std::int32_t> stop(cs.stop_age.data(), static_cast<std::size_t>(nc));
-    bool dark = 0;  // the view's own background flag, reset by option 99 below
-    auto style = [&](std::int32_t option) {
+    bool dark = false;  // the view's own background flag, reset by option 99 below
+    auto style = [&](plot::StyleOption option) {
         plot::plot_style_dialog(con, option, ap, plot::PlotKind::single_class, nc, start, stop, dark);
     };
-    style(99);
+    style(plot::StyleOption::restore_defaults);
     report.blank();
     report.line("from Tarnikplt4 *****");
 
@@ -244,7 +244,7 @@ bool run_single_class_view(Console& con, const CloudStore& cs, plot::PlotAppeara
         con.blank();
         con.line("There is no age class to view.");
         pause_unindented(con);
-        return dark != 0;
+        return dark;
     }
 
     ClassView view{con, cs, ap, report, ivar, 0, {}};
@@ -253,9 +253,9 @@ bool run_single_class_view(Console& con, const CloudStore& cs, plot::PlotAppeara
         show_menu(con);
         const auto answer = parse_int_field(con.ask(menu_indent(" enter option number : ")), 2);
         const std::int32_t o = answer ? *answer : 1000;
-        if (answer && o < 0) return dark != 0;
+        if (answer && o < 0) return dark;
         if (o >= 1 && o <= 19) {
-            style(o);
+            style(static_cast<plot::StyleOption>(o));
             continue;
         }
         switch (static_cast<PlotMenuOption>(o)) {
@@ -265,7 +265,7 @@ bool run_single_class_view(Console& con, const CloudStore& cs, plot::PlotAppeara
             case PlotMenuOption::save_bw: draw_on(view, dark, "ps"); break;
             case PlotMenuOption::save_rgb: draw_on(view, dark, "psc"); break;
             case PlotMenuOption::reset:
-                style(99);
+                style(plot::StyleOption::restore_defaults);
                 draw_on(view, dark, kScreenDevice);
                 break;
             default:

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "console/answers.h"
@@ -227,10 +228,12 @@ SavedTable write_cloud_table(Console& con, TextFile& f, const CloudStore& cs, Cl
         case CloudSaveChoice::normalised_columns:
             write_columns(f, cs, Table::NormalisedSplines);
             return {"Normailzed Age Class Splines <COL.FORMAT> saved to file.", false};
-        default:
+        case CloudSaveChoice::normalised_index:
             write_index(con, f, cs, true);
             return {"Normailzed Age Class Splines <INDEX FORMAT> saved to file."};
+        case CloudSaveChoice::back_to_main_menu: break;  // the menu returns before asking for a file
     }
+    throw std::logic_error("the cloud save menu has no table for its return choice");
 }
 
 // Asks for the file, writes the selection's table and reports the save.

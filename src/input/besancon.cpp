@@ -175,7 +175,7 @@ bool BesanconReader::next(SeriesRead& s) {
         }
         if (!read_header(h)) {
             skip_values(h);
-            ++skipped_;
+            ++counts_.skipped;
             continue;
         }
         read_values(h);
@@ -189,7 +189,7 @@ bool BesanconReader::find_series_start(Header& h) {
     while (next_line(line)) {
         if (auto name = series_start(line)) {
             h.name = text::collapse_blanks(*name);
-            h.number = series_count() + skipped_ + 1;
+            h.number = number_in_file();
             return true;
         }
     }
@@ -264,7 +264,7 @@ void BesanconReader::place(SeriesRead& s, const Header& h) {
     std::int64_t first = 1;
     if (k.ori) first = year_of(*k.ori, h, "ORI");
     else if (k.ter) first = year_of(*k.ter, h, "TER") - count_ + 1;
-    else ++floating_;
+    else ++counts_.undated;
     if (k.ori && k.ter && year_of(*k.ter, h, "TER") != first + count_ - 1) ++ter_differs_;
     if (k.lon && *k.lon != count_) ++lon_differs_;
     if (first < -kFarYear || first > kFarYear)
@@ -276,15 +276,15 @@ void BesanconReader::place(SeriesRead& s, const Header& h) {
 
 void BesanconReader::end_of_file() {
     std::vector<ReadDetail> details;
-    if (floating_ > 0) details.push_back({floating_, "without dates, placed from year 1", "without dates, placed from year 1"});
+    if (counts_.undated > 0) details.push_back({counts_.undated, "without dates, placed from year 1", "without dates, placed from year 1"});
     if (lon_differs_ > 0)
         details.push_back({lon_differs_, "of them with a LON other than its number of values",
                            "of them with a LON other than their number of values"});
     if (ter_differs_ > 0)
         details.push_back({ter_differs_, "of them with a TER that disagrees with ORI and its values",
                            "of them with a TER that disagrees with ORI and their values"});
-    if (skipped_ > 0)
-        details.push_back({skipped_, "series of other values than ring widths (indices) skipped",
+    if (counts_.skipped > 0)
+        details.push_back({counts_.skipped, "series of other values than ring widths (indices) skipped",
                            "series of other values than ring widths (indices) skipped"});
     finish(std::move(details));
 }

@@ -104,7 +104,7 @@ private:
     // rest only counted) and their number.
     std::vector<std::int64_t> rings_;
     std::int64_t count_ = 0;
-    std::int32_t floating_ = 0, skipped_ = 0, lon_differs_ = 0, ter_differs_ = 0;
+    std::int32_t lon_differs_ = 0, ter_differs_ = 0;
 };
 
 }  // namespace tarnik

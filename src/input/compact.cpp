@@ -48,7 +48,6 @@ std::optional<CompactReader::Header> CompactReader::parse_header(std::string_vie
     // The power of ten, directly before the format.
     std::size_t p = open;
     while (p > 0 && text::is_digit(t[p - 1])) --p;
-    if (p == open || open - p > 3) return std::nullopt;
     if (p > 0 && (t[p - 1] == '-' || t[p - 1] == '+')) --p;
     const auto power = text::parse_integer(t.substr(p, open - p), 3);  // a sign and 1 to 3 digits
     if (!power || (p > 0 && t[p - 1] != ' ' && t[p - 1] != '\t')) return std::nullopt;

@@ -56,9 +56,17 @@ void add_details(std::vector<ReadDetail>& sum, const std::vector<ReadDetail>& mo
 
 std::string identifier_of(std::string_view name) {
     std::size_t cut = std::min<std::size_t>(name.size(), 8);
-    // A UTF-8 character that does not fit whole is left out, not cut in two.
-    if (cut < name.size())
-        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    // A UTF-8 character that does not fit whole is left out, not cut in two:
+    // the cut moves back to its lead byte when that byte starts a sequence
+    // running past the eighth byte. Bytes of other encodings (Latin-1 names)
+    // are not UTF-8 sequences and are kept.
+    std::size_t lead = cut;
+    while (lead > 0 && cut - lead < 3 && (static_cast<unsigned char>(name[lead - 1]) & 0xC0) == 0x80) --lead;
+    if (lead > 0 && cut < name.size()) {
+        const auto b = static_cast<unsigned char>(name[lead - 1]);
+        const std::size_t length = b >= 0xF0 && b <= 0xF7 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+        if (b >= 0xC0 && b <= 0xF7 && lead - 1 + length > cut) cut = lead - 1;
+    }
     std::string id(name.substr(0, cut));
     id.resize(8, ' ');
     return id;

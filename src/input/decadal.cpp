@@ -278,6 +278,8 @@ bool DecadalReader::next(SeriesRead& s) {
         detect_fields();
     }
     // Identifier and year; empty or blank lines between series are skipped.
+    // (Through this reader's own next_line, which keeps the mark of the line
+    // before; the shared next_nonblank_line would not.)
     std::string_view line;
     do {
         if (!next_line(line)) return false;

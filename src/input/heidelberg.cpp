@@ -141,7 +141,6 @@ HeidelbergReader::Header HeidelbergReader::read_header(std::int32_t number) {
         return it == keys.keys.end() ? nullptr : &it->second.first;
     };
     Header h;
-    h.number = number;
     h.name = value("keycode") ? value("keycode")->substr(0, kMaxNameLength) : std::string();
     h.label = series_label(number, h.name);
     const std::size_t data_line = line_no();

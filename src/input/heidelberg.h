@@ -69,7 +69,6 @@ private:
     };
     // What the header of a series says.
     struct Header {
-        std::int32_t number = 0;  // counted in the file
         std::string name;
         std::string label;
         int tuple = 1;             // numbers per ring

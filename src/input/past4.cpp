@@ -272,9 +272,9 @@ bool Past4Reader::next(SeriesRead& s) {
     while (!p.ready) {
         if (done_) {
             std::vector<ReadDetail> details;
-            if (mean_curves_ > 0) details.push_back({mean_curves_, "of them a mean curve", "of them mean curves"});
-            if (undated_ > 0)
-                details.push_back({undated_, "without an Offset, placed from year 1",
+            if (counts_.mean_curves > 0) details.push_back({counts_.mean_curves, "of them a mean curve", "of them mean curves"});
+            if (counts_.undated > 0)
+                details.push_back({counts_.undated, "without an Offset, placed from year 1",
                                    "without an Offset, placed from year 1"});
             if (unknown_unit_ > 0)
                 details.push_back({unknown_unit_, "in a unit not known here, read as 1/100 mm",
@@ -288,8 +288,8 @@ bool Past4Reader::next(SeriesRead& s) {
     Parse::Record& r = p.record;
     std::optional<int> unit = r.unit ? unit_exponent(*r.unit) : -2;
     if (!unit) ++unknown_unit_;
-    if (!r.first_year) ++undated_;
-    if (r.mean) ++mean_curves_;
+    if (!r.first_year) ++counts_.undated;
+    if (r.mean) ++counts_.mean_curves;
     const auto first = static_cast<std::int32_t>(r.first_year.value_or(1));
     if (r.lines > MaxYears) {
         fill_unkept(s, r.name, first, r.lines);

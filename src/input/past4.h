@@ -59,7 +59,7 @@ private:
     bool suspended_ = false;    // the parser stopped after a record
     bool done_ = false;         // the document is parsed to its end
     std::vector<std::int64_t> rings_;
-    std::int32_t mean_curves_ = 0, undated_ = 0, unknown_unit_ = 0;
+    std::int32_t unknown_unit_ = 0;
 };
 
 }  // namespace tarnik

@@ -57,15 +57,15 @@ TEST(Standardise, EachModeComputesItsStatistics) {
 
 TEST(Standardise, ImpossibleCallsAreInternalErrors) {
     float mean = 0, sd = 0;
-    const std::vector<std::tuple<std::int32_t, std::int32_t, std::string>> bad = {
-        {1, 2, "In amstds l = 1 and you want an std??"},
-        {6, 1, "In amstd l > lmax:    6    5"},
-        {0, 1, "In amstd l \u201d 0:    0"},
-        {2, 8, "In amstds iop is not in [1,7]:     8"}};
-    for (const auto& [l, iop, message] : bad) {
+    using M = StatisticsMode;
+    const std::vector<std::tuple<std::int32_t, StatisticsMode, std::string>> bad = {
+        {1, M::deviation, "In amstds l = 1 and you want an std??"},
+        {6, M::mean, "In amstd l > lmax:    6    5"},
+        {0, M::mean, "In amstd l \u201d 0:    0"}};
+    for (const auto& [l, mode, message] : bad) {
         V five(5, 1.0f);
         try {
-            standardise(std::span(five).first(l == 1 ? 1 : 5), l, mean, sd, statistics_mode(iop));
+            standardise(std::span(five).first(l == 1 ? 1 : 5), l, mean, sd, mode);
             ADD_FAILURE() << message;
         } catch (const InternalError& e) {
             EXPECT_EQ(e.lines.at(1), message);

@@ -100,6 +100,11 @@ TEST(Identifier, LongNamesAreCutAtACharacterBoundary) {
     EXPECT_EQ(identifier_of("Besanc\xC3\xA7on"), "Besanc\xC3\xA7");     // ends exactly at byte 8
     EXPECT_EQ(identifier_of("Besanco\xC3\xA7n"), "Besanco ");            // ç would be cut: left out
     EXPECT_EQ(identifier_of("abc\xE2\x82\xAC\xE2\x82\xAC"), "abc\xE2\x82\xAC  ");  // the second euro sign
+    EXPECT_EQ(identifier_of("abcdefg\xE2\x82\xAC"), "abcdefg ");                       // a lead byte at the eighth
+    // Latin-1 and cp1250 bytes are no UTF-8 sequences: all 8 bytes stay.
+    EXPECT_EQ(identifier_of("ABCDEFGH\xB0"), "ABCDEFGH");
+    EXPECT_EQ(identifier_of("Bia\xB3owie\xBF" "a"), "Bia\xB3owie");
+    EXPECT_EQ(identifier_of("\xB0\xB0\xB0\xB0\xB0\xB0\xB0\xB0\xB0"), "\xB0\xB0\xB0\xB0\xB0\xB0\xB0\xB0");
 }
 
 }  // namespace
